@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/font.h"
+#include "platform/object.h"
+#include "platform/propertybag.h"
+
+#include <QPointer>
+#include <QSize>
+#include <QWidget>
+
+namespace platform {
+
+class Control;
+
+// The host's side of a sited control.
+class PLATFORM_EXPORT ControlSite {
+public:
+    virtual ~ControlSite() = default;
+    // A property changed; the host may refuse, and the refusal reaches the setter's caller.
+    virtual Result<void> propertyChanged(Control& control, const QString& name) = 0;
+    virtual std::shared_ptr<Font> ambientFont() = 0;
+    // True in run mode, false while a developer designs the form.
+    virtual bool userMode() const = 0;
+};
+
+// A control: a component object with a face and the container protocol's notifications.
+class PLATFORM_EXPORT Control : public Object {
+public:
+    ~Control() override;
+
+    void setSite(ControlSite* site) { m_site = site; }
+    ControlSite* site() const { return m_site; }
+
+    // The container protocol, called by the host.
+    virtual Result<void> initProperties() { return {}; }
+    virtual Result<void> readProperties(const PropertyBag& bag) { Q_UNUSED(bag); return {}; }
+    virtual Result<void> writeProperties(PropertyBag& bag) { Q_UNUSED(bag); return {}; }
+    virtual void resize() {}
+    virtual void show() {}
+    virtual void terminate() {}
+
+    // The control's pages, in the order a property sheet shows them.
+    virtual QList<Guid> propertyPages() const { return {}; }
+    // Whether the control has a visible window in a running host.
+    virtual bool invisibleAtRunTime() const { return false; }
+
+    // The face; hosts parent and place it. Created on first use.
+    QWidget* widget();
+    // The host sets the size in twips, then calls resize().
+    void setExtent(QSize twips);
+    QSize extent() const { return m_extent; }
+
+protected:
+    virtual QWidget* createWidget() = 0;
+    // Tells the host a property changed, under the given name.
+    Result<void> propertyChanged(const QString& name);
+    bool userMode() const { return m_site ? m_site->userMode() : true; }
+    std::shared_ptr<Font> ambientFont() const;
+
+private:
+    ControlSite* m_site = nullptr;
+    QPointer<QWidget> m_widget;
+    QSize m_extent;
+};
+
+} // namespace platform

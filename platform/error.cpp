@@ -1,0 +1,37 @@
+#include "platform/error.h"
+
+namespace platform {
+
+Error::Error(int number, QString message)
+    : m_number(number)
+    , m_message(message.isEmpty() ? standardMessage(number) : std::move(message))
+{
+}
+
+Error::Error(int number)
+    : Error(number, QString())
+{
+}
+
+QString Error::standardMessage(int number)
+{
+    switch (number) {
+    case errc::InvalidArgument: return QStringLiteral("Invalid procedure call or argument");
+    case errc::Overflow: return QStringLiteral("Overflow");
+    case errc::TypeMismatch: return QStringLiteral("Type mismatch");
+    case errc::FileNotFound: return QStringLiteral("File not found");
+    case errc::PathFileAccess: return QStringLiteral("Path/File access error");
+    case errc::ObjectNotSet: return QStringLiteral("Object variable not set");
+    case errc::InvalidUseOfNull: return QStringLiteral("Invalid use of Null");
+    case errc::PropertyReadOnly: return QStringLiteral("Property is read-only");
+    case errc::PropertyWriteOnly: return QStringLiteral("Property is write-only");
+    case errc::ObjectRequired: return QStringLiteral("Object required");
+    case errc::CannotCreateObject: return QStringLiteral("Cannot create object");
+    case errc::NotSupported: return QStringLiteral("Object doesn't support this property or method");
+    case errc::WrongArgumentCount: return QStringLiteral("Wrong number of arguments or invalid property assignment");
+    case errc::CancelSelected: return QStringLiteral("Cancel was selected.");
+    default: return QStringLiteral("Application-defined or object-defined error");
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,122 @@
+#include "platform/font.h"
+
+#include <cmath>
+
+namespace platform {
+
+std::shared_ptr<Font> Font::create()
+{
+    return create(Description());
+}
+
+std::shared_ptr<Font> Font::create(Description d)
+{
+    auto f = std::make_shared<Font>();
+    d.size = std::round(d.size * 10000.0) / 10000.0;
+    f->m_d = std::move(d);
+    return f;
+}
+
+void Font::setDescription(const Description& d)
+{
+    if (d == m_d)
+        return;
+    m_d = d;
+    m_d.size = std::round(m_d.size * 10000.0) / 10000.0;
+    changed();
+}
+
+bool Font::sameValue(const Object* other) const
+{
+    if (other == this)
+        return true;
+    const auto* font = dynamic_cast<const Font*>(other);
+    return font && font->m_d == m_d;
+}
+
+QFont Font::toQFont() const
+{
+    QFont f(m_d.name);
+    f.setPointSizeF(m_d.size > 0 ? m_d.size : 8.25);
+    f.setWeight(QFont::Weight(std::clamp(m_d.weight, 1, 1000)));
+    f.setItalic(m_d.italic);
+    f.setUnderline(m_d.underline);
+    f.setStrikeOut(m_d.strikethrough);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+int Font::addListener(std::function<void()> listener)
+{
+    const int id = m_nextListener++;
+    m_listeners.append({id, std::move(listener)});
+    return id;
+}
+
+void Font::removeListener(int id)
+{
+    m_listeners.removeIf([id](const auto& l) { return l.first == id; });
+}
+
+void Font::changed()
+{
+    const auto listeners = m_listeners;
+    for (const auto& l : listeners)
+        l.second();
+}
+
+const DispatchTable& Font::dispatch() const
+{
+    static const DispatchTable table = [] {
+        DispatchTable t(InterfaceInfo {QStringLiteral("Font"), Guid::literal("{BEF6E003-A874-101A-8BBA-00AA00300CAB}"),
+                                       false, true});
+        auto field = [&t](QString name, DispId id, TypeRef type, auto read, auto write) {
+            t.get<Font>(name, id, type, {}, [read](Font& f) -> Result<Variant> { return read(f.m_d); });
+            t.put<Font>(name, id, QStringLiteral("value"), type, {}, [write](Font& f, const Variant& v) -> Result<void> {
+                Description d = f.m_d;
+                TRY_VOID(write(d, v));
+                f.setDescription(d);
+                return {};
+            });
+        };
+        const TypeRef boolType {VarType::Bool, {}};
+        field(QStringLiteral("Name"), 0, {VarType::BStr, {}},
+              [](const Description& d) { return Variant::fromString(d.name); },
+              [](Description& d, const Variant& v) -> Result<void> { d.name = v.string(); return {}; });
+        field(QStringLiteral("Size"), 2, {VarType::R8, QStringLiteral("CY")},
+              [](const Description& d) { return Variant::fromR8(d.size); },
+              [](Description& d, const Variant& v) -> Result<void> {
+                  if (v.r8() <= 0 || v.r8() > 2048)
+                      return Error(errc::InvalidArgument, QStringLiteral("A font size must be above 0 and at most 2048"));
+                  d.size = v.r8();
+                  return {};
+              });
+        field(QStringLiteral("Bold"), 3, boolType,
+              [](const Description& d) { return Variant::fromBool(d.weight >= 600); },
+              [](Description& d, const Variant& v) -> Result<void> { d.weight = v.boolean() ? 700 : 400; return {}; });
+        field(QStringLiteral("Italic"), 4, boolType,
+              [](const Description& d) { return Variant::fromBool(d.italic); },
+              [](Description& d, const Variant& v) -> Result<void> { d.italic = v.boolean(); return {}; });
+        field(QStringLiteral("Underline"), 5, boolType,
+              [](const Description& d) { return Variant::fromBool(d.underline); },
+              [](Description& d, const Variant& v) -> Result<void> { d.underline = v.boolean(); return {}; });
+        field(QStringLiteral("Strikethrough"), 6, boolType,
+              [](const Description& d) { return Variant::fromBool(d.strikethrough); },
+              [](Description& d, const Variant& v) -> Result<void> { d.strikethrough = v.boolean(); return {}; });
+        field(QStringLiteral("Weight"), 7, {VarType::I2, {}},
+              [](const Description& d) { return Variant::fromI2(std::int16_t(d.weight)); },
+              [](Description& d, const Variant& v) -> Result<void> {
+                  if (v.i2() < 0 || v.i2() > 1000)
+                      return Error(errc::InvalidArgument, QStringLiteral("A font weight must be 0 to 1000"));
+                  d.weight = v.i2();
+                  return {};
+              });
+        field(QStringLiteral("Charset"), 8, {VarType::I2, {}},
+              [](const Description& d) { return Variant::fromI2(std::int16_t(d.charset)); },
+              [](Description& d, const Variant& v) -> Result<void> { d.charset = v.i2(); return {}; });
+        return t;
+    }();
+    return table;
+}
+
+} // namespace platform

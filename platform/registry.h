@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/object.h"
+
+#include <QStringList>
+
+namespace platform {
+
+struct ModuleHeader;
+
+// The registry: a folder with one JSON file per registered library.
+class PLATFORM_EXPORT Registry {
+public:
+    struct ClassEntry {
+        Guid clsid;
+        QString progId;
+        QString name;
+        bool control = false;
+        Guid libid;
+        QString typeLibVersion;
+        QString modulePath;
+    };
+    struct LibraryEntry {
+        QString file;   // the JSON file
+        QString path;   // the library's absolute path
+        quint32 abi = 0;
+        QList<ClassEntry> classes;
+    };
+
+    // The folder in use: set explicitly, else $VELLOC_REGISTRY, else the one the build tree or
+    // install prefix carries beside the programs, else ~/.local/share/velloc/registry.
+    static QString location();
+    static void setLocation(const QString& dir);
+    static QString defaultLocation();
+
+    // Every readable library entry; files that do not parse are reported in `problems`.
+    static QList<LibraryEntry> libraries(QStringList* problems = nullptr);
+    static Result<void> writeLibrary(const TypeLibInfo& lib, const QString& modulePath);
+    static Result<void> removeLibrary(const QString& modulePath);
+
+    // By programmatic identifier (without regard to case) or {CLSID}.
+    static Result<ClassEntry> findClass(const QString& progIdOrClsid);
+
+    static QString entryFileName(const QString& modulePath);
+};
+
+// A loaded component library.
+class PLATFORM_EXPORT Module {
+public:
+    enum class Failure { CannotLoad, NotAComponentLibrary, VersionMismatch };
+
+    // Loads once per path; checks the four entry points and the ABI before anything else.
+    static Result<Module*> load(const QString& path);
+    static Failure failureOf(const Error& error);
+
+    const QString& path() const { return m_path; }
+    const TypeLibInfo& typeLib() const;
+    long registerServer() const;
+    long unregisterServer() const;
+    bool canUnloadNow() const;
+    Result<std::shared_ptr<Object>> createInstance(const Guid& clsid) const;
+
+private:
+    using RegisterFn = long (*)();
+    using GetClassObjectFn = long (*)(const Guid*, const Guid*, const void**);
+    QString m_path;
+    void* m_handle = nullptr;
+    RegisterFn m_register = nullptr;
+    RegisterFn m_unregister = nullptr;
+    GetClassObjectFn m_getClassObject = nullptr;
+    RegisterFn m_canUnloadNow = nullptr;
+    const ModuleHeader* m_header = nullptr;
+};
+
+// Error numbers of the loader (distinct, so callers and tests can tell them apart).
+namespace loaderr {
+inline constexpr int CannotLoad = 48;           // "Error in loading DLL"
+inline constexpr int NotAComponentLibrary = 453; // "Can't find DLL entry point"
+inline constexpr int VersionMismatch = 458;      // "uses an Automation type not supported"
+} // namespace loaderr
+
+// Classes the runtime itself provides (the common dialog), found before the registry.
+PLATFORM_EXPORT void registerBuiltInClass(const ClassInfo& cls);
+PLATFORM_EXPORT QList<ClassInfo> builtInClasses();
+
+// Creates an object by programmatic identifier or {CLSID}.
+PLATFORM_EXPORT Result<std::shared_ptr<Object>> createObject(const QString& progIdOrClsid);
+
+} // namespace platform

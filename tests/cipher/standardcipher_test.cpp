@@ -1,5 +1,0 @@
-#include "cipher/cipher.h"
-
-#include <gtest/gtest.h>
-
-TEST(StandardCipher, Placeholder) { SUCCEED(); }
