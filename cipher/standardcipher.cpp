@@ -1,25 +1,19 @@
-#include "cipher/cipher.h"
+#include "cipher/standardcipher.h"
+
+#include "cipher/bytekernels.h"
 
 namespace cipher {
 
 CipherResult StandardCipher(std::string_view text, const CipherParams& params)
 {
-    CipherResult result;
-    result.text.resize(text.size());
+    if (text.empty())
+        return {};
     const std::string_view key = params.key;
-    const std::size_t keyLength = key.size();
-    if (keyLength == 0) {
-        result.error = CipherError{5, "The key is empty"};
-        result.text.clear();
-        return result;
-    }
-    std::size_t p = keyLength; // 1-based position in the key, walked backwards
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        result.text[i] = static_cast<char>(static_cast<unsigned char>(text[i]) ^ static_cast<unsigned char>(key[p - 1]));
-        if (--p == 0)
-            p = keyLength;
-    }
-    return result;
+    if (key.empty())
+        return Refused("The standard cipher needs a key of at least one character, and the key is empty");
+    const std::size_t last = key.size() - 1;
+    return Completed(detail::xorPeriodic(text, key.size(),
+                                [&](std::size_t j) { return static_cast<unsigned char>(key[last - j]); }));
 }
 
 } // namespace cipher

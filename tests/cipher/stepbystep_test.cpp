@@ -1,0 +1,108 @@
+// The length-preserving ciphers run 32 characters at a time over precomputed key streams. Here
+// each is checked against its rule followed one character at a time, over text and key lengths
+// on both sides of the vector width, the stream period and the stream's padding.
+#include "testtext.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace cipher;
+
+namespace {
+
+using Rule = std::function<int(int code, std::size_t position, const CipherParams&)>; // position from 1
+
+std::string applyRule(const std::string& text, const CipherParams& params, const Rule& rule)
+{
+    std::string out = text;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char>(rule(static_cast<unsigned char>(text[i]), i + 1, params));
+    return out;
+}
+
+int standardRule(int c, std::size_t i, const CipherParams& p)
+{
+    const std::size_t L = p.key.size();
+    const std::size_t keyPosition = L - (i - 1) % L; // L, L-1, ..., 1, L, ...
+    return c ^ static_cast<unsigned char>(p.key[keyPosition - 1]);
+}
+
+int classRule(int c, std::size_t i, const CipherParams& p)
+{
+    const std::size_t L = p.key.size();
+    std::size_t t = i % L;
+    if (t == 0)
+        t = 1;
+    return c ^ (static_cast<unsigned char>(p.key[t - 1]) ^ static_cast<unsigned char>(p.key[t]));
+}
+
+int ceaserUp(int c, std::size_t, const CipherParams& p)
+{
+    const int o = std::min<int>(p.ceaserOffset, 254);
+    const int r = c + o;
+    return r > 255 ? r - 255 : r;
+}
+
+int ceaserDown(int c, std::size_t, const CipherParams& p)
+{
+    const int o = std::min<int>(p.ceaserOffset, 254);
+    const int r = c - o;
+    return r < 0 ? r + 255 : r;
+}
+
+int rising(std::size_t i) { return static_cast<int>(i % 256); }
+int falling(std::size_t i) { return static_cast<int>((256 - i % 256) % 256); }
+
+struct Routine {
+    const char* name;
+    CipherRoutine routine;
+    Rule rule;
+    std::size_t minKey;
+    int maxCode;
+};
+
+const Routine Routines[] = {
+    {"Standard", &StandardCipher, standardRule, 1, 255},
+    {"Class", &ClassCipher, classRule, 2, 255},
+    {"CeaserEncode", &CeaserEncode, ceaserUp, 1, 254},
+    {"CeaserDecode", &CeaserDecode, ceaserDown, 1, 255},
+    {"VX1", &VX1Cipher, [](int c, std::size_t, const CipherParams&) { return 0xFF ^ (((c << 4) | (c >> 4)) & 0xFF); }, 0, 255},
+    {"VX2", &VX2Cipher, [](int c, std::size_t, const CipherParams&) { return 0xFF ^ (c ^ 0xAA); }, 0, 255},
+    {"VX3", &VX3Cipher, [](int c, std::size_t i, const CipherParams&) { return (c ^ 0xAA) ^ rising(i); }, 0, 255},
+    {"VX4", &VX4Cipher, [](int c, std::size_t i, const CipherParams&) { return (c ^ 0xAA) ^ falling(i); }, 0, 255},
+    {"VX5", &VX5Cipher, [](int c, std::size_t i, const CipherParams&) { return (0xFF ^ c) ^ falling(i); }, 0, 255},
+};
+
+class StepByStep : public testing::TestWithParam<Routine> {};
+
+} // namespace
+
+TEST_P(StepByStep, AgreesWithTheRuleAtEveryPosition)
+{
+    const Routine& r = GetParam();
+    std::vector<std::size_t> lengths;
+    for (std::size_t n = 0; n <= 70; ++n)
+        lengths.push_back(n);
+    for (std::size_t n : {255, 256, 257, 288, 289, 1000, 10001})
+        lengths.push_back(n);
+    unsigned seed = 1;
+    for (std::size_t keyLength : {1, 2, 3, 7, 31, 32, 33, 64, 255, 256, 257, 300, 1500}) {
+        if (keyLength < r.minKey)
+            continue;
+        const std::string key = testtext::mixedText(keyLength, seed++, 255);
+        for (std::size_t n : lengths) {
+            CipherParams params;
+            params.key = key;
+            params.ceaserOffset = static_cast<std::uint8_t>((seed * 37) % 256);
+            const std::string text = testtext::mixedText(n, seed++, r.maxCode);
+            const CipherResult result = r.routine(text, params);
+            ASSERT_TRUE(result.ok()) << "length " << n;
+            ASSERT_EQ(result.text, applyRule(text, params, r.rule))
+                << r.name << " length " << n << " key length " << keyLength << " offset " << int(params.ceaserOffset);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LengthPreserving, StepByStep, testing::ValuesIn(Routines),
+                         [](const testing::TestParamInfo<Routine>& info) { return std::string(info.param.name); });

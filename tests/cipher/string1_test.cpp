@@ -1,0 +1,96 @@
+#include "testtext.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+
+using namespace cipher;
+using Codebook = String1Codebook;
+
+namespace {
+
+std::string encode(std::string_view text) { return String1Encode(text, {}).text; }
+std::string decode(std::string_view text) { return String1Decode(text, {}).text; }
+std::string codeOf(char c) { return std::string(Codebook::codeFor(static_cast<unsigned char>(c))); }
+
+} // namespace
+
+TEST(String1Codebook, CoversExactlyTheListedCharactersWithDistinctWellFormedCodes)
+{
+    std::set<int> expected{10, 13, 22, 32};
+    for (int c = 33; c <= 126; ++c) {
+        if (c != '"' && !std::isupper(c))
+            expected.insert(c);
+    }
+    ASSERT_EQ(expected.size(), 71u);
+
+    std::set<int> plains;
+    std::set<std::string> codes;
+    for (const auto& entry : Codebook::entries()) {
+        plains.insert(static_cast<unsigned char>(entry.plain));
+        codes.insert(std::string(entry.code));
+        ASSERT_EQ(entry.code.size(), 3u);
+        EXPECT_TRUE(std::isdigit(entry.code[0]) && std::isdigit(entry.code[1])) << entry.code;
+        EXPECT_TRUE(std::isgraph(static_cast<unsigned char>(entry.code[2]))) << entry.code;
+    }
+    EXPECT_EQ(plains, expected);
+    EXPECT_EQ(codes.size(), 71u);
+}
+
+// Every ordered pair of codes, including a code with itself: the two windows that straddle
+// the seam are no code, so the pair deciphers to exactly its two characters.
+TEST(String1Codebook, NoWindowAcrossTwoNeighbouringCodesIsACode)
+{
+    for (const auto& first : Codebook::entries()) {
+        for (const auto& second : Codebook::entries()) {
+            const std::string pair = std::string(first.code) + std::string(second.code);
+            for (std::size_t start : {1, 2})
+                ASSERT_FALSE(Codebook::plainFor(std::string_view(pair).substr(start, 3))) << pair;
+            ASSERT_EQ(decode(pair), (std::string{first.plain, second.plain})) << pair;
+        }
+    }
+}
+
+TEST(String1Encode, LowersCapitalsAndDropsCharactersWithoutEntry)
+{
+    const std::string hello = encode("Hello");
+    EXPECT_EQ(hello.size(), 15u);
+    EXPECT_EQ(decode(hello), "hello");
+
+    EXPECT_EQ(decode(encode("a\r\nb")), "a\r\nb");
+    EXPECT_EQ(encode("a\t\"\xC4\x7F" "b"), codeOf('a') + codeOf('b')); // tab, quote, 196, 127 dropped
+    EXPECT_EQ(encode("\x16"), codeOf('\x16'));
+    EXPECT_EQ(encode(""), "");
+}
+
+TEST(String1Decode, SkipsWhatIsNoCodeAndAnIncompleteEnd)
+{
+    const std::string ab = codeOf('a') + codeOf('b');
+    EXPECT_EQ(decode(""), "");
+    EXPECT_EQ(decode(ab + "4"), "ab");
+    EXPECT_EQ(decode(ab + codeOf('c').substr(0, 2)), "ab");
+    EXPECT_EQ(decode("x" + codeOf('a') + "12" + codeOf('b') + "99"), "ab"); // found at any position
+    EXPECT_EQ(decode("000000"), "");
+    for (const auto& entry : Codebook::entries()) { // case is significant
+        std::string flipped(entry.code);
+        const unsigned char third = static_cast<unsigned char>(flipped[2]);
+        if (!std::isalpha(third))
+            continue;
+        flipped[2] = static_cast<char>(std::islower(third) ? std::toupper(third) : std::tolower(third));
+        EXPECT_EQ(decode(flipped), "") << flipped;
+    }
+}
+
+// 3334 covered characters give 10002 code characters; deciphered in blocks of 9999 (whole
+// codes) the text comes back whole.
+TEST(String1Decode, BlocksOfWholeCodesGiveTheTextBack)
+{
+    const std::string plain = testtext::codebookText(3334, 11);
+    const std::string enciphered = encode(plain);
+    ASSERT_EQ(enciphered.size(), 10002u);
+    std::string deciphered;
+    for (std::size_t at = 0; at < enciphered.size(); at += String1DecodeBlockSize)
+        deciphered += decode(std::string_view(enciphered).substr(at, String1DecodeBlockSize));
+    EXPECT_EQ(deciphered, plain);
+}
