@@ -6,8 +6,17 @@
 #include <QApplication>
 #include <QFile>
 
+// Qt's note that it picked a runtime folder itself is no news to a script's reader.
+static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
+}
+
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(messageHandler);
     // Without a display, windows are drawn offscreen; nothing here waits for a person.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

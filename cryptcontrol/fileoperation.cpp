@@ -1,0 +1,203 @@
+// Encode and Decode: the file named by File, block by block, into a new file that replaces it
+// only when complete.
+#include "filereplacer.h"
+#include "latin1.h"
+#include "prg.h"
+#include "velloc.h"
+
+#include "platform/services.h"
+
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+using namespace platform;
+
+namespace velpack {
+
+namespace {
+
+// Clears the running flag, the cancel request and the progress window on every way out.
+class OperationScope {
+public:
+    OperationScope() { sharedSettings().OperationRunning = true; }
+    ~OperationScope()
+    {
+        SharedSettings& s = sharedSettings();
+        s.OperationRunning = false;
+        s.CancelRequested = false;
+        releaseProgressWindow();
+    }
+};
+
+bool namesAFile(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+} // namespace
+
+Result<bool> Velloc::runFileOperation(cipher::Direction direction)
+{
+    auto self = shared_from_this(); // a handler may release the host's reference
+    SharedSettings& s = sharedSettings();
+    if (s.OperationRunning)
+        return Error(errc::InvalidArgument,
+                     QStringLiteral("A file operation is already running; start the next one when it has finished"));
+    s.CancelRequested = false;
+    const QString file = s.CurrentFile;
+    if (!namesAFile(file)) {
+        services::messageBox(QStringLiteral("Cannot Locate File"), services::MsgIcon::Critical, services::MsgButtons::Ok);
+        return false;
+    }
+
+    OperationScope scope;
+    std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::open(file));
+    if (replacer->size() > INT32_MAX)
+        return Error(errc::Overflow, QStringLiteral("%1 is larger than 2,147,483,647 bytes, the most a file operation "
+                                                    "can process; it is left unchanged")
+                                        .arg(file));
+
+    // Preparation: the window, the length, the scale of the bar.
+    if (s.CurrentShowProgress)
+        setupProgressWindow();
+    s.CurrentFileLength = std::int32_t(replacer->size());
+    s.ProgressScale = double(s.CurrentFileLength) / std::max(1, progressWindow()->width());
+    s.CurrentFileAttributes = replacer->mode();
+
+    Variant bytesToGo = Variant::fromI4(s.CurrentFileLength);
+    raise(events::Statred, bytesToGo);
+    s.CurrentFileLength = TRY(bytesToGo.toI4());
+
+    // The input is the first CurrentFileLength bytes of the file.
+    const std::int64_t inputLength = s.CurrentFileLength;
+    if (inputLength < 0)
+        return Error(errc::InvalidArgument, QStringLiteral("The number of bytes to process cannot be negative (%1)").arg(inputLength));
+    if (inputLength > replacer->size())
+        return Error(62, QStringLiteral("Input past end of file: %1 holds %2 bytes, %3 were asked for")
+                             .arg(file)
+                             .arg(replacer->size())
+                             .arg(inputLength));
+
+    if (s.CurrentShowProgress)
+        progressWindow()->show();
+
+    const std::int64_t bound = s.CurrentFileLength;
+    const std::int64_t blockSize =
+        (direction == cipher::Direction::Decipher && s.CurrentProtectionType == 4) ? 9999 : cipher::BlockSize;
+    std::string block;
+
+    std::int64_t position = 1;
+    while (position <= bound) {
+        if (position < 1)
+            return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
+        const std::uint8_t type = s.CurrentProtectionType;
+        const std::string key = TRY(toBytes(KEY(), "key"));
+        cipher::CipherParams params;
+        params.key = key;
+        params.ceaserOffset = s.CurrentCeaserOffset;
+        cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
+
+        if (type == 1) {
+            TRY_VOID(replacer->read(0, std::size_t(inputLength), block));
+            params.progress = [this](std::int64_t at) { return progressPoint(at); };
+            cipher::CipherResult r = routine(block, params);
+            if (r.error)
+                return Error(r.error->number, QString::fromStdString(r.error->message));
+            TRY_VOID(replacer->restart());
+            TRY_VOID(replacer->write(r.text));
+            break; // the run-length routines report their own progress
+        }
+
+        const std::int64_t length = std::min(blockSize, inputLength - (position - 1));
+        TRY_VOID(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0)), block));
+        if (routine) {
+            cipher::CipherResult r = routine(block, params);
+            if (r.error)
+                return Error(r.error->number, QString::fromStdString(r.error->message));
+            TRY_VOID(replacer->write(r.text));
+        } else {
+            TRY_VOID(replacer->write(block));
+        }
+
+        if (s.CancelRequested)
+            return false; // the original stays as it was
+        if (s.CurrentShowProgress)
+            UpdateProgress(std::int32_t(position));
+        Variant current = Variant::fromI4(std::int32_t(position));
+        raise(events::Progress, current);
+        services::doEvents();
+        position = std::int64_t(TRY(current.toI4())) + blockSize;
+    }
+
+    if (s.CancelRequested)
+        return false;
+    if (s.CurrentShowProgress)
+        UpdateProgress(s.CurrentFileLength);
+    TRY_VOID(replacer->commit());
+    fireEvent(events::Finished);
+    return false;
+}
+
+Result<Variant> Velloc::CRC(const QString& Filename)
+{
+    sharedSettings().CancelRequested = false;
+    if (Filename.isEmpty()) {
+        services::messageBox(QStringLiteral("File Not Found"), services::MsgIcon::Critical, services::MsgButtons::Ok);
+        return Variant();
+    }
+    const QByteArray path = QFile::encodeName(Filename);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(Filename));
+        return Error(errc::PathFileAccess, QStringLiteral("Cannot read %1: %2").arg(Filename, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return Error(errc::PathFileAccess, QStringLiteral("%1 is a folder, not a file").arg(Filename));
+    }
+    std::uint64_t sum = 0;
+    std::uint64_t count = 0;
+    static constexpr std::size_t ChunkSize = 1 << 16;
+    unsigned char chunk[ChunkSize];
+    while (true) {
+        const ssize_t n = ::read(fd, chunk, ChunkSize);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return Error(errc::PathFileAccess, QStringLiteral("Cannot read %1: %2").arg(Filename, QString::fromLocal8Bit(std::strerror(error))));
+        }
+        if (n == 0)
+            break;
+        for (ssize_t i = 0; i < n; ++i)
+            sum += chunk[i];
+        count += std::uint64_t(n);
+    }
+    ::close(fd);
+    // The sum takes the narrowest type that holds it, as adding byte by byte widens it.
+    if (count == 0)
+        return Variant();
+    if (sum <= 255)
+        return Variant::fromUI1(std::uint8_t(sum));
+    if (sum <= 32767)
+        return Variant::fromI2(std::int16_t(sum));
+    if (sum <= 2147483647)
+        return Variant::fromI4(std::int32_t(sum));
+    return Variant::fromR8(double(sum));
+}
+
+} // namespace velpack

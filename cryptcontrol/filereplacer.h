@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velpack {
+
+// Replaces a file's content without ever leaving it half-written: the new content goes to an
+// unnamed temporary file in the same directory, which takes the original's name (and mode) only
+// once it is complete and on disk. A symbolic link is followed and kept. A killed process leaves
+// the original as it was and no temporary file behind.
+class FileReplacer {
+public:
+    // Opens `path` (which must name a regular file with a single name) for reading and prepares
+    // the temporary file.
+    static platform::Result<std::unique_ptr<FileReplacer>> open(const QString& path);
+    ~FileReplacer();
+
+    FileReplacer(const FileReplacer&) = delete;
+    FileReplacer& operator=(const FileReplacer&) = delete;
+
+    const QString& target() const { return m_target; }
+    std::int64_t size() const { return std::int64_t(m_original.st_size); }
+    mode_t mode() const { return m_original.st_mode & 07777; }
+
+    // Reads up to `length` bytes of the original from `offset`; fewer only at its end.
+    platform::Result<void> read(std::int64_t offset, std::size_t length, std::string& out) const;
+    platform::Result<void> write(std::string_view bytes);
+    // Drops everything written so far.
+    platform::Result<void> restart();
+    // Puts the new content in place of the original, with the original's mode.
+    platform::Result<void> commit();
+
+private:
+    FileReplacer() = default;
+    platform::Result<void> flush();
+    platform::Error failure(const QString& what, int error) const;
+
+    QString m_target;      // the resolved path that is replaced
+    int m_source = -1;     // the original, for reading
+    int m_dir = -1;        // the directory holding it
+    int m_temp = -1;       // the new content
+    QString m_tempName;    // set only when the temporary file has a name
+    bool m_committed = false;
+    struct stat m_original {};
+    std::string m_buffer;
+};
+
+} // namespace velpack

@@ -1,0 +1,108 @@
+#include "prg.h"
+
+#include "sharedsettings.h"
+
+#include "platform/picture.h"
+#include "platform/services.h"
+#include "platform/units.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace velpack {
+
+PRG::PRG()
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("PRG"));
+    setWindowTitle(QStringLiteral("Progress"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resizeCanvas(size());
+}
+
+void PRG::resizeCanvas(QSize size)
+{
+    if (m_canvas.size() == size)
+        return;
+    QImage canvas(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    canvas.fill(palette().color(QPalette::Window));
+    QPainter p(&canvas);
+    p.drawImage(0, 0, m_canvas);
+    m_canvas = canvas;
+}
+
+void PRG::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, m_canvas);
+}
+
+void PRG::mouseDoubleClickEvent(QMouseEvent*)
+{
+    hide();
+}
+
+PRG* progressWindow()
+{
+    SharedSettings& s = sharedSettings();
+    if (!s.ProgressWindow)
+        s.ProgressWindow = new PRG;
+    return s.ProgressWindow;
+}
+
+static QSize holderSize()
+{
+    int width = 7740;
+    int height = 4020;
+    if (auto holder = sharedSettings().ProgressPictureBox.lock()) {
+        width = holder->widthTwips;
+        height = holder->heightTwips;
+    }
+    return platform::units::toPixels(QSize(width, height));
+}
+
+void setupProgressWindow()
+{
+    PRG* window = progressWindow();
+    const QSize size = holderSize();
+    window->setFixedSize(size);
+    window->resizeCanvas(size);
+    window->show();
+}
+
+void UpdateProgress(std::int32_t position)
+{
+    SharedSettings& s = sharedSettings();
+    PRG* window = progressWindow();
+    const int height = holderSize().height();
+    // An empty file has no scale: its bar is full at once.
+    const double w = s.ProgressScale > 0 ? std::floor(double(position) / s.ProgressScale) : double(window->width());
+    const int revealed = int(std::clamp(w, 0.0, double(window->width())));
+    std::shared_ptr<platform::Picture> picture;
+    if (auto holder = s.ProgressPictureBox.lock())
+        picture = holder->picture;
+    {
+        window->resizeCanvas(window->size());
+        QPainter p(&window->canvas());
+        if (picture && picture->handle() != 0) {
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(QPoint(0, 0), picture->image(), QRect(0, 0, revealed, height));
+        } else {
+            p.setPen(Qt::black);
+            p.drawLine(revealed, 0, revealed, window->height());
+        }
+    }
+    platform::services::doEvents();
+    if (s.ProgressWindow)
+        s.ProgressWindow->update();
+}
+
+void releaseProgressWindow()
+{
+    SharedSettings& s = sharedSettings();
+    delete s.ProgressWindow.data();
+    s.ProgressWindow = nullptr;
+}
+
+} // namespace velpack

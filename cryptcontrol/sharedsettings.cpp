@@ -1,0 +1,11 @@
+#include "sharedsettings.h"
+
+namespace velpack {
+
+SharedSettings& sharedSettings()
+{
+    thread_local SharedSettings settings;
+    return settings;
+}
+
+} // namespace velpack

@@ -1,0 +1,195 @@
+// The published description of the library: the interfaces, in interface order, are the same
+// tables that dispatch the calls.
+#include "velloc.h"
+
+#include "latin1.h"
+
+#include "platform/picture.h"
+
+using namespace platform;
+
+namespace velpack {
+
+namespace {
+const TypeRef Bool {VarType::Bool, {}};
+const TypeRef Str {VarType::BStr, {}};
+const TypeRef AnyValue {VarType::Variant, {}};
+const TypeRef PictureType {VarType::Dispatch, QStringLiteral("IPictureDisp")};
+const TypeRef PTypeType {VarType::I4, QStringLiteral("PType")};
+const TypeRef Byte {VarType::UI1, {}};
+const TypeRef Long {VarType::I4, {}};
+const TypeRef Nothing {VarType::Void, {}};
+
+const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
+const Guid BGPicClsid = Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
+
+Result<Variant> toVariant(Result<QString> r)
+{
+    if (!r)
+        return r.releaseError();
+    return Variant::fromString(r.value());
+}
+
+Result<Variant> toVariant(Result<bool> r)
+{
+    if (!r)
+        return r.releaseError();
+    return Variant::fromBool(r.value());
+}
+
+MemberInfo browse(QString category, Guid page = {})
+{
+    MemberInfo m;
+    m.category = std::move(category);
+    m.propertyPage = page;
+    return m;
+}
+} // namespace
+
+const DispatchTable& Velloc::table()
+{
+    static const DispatchTable t = [] {
+        DispatchTable d(InterfaceInfo {QStringLiteral("_Velloc"), Guid::literal("{C0E9A775-BC9A-11D3-BB5E-403D57C10000}"),
+                                       true, false, true, true});
+        const QList<ParamInfo> stringData {ParamInfo {QStringLiteral("StringData"), Str, true}};
+        d.method<Velloc>(QStringLiteral("Encode"), dispids::Encode, {}, Bool, {},
+                         [](Velloc& v, std::span<Variant>) { return toVariant(v.Encode()); });
+        d.method<Velloc>(QStringLiteral("EncodeString"), dispids::EncodeString, stringData, Str, {},
+                         [](Velloc& v, std::span<Variant> a) { return toVariant(v.EncodeString(a[0].string())); });
+        d.method<Velloc>(QStringLiteral("Decode"), dispids::Decode, {}, Bool, {},
+                         [](Velloc& v, std::span<Variant>) { return toVariant(v.Decode()); });
+        d.method<Velloc>(QStringLiteral("DecodeString"), dispids::DecodeString, stringData, Str, {},
+                         [](Velloc& v, std::span<Variant> a) { return toVariant(v.DecodeString(a[0].string())); });
+        d.method<Velloc>(QStringLiteral("CRC"), dispids::CRC, {ParamInfo {QStringLiteral("Filename"), Str, true}}, AnyValue,
+                         {}, [](Velloc& v, std::span<Variant> a) { return v.CRC(a[0].string()); });
+        d.get<Velloc>(QStringLiteral("KEY"), dispids::KEY, Str, {},
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.KEY()); });
+        d.put<Velloc>(QStringLiteral("KEY"), dispids::KEY, QStringLiteral("New_Key"), Str, {},
+                      [](Velloc& v, const Variant& x) { return v.setKEY(x.string()); });
+        const QString fileHelp = QStringLiteral("Name of File To Operate On");
+        d.get<Velloc>(QStringLiteral("File"), dispids::File, Str, fileHelp,
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.File()); }, browse({}, BGPicClsid));
+        d.put<Velloc>(QStringLiteral("File"), dispids::File, QStringLiteral("New_File"), Str, fileHelp,
+                      [](Velloc& v, const Variant& x) { return v.setFile(x.string()); }, MemberKind::PropertyPut,
+                      browse({}, BGPicClsid));
+        const QString pictureHelp = QStringLiteral("Returns/sets a graphic to be displayed in a control.");
+        d.get<Velloc>(QStringLiteral("Picture"), dispids::Picture, PictureType, pictureHelp,
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromObject(v.Picture()); },
+                      browse({}, StandardPicturePage));
+        d.put<Velloc>(QStringLiteral("Picture"), dispids::Picture, QStringLiteral("New_Picture"), PictureType, pictureHelp,
+                      [](Velloc& v, const Variant& x) -> Result<void> {
+                          auto picture = x.objectAs<platform::Picture>();
+                          if (x.object() && !picture)
+                              return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object"));
+                          return v.setPicture(picture);
+                      },
+                      MemberKind::PropertyPutRef, browse({}, StandardPicturePage));
+        const QString showHelp = QStringLiteral("Show Progress during Operation");
+        d.get<Velloc>(QStringLiteral("ShowProgress"), dispids::ShowProgress, Bool, showHelp,
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromBool(v.ShowProgress()); },
+                      browse(QStringLiteral("FileSetup")));
+        d.put<Velloc>(QStringLiteral("ShowProgress"), dispids::ShowProgress, QStringLiteral("New_ShowProgress"), Bool,
+                      showHelp, [](Velloc& v, const Variant& x) { return v.setShowProgress(x.boolean()); },
+                      MemberKind::PropertyPut, browse(QStringLiteral("FileSetup")));
+        d.method<Velloc>(QStringLiteral("CancelOperation"), dispids::CancelOperation, {}, Bool,
+                         QStringLiteral("Stops Current Operation"),
+                         [](Velloc& v, std::span<Variant>) -> Result<Variant> { return Variant::fromBool(v.CancelOperation()); });
+        d.method<Velloc>(QStringLiteral("About"), dispids::About, {}, AnyValue, {},
+                         [](Velloc& v, std::span<Variant>) { return v.About(); });
+        const QString typeHelp = QStringLiteral("Set's the type Protection");
+        d.get<Velloc>(QStringLiteral("ProtectionType"), dispids::ProtectionType, PTypeType, typeHelp,
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromI4(v.ProtectionType()); });
+        d.put<Velloc>(QStringLiteral("ProtectionType"), dispids::ProtectionType, QStringLiteral("New_ProtectionType"),
+                      PTypeType, typeHelp, [](Velloc& v, const Variant& x) { return v.setProtectionType(x.i4()); });
+        const QString offsetHelp = QStringLiteral("Number between 1 and 255 used during the Ceaser Encryption.");
+        d.get<Velloc>(QStringLiteral("CeaserOffset"), dispids::CeaserOffset, Byte, offsetHelp,
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromUI1(v.CeaserOffset()); });
+        d.put<Velloc>(QStringLiteral("CeaserOffset"), dispids::CeaserOffset, QStringLiteral("New_CeaserOffset"), Byte,
+                      offsetHelp, [](Velloc& v, const Variant& x) { return v.setCeaserOffset(x.ui1()); });
+        return d;
+    }();
+    return t;
+}
+
+const InterfaceInfo& Velloc::eventTable()
+{
+    static const InterfaceInfo events = [] {
+        InterfaceInfo e {QStringLiteral("__Velloc"), Guid::literal("{C0E9A777-BC9A-11D3-BB5E-403D57C10000}"), false, true,
+                         true, true};
+        auto event = [&e](QString name, DispId id, QList<ParamInfo> params, QString help) {
+            MemberInfo m;
+            m.name = std::move(name);
+            m.id = id;
+            m.params = std::move(params);
+            m.result = Nothing;
+            m.help = std::move(help);
+            e.members.append(m);
+        };
+        event(QStringLiteral("Progress"), events::Progress, {ParamInfo {QStringLiteral("CurrentProgress"), Long, true}}, {});
+        event(QStringLiteral("Statred"), events::Statred, {ParamInfo {QStringLiteral("BytesToGo"), Long, true}}, {});
+        event(QStringLiteral("Finished"), events::Finished, {}, QStringLiteral("Fired when Operation Ends"));
+        event(QStringLiteral("Canceled"), events::Canceled, {},
+              QStringLiteral("Fired when The CancelOperation Method is called"));
+        return e;
+    }();
+    return events;
+}
+
+static const InterfaceInfo& bgPicInterface()
+{
+    static const InterfaceInfo info {QStringLiteral("_BGPic"), Guid::literal("{C0E9A778-BC9A-11D3-BB5E-403D57C10000}"),
+                                     true, false, true, true};
+    return info;
+}
+
+const TypeLibInfo& vellibTypeLib()
+{
+    static const TypeLibInfo lib = [] {
+        TypeLibInfo l;
+        l.name = QStringLiteral("Vellib");
+        l.libid = Guid::literal("{1A9BCAC6-4913-11D3-B3D9-303549C10000}");
+        l.majorVersion = 16;
+        l.minorVersion = 0;
+        l.lcid = 1033;
+        l.helpString = QStringLiteral("Velpack file and string encryption control");
+        l.helpFile = QStringLiteral("velpack.html");
+        l.version.fileVersion = QStringLiteral("%1.%2.0.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+        l.version.productVersion = l.version.fileVersion;
+        l.version.description = QStringLiteral("Velpack: enciphers and deciphers files and strings");
+        l.version.legalCopyright = QStringLiteral("Copyright (C) 2026 The Velloc developers");
+        l.version.companyName = QStringLiteral("The Velloc developers");
+        l.version.selfRegister = true;
+
+        EnumInfo ptype {QStringLiteral("PType"), Guid::literal("{C0E9A776-BC9A-11D3-BB5E-403D57C10000}"), {}};
+        const char* names[] = {"Standard", "RLE", "Ceaser", "Class", "String1", "VX1", "VX2", "VX3", "VX4", "VX5"};
+        for (int i = 0; i < 10; ++i)
+            ptype.values.append({QLatin1String(names[i]), i, QLatin1String(names[i])});
+        l.enums.append(ptype);
+
+        l.interfaces = {&Velloc::table().info(), &Velloc::eventTable(), &bgPicInterface()};
+
+        ClassInfo control;
+        control.name = QStringLiteral("Velloc");
+        control.clsid = Velloc::Clsid;
+        control.progId = QStringLiteral("Vellib.Velloc");
+        control.control = true;
+        control.defaultInterface = &Velloc::table().info();
+        control.eventInterface = &Velloc::eventTable();
+        control.propertyPages = {BGPicClsid, StandardPicturePage};
+        control.create = [] { return std::make_shared<Velloc>(); };
+        l.classes.append(control);
+
+        ClassInfo page;
+        page.name = QStringLiteral("BGPic");
+        page.clsid = BGPicClsid;
+        page.propertyPage = true;
+        page.defaultInterface = &bgPicInterface();
+        l.classes.append(page);
+        return l;
+    }();
+    return lib;
+}
+
+} // namespace velpack
+
+VELLOC_COMPONENT_MODULE(velpack::vellibTypeLib)

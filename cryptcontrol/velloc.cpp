@@ -1,0 +1,295 @@
+#include "velloc.h"
+
+#include "builtinpictures.h"
+#include "latin1.h"
+#include "prg.h"
+
+#include "platform/picture.h"
+#include "platform/services.h"
+#include "platform/units.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+using namespace platform;
+
+namespace velpack {
+
+namespace {
+constexpr int FaceWidthTwips = 1110;
+constexpr int FaceHeightTwips = 960;
+const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
+const Guid BGPicClsid = Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
+
+const QImage& defaultPicture()
+{
+    static const QImage image = defaultProgressPicture();
+    return image;
+}
+
+Variant defaultKey() { return Variant::fromString(QString::fromLatin1(DefaultKey)); }
+} // namespace
+
+Velloc::Velloc()
+    : m_pic(std::make_shared<PictureHolder>())
+{
+    m_pic->picture = platform::Picture::create(defaultPicture());
+    setExtent(QSize(FaceWidthTwips, FaceHeightTwips));
+}
+
+Velloc::~Velloc() = default;
+
+QList<Guid> Velloc::propertyPages() const
+{
+    return {BGPicClsid, StandardPicturePage};
+}
+
+// ---- Properties ----
+
+QString Velloc::KEY() const
+{
+    SharedSettings& s = sharedSettings();
+    if (s.CurrentKey.isEmpty())
+        s.CurrentKey = QString::fromLatin1(DefaultKey);
+    return s.CurrentKey;
+}
+
+Result<void> Velloc::setKEY(const QString& New_Key)
+{
+    sharedSettings().CurrentKey = New_Key.isEmpty() ? QString::fromLatin1(DefaultKey) : New_Key;
+    return propertyChanged(QStringLiteral("Key"));
+}
+
+QString Velloc::File() const
+{
+    return sharedSettings().CurrentFile;
+}
+
+Result<void> Velloc::setFile(const QString& New_File)
+{
+    sharedSettings().CurrentFile = New_File;
+    return propertyChanged(QStringLiteral("File"));
+}
+
+std::shared_ptr<platform::Picture> Velloc::Picture() const
+{
+    return m_pic->picture;
+}
+
+Result<void> Velloc::setPicture(std::shared_ptr<platform::Picture> New_Picture)
+{
+    m_pic->picture = std::move(New_Picture);
+    return propertyChanged(QStringLiteral("Picture"));
+}
+
+bool Velloc::ShowProgress() const
+{
+    return sharedSettings().CurrentShowProgress;
+}
+
+Result<void> Velloc::setShowProgress(bool New_ShowProgress)
+{
+    sharedSettings().CurrentShowProgress = New_ShowProgress;
+    return propertyChanged(QStringLiteral("ShowProgress"));
+}
+
+std::int32_t Velloc::ProtectionType() const
+{
+    return sharedSettings().CurrentProtectionType;
+}
+
+Result<void> Velloc::setProtectionType(std::int32_t New_ProtectionType)
+{
+    if (New_ProtectionType < 0 || New_ProtectionType > 255)
+        return Error(errc::Overflow);
+    sharedSettings().CurrentProtectionType = std::uint8_t(New_ProtectionType);
+    return propertyChanged(QStringLiteral("ProtectionType"));
+}
+
+std::uint8_t Velloc::CeaserOffset() const
+{
+    return sharedSettings().CurrentCeaserOffset;
+}
+
+Result<void> Velloc::setCeaserOffset(std::uint8_t New_CeaserOffset)
+{
+    sharedSettings().CurrentCeaserOffset = New_CeaserOffset;
+    return propertyChanged(QStringLiteral("CeaserOffset"));
+}
+
+// ---- Container protocol ----
+
+Result<void> Velloc::initProperties()
+{
+    SharedSettings& s = sharedSettings();
+    s.CurrentKey = QString::fromLatin1(DefaultKey);
+    s.CurrentFile.clear();
+    s.CurrentShowProgress = true;
+    s.CurrentProtectionType = 0;
+    s.CurrentCeaserOffset = 30;
+    if (!s.ProgressPictureBoxSet || s.ProgressPictureBox.expired()) {
+        s.ProgressPictureBox = m_pic;
+        s.ProgressPictureBoxSet = true;
+    }
+    return {};
+}
+
+Result<void> Velloc::readProperties(const PropertyBag& bag)
+{
+    SharedSettings& s = sharedSettings();
+    const QString key = TRY(bag.read(u"Key", defaultKey()).toString());
+    s.CurrentKey = key.isEmpty() ? QString::fromLatin1(DefaultKey) : key;
+    s.CurrentFile = TRY(bag.read(u"File", Variant::fromString({})).toString());
+    const Variant picture = bag.read(u"Picture", Variant::nothing());
+    std::shared_ptr<Object> object = TRY(picture.toObject());
+    auto asPicture = std::dynamic_pointer_cast<platform::Picture>(object);
+    if (object && !asPicture)
+        return Error(errc::TypeMismatch, QStringLiteral("The stored Picture is not a picture"));
+    m_pic->picture = asPicture;
+    s.CurrentShowProgress = TRY(bag.read(u"ShowProgress", Variant::fromBool(true)).toBool());
+    s.CurrentProtectionType = TRY(bag.read(u"ProtectionType", Variant::fromI2(0)).toUI1());
+    s.CurrentCeaserOffset = TRY(bag.read(u"CeaserOffset", Variant::fromI2(30)).toUI1());
+    s.ProgressPictureBox = m_pic;
+    s.ProgressPictureBoxSet = true;
+    return {};
+}
+
+Result<void> Velloc::writeProperties(PropertyBag& bag)
+{
+    const SharedSettings& s = sharedSettings();
+    bag.write(u"Key", Variant::fromString(s.CurrentKey), defaultKey());
+    bag.write(u"Picture", Variant::fromObject(m_pic->picture), Variant::nothing());
+    bag.write(u"File", Variant::fromString(s.CurrentFile), Variant::fromString({}));
+    bag.write(u"ShowProgress", Variant::fromBool(s.CurrentShowProgress), Variant::fromBool(true));
+    bag.write(u"ProtectionType", Variant::fromUI1(s.CurrentProtectionType), Variant::fromI2(0));
+    bag.write(u"CeaserOffset", Variant::fromUI1(s.CurrentCeaserOffset), Variant::fromI2(30));
+    return {};
+}
+
+void Velloc::resize()
+{
+    setExtent(QSize(FaceWidthTwips, FaceHeightTwips));
+}
+
+void Velloc::show()
+{
+    widget();
+    m_label1->setText(QStringLiteral("%1.%2 Build %3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision));
+}
+
+QWidget* Velloc::createWidget()
+{
+    auto* face = new QWidget;
+    face->setFixedSize(units::toPixels(QSize(FaceWidthTwips, FaceHeightTwips)));
+    auto* logo = new QLabel(face);
+    logo->setPixmap(QPixmap::fromImage(faceLogo()));
+    logo->setGeometry((face->width() - 73) / 2, 0, 73, 50);
+    m_label1 = new QLabel(QStringLiteral(" "), face);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setGeometry(units::toPixels(0, 750, 1095, 255));
+    m_label1->setAlignment(Qt::AlignCenter);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(8.25);
+    m_label1->setFont(font);
+    m_label1->setAutoFillBackground(true);
+    QPalette palette = m_label1->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, units::toQColor(0x8000000E));
+    m_label1->setPalette(palette);
+    return face;
+}
+
+bool Velloc::CancelOperation()
+{
+    sharedSettings().CancelRequested = true;
+    return false;
+}
+
+// ---- String operations ----
+
+void Velloc::raise(DispId event, Variant& argument)
+{
+    fireEvent(event, std::span<Variant>(&argument, 1));
+}
+
+bool Velloc::progressPoint(std::int64_t position)
+{
+    SharedSettings& s = sharedSettings();
+    if (s.CancelRequested)
+        return false;
+    if (s.ProgressWindow && s.ProgressWindow->isVisible())
+        UpdateProgress(std::int32_t(position));
+    Variant current = Variant::fromI4(std::int32_t(position));
+    raise(events::Progress, current);
+    services::doEvents();
+    return true;
+}
+
+// The texts String1 handles in one call are limited; longer strings are cut into pieces that
+// hold whole three-character codes when deciphering.
+static constexpr std::size_t String1PieceLimit = 32767;
+
+Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Direction direction)
+{
+    auto self = shared_from_this(); // a handler may release the host's reference
+    SharedSettings& s = sharedSettings();
+    const std::string text = TRY(toBytes(StringData, "text"));
+    const std::string key = TRY(toBytes(KEY(), "key"));
+
+    s.CancelRequested = false;
+    Variant length = Variant::fromI4(std::int32_t(std::min<qsizetype>(StringData.size(), INT32_MAX)));
+    raise(events::Statred, length);
+
+    std::string result;
+    const std::uint8_t type = s.CurrentProtectionType;
+    if (cipher::CipherRoutine routine = cipher::CipherFor(type, direction)) {
+        cipher::CipherParams params;
+        params.key = key;
+        params.ceaserOffset = s.CurrentCeaserOffset;
+        params.progress = [this](std::int64_t position) { return progressPoint(position); };
+        const std::size_t piece = type == 4 ? (direction == cipher::Direction::Decipher ? String1PieceLimit / 3 * 3
+                                                                                         : String1PieceLimit)
+                                            : std::max<std::size_t>(text.size(), 1);
+        for (std::size_t at = 0; at < text.size() || (at == 0 && text.empty()); at += piece) {
+            cipher::CipherResult r = routine(std::string_view(text).substr(at, piece), params);
+            if (r.error)
+                return Error(r.error->number, QString::fromStdString(r.error->message));
+            if (r.cancelled) {
+                result.clear();
+                break;
+            }
+            result += r.text;
+            if (text.empty())
+                break;
+        }
+    } else {
+        result = text;
+    }
+
+    raise(events::Progress, length);
+    fireEvent(events::Finished);
+    s.CancelRequested = false;
+    return fromBytes(result);
+}
+
+Result<QString> Velloc::EncodeString(const QString& StringData)
+{
+    return runStringOperation(StringData, cipher::Direction::Encipher);
+}
+
+Result<QString> Velloc::DecodeString(const QString& StringData)
+{
+    return runStringOperation(StringData, cipher::Direction::Decipher);
+}
+
+Result<bool> Velloc::Encode()
+{
+    return runFileOperation(cipher::Direction::Encipher);
+}
+
+Result<bool> Velloc::Decode()
+{
+    return runFileOperation(cipher::Direction::Decipher);
+}
+
+} // namespace velpack
