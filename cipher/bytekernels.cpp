@@ -1,16 +1,20 @@
 #include "cipher/bytekernels.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace cipher::detail {
 
 namespace {
 
-// GCC and Clang vector extensions: 32 bytes per step, two SSE registers on a plain x86-64
-// build and one AVX2 register where the compiler may use it.
-typedef unsigned char Bytes __attribute__((vector_size(32)));
-typedef std::uint64_t Words __attribute__((vector_size(32)));
-constexpr std::size_t Width = sizeof(Bytes);
+// GCC and Clang vector extensions. The baseline uses 16-byte vectors, which every x86-64 and
+// most other processors carry; where AVX2 is present the same loops run on 32-byte vectors.
+template <std::size_t Width>
+struct Vectors {
+    typedef unsigned char Bytes __attribute__((vector_size(Width)));
+    typedef signed char SignedBytes __attribute__((vector_size(Width)));
+    typedef std::uint64_t Words __attribute__((vector_size(Width)));
+};
 
 // Unaligned loads and stores. Vectors pass by reference: 32-byte vectors by value would change
 // the calling convention between plain and AVX builds, which the compiler warns about.
@@ -26,26 +30,57 @@ template <class V>
     std::memcpy(p, &v, sizeof v);
 }
 
-} // namespace
-
-TextBlock sizedText(std::size_t n)
+// Where the loops start their aligned stores: one unaligned vector covers the head, and the
+// loop goes on from the first aligned output address (rewriting a few characters with the
+// same values). Half the stores would otherwise straddle two cache lines, since the heap
+// hands out 16-byte alignment.
+// Every lane set to one value (a broadcast; built lane by lane the compiler inserts each).
+template <class V>
+[[gnu::always_inline]] inline void splat(V& v, unsigned char value)
 {
-    TextBlock text;
-    text.resize(n);
-    return text;
+    std::memset(&v, value, sizeof v);
 }
 
-void xorStream(const unsigned char* in, std::size_t n, const unsigned char* stream, std::size_t span,
-               unsigned char* out)
+template <std::size_t Width>
+[[gnu::always_inline]] inline std::size_t alignedStart(const unsigned char* out)
 {
+    const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(out) & (Width - 1);
+    return misalignment == 0 ? Width : Width - misalignment;
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline void xorStreamBody(const unsigned char* in, std::size_t n, const unsigned char* stream,
+                                                 std::size_t span, unsigned char* out)
+{
+    static_assert(Width <= StreamPad);
+    using Bytes = typename Vectors<Width>::Bytes;
     std::size_t i = 0;
     std::size_t s = 0;
-    for (; i + Width <= n; i += Width) {
-        Bytes text, key;
-        load(text, in + i);
-        load(key, stream + s);
-        store(out + i, text ^ key);
-        s += Width;
+    if (n >= Width) {
+        Bytes text, keys;
+        load(text, in);
+        load(keys, stream);
+        const Bytes head = text ^ keys;
+        store(out, head);
+        i = alignedStart<Width>(out);
+        s = i >= span ? i - span : i;
+    }
+    while (i + Width <= n) {
+        // As many vectors as fit before the stream position passes the span: the inner loop
+        // carries no wrap test from one step to the next.
+        const std::size_t steps = std::min((n - i) / Width, (span - s + Width - 1) / Width) * Width;
+        const unsigned char* from = in + i;
+        const unsigned char* key = stream + s;
+        unsigned char* to = out + i;
+        for (std::size_t k = 0; k < steps; k += Width) {
+            Bytes text, keys;
+            load(text, from + k);
+            load(keys, key + k);
+            const Bytes result = text ^ keys;
+            store(to + k, result);
+        }
+        i += steps;
+        s += steps;
         if (s >= span)
             s -= span;
     }
@@ -53,61 +88,202 @@ void xorStream(const unsigned char* in, std::size_t n, const unsigned char* stre
         out[i + k] = in[i + k] ^ stream[s + k];
 }
 
-void swapNibblesComplement(const unsigned char* in, std::size_t n, unsigned char* out)
+// The loop of the kernels whose result at i depends only on in[i]: vector(V in, V& out,
+// State& state) on whole vectors, two at a time, with aligned stores after an unaligned head;
+// scalar(code, State& state) on the rest. The state (a running check over the codes) travels
+// by value and comes back: captured by reference the compiler would keep it in memory and
+// store it on every step.
+template <class V, class State, class VectorOp, class ScalarOp>
+[[gnu::always_inline]] inline State mapBytes(const unsigned char* in, std::size_t n, unsigned char* out, State state,
+                                             VectorOp vector, ScalarOp scalar)
 {
-    constexpr std::uint64_t High = 0xF0F0F0F0F0F0F0F0ull;
+    constexpr std::size_t Width = sizeof(V);
     std::size_t i = 0;
-    for (; i + Width <= n; i += Width) {
-        Words w;
-        load(w, in + i);
-        const Words swapped = ~(((w << 4) & High) | ((w >> 4) & ~High));
-        store(out + i, swapped);
+    if (n >= Width) {
+        V from, to;
+        load(from, in);
+        vector(from, to, state);
+        store(out, to);
+        i = alignedStart<Width>(out);
+        for (; i + 2 * Width <= n; i += 2 * Width) {
+            V from2, to2;
+            load(from, in + i);
+            load(from2, in + i + Width);
+            vector(from, to, state);
+            vector(from2, to2, state);
+            store(out + i, to);
+            store(out + i + Width, to2);
+        }
+        if (i + Width <= n) {
+            load(from, in + i);
+            vector(from, to, state);
+            store(out + i, to);
+            i += Width;
+        }
     }
     for (; i < n; ++i)
-        out[i] = static_cast<unsigned char>(~((in[i] << 4) | (in[i] >> 4)));
+        out[i] = static_cast<unsigned char>(scalar(in[i], state));
+    return state;
 }
 
-bool shiftUpMod255(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out)
+struct NoState {};
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline void swapNibblesComplementBody(const unsigned char* in, std::size_t n,
+                                                             unsigned char* out)
 {
-    // c + o above 255 wraps to c + o - 255, which is the 8-bit sum plus one.
-    const Bytes o = Bytes{} + static_cast<unsigned char>(offset);
-    const Bytes top = Bytes{} + 0xFF;
-    Bytes seen255{};
-    std::size_t i = 0;
-    for (; i + Width <= n; i += Width) {
-        Bytes c;
-        load(c, in + i);
-        const Bytes r = c + o;
-        const Bytes shifted = r - (Bytes)(r < c); // a true lane is all ones: minus -1
-        store(out + i, shifted);
-        seen255 |= (Bytes)(c == top);
-    }
-    bool any = false;
+    using Words = typename Vectors<Width>::Words;
+    constexpr std::uint64_t High = 0xF0F0F0F0F0F0F0F0ull;
+    mapBytes<Words>(
+        in, n, out, NoState{},
+        [](const Words& w, Words& r, NoState&) { r = (~(w << 4) & High) | (~(w >> 4) & ~High); },
+        [](unsigned c, NoState&) { return ~((c << 4) | (c >> 4)); });
+}
+
+// Unsigned byte comparisons have no instruction before AVX-512; with the top bit flipped
+// (XOR 0x80) a signed comparison gives the same answer.
+template <std::size_t Width>
+[[gnu::always_inline]] inline bool shiftUpMod255Body(const unsigned char* in, std::size_t n, unsigned offset,
+                                                     unsigned char* out)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    using SignedBytes = typename Vectors<Width>::SignedBytes;
+    // c + o above 255 wraps to c + o - 255, which is the 8-bit sum plus one; it wraps for the
+    // codes above 255 - o. Code 255 is the largest flipped code, 127: a running maximum finds it.
+    struct Seen {
+        SignedBytes largest;
+        bool tail255 = false;
+    };
+    Bytes o, flip;
+    SignedBytes highestUnwrapped;
+    Seen seen;
+    splat(o, static_cast<unsigned char>(offset));
+    splat(flip, 0x80);
+    splat(highestUnwrapped, static_cast<unsigned char>((255 - offset) ^ 0x80));
+    splat(seen.largest, 0x80);
+    seen = mapBytes<Bytes>(
+        in, n, out, seen,
+        [&](const Bytes& c, Bytes& shifted, Seen& state) {
+            const SignedBytes flipped = (SignedBytes)(c ^ flip);
+            shifted = (c + o) - (Bytes)(flipped > highestUnwrapped); // a true lane is all ones: minus -1
+            state.largest = flipped > state.largest ? flipped : state.largest;
+        },
+        [&](unsigned c, Seen& state) {
+            state.tail255 |= c == 255;
+            const unsigned r = c + offset;
+            return r > 255 ? r - 255 : r;
+        });
+    bool any = seen.tail255;
     for (std::size_t k = 0; k < Width; ++k)
-        any |= seen255[k] != 0;
-    for (; i < n; ++i) {
-        const unsigned r = in[i] + offset;
-        out[i] = static_cast<unsigned char>(r > 255 ? r - 255 : r);
-        any |= in[i] == 255;
-    }
+        any |= seen.largest[k] == 127;
     return any;
 }
 
-void shiftDownMod255(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out)
+template <std::size_t Width>
+[[gnu::always_inline]] inline void shiftDownMod255Body(const unsigned char* in, std::size_t n, unsigned offset,
+                                                       unsigned char* out)
 {
+    using Bytes = typename Vectors<Width>::Bytes;
+    using SignedBytes = typename Vectors<Width>::SignedBytes;
     // d - o below 0 wraps to d - o + 255, which is the 8-bit difference minus one.
-    const Bytes o = Bytes{} + static_cast<unsigned char>(offset);
-    std::size_t i = 0;
-    for (; i + Width <= n; i += Width) {
-        Bytes d;
-        load(d, in + i);
-        const Bytes shifted = (d - o) + (Bytes)(d < o);
-        store(out + i, shifted);
-    }
-    for (; i < n; ++i) {
-        const int r = int(in[i]) - int(offset);
-        out[i] = static_cast<unsigned char>(r < 0 ? r + 255 : r);
-    }
+    Bytes o, flip;
+    SignedBytes flippedOffset;
+    splat(o, static_cast<unsigned char>(offset));
+    splat(flip, 0x80);
+    splat(flippedOffset, static_cast<unsigned char>(offset ^ 0x80));
+    mapBytes<Bytes>(
+        in, n, out, NoState{},
+        [&](const Bytes& d, Bytes& shifted, NoState&) {
+            shifted = (d - o) + (Bytes)((SignedBytes)(d ^ flip) < flippedOffset);
+        },
+        [&](unsigned d, NoState&) {
+            const int r = int(d) - int(offset);
+            return r < 0 ? r + 255 : r;
+        });
+}
+
+void xorStream16(const unsigned char* in, std::size_t n, const unsigned char* stream, std::size_t span,
+                 unsigned char* out)
+{
+    xorStreamBody<16>(in, n, stream, span, out);
+}
+void swapNibblesComplement16(const unsigned char* in, std::size_t n, unsigned char* out)
+{
+    swapNibblesComplementBody<16>(in, n, out);
+}
+bool shiftUpMod25516(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out)
+{
+    return shiftUpMod255Body<16>(in, n, offset, out);
+}
+void shiftDownMod25516(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out)
+{
+    shiftDownMod255Body<16>(in, n, offset, out);
+}
+
+constexpr ByteKernels Baseline{"baseline", &xorStream16, &swapNibblesComplement16, &shiftUpMod25516,
+                               &shiftDownMod25516};
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define CIPHER_HAVE_AVX2_KERNELS 1
+
+[[gnu::target("avx2")]] void xorStreamAvx2(const unsigned char* in, std::size_t n, const unsigned char* stream,
+                                           std::size_t span, unsigned char* out)
+{
+    xorStreamBody<32>(in, n, stream, span, out);
+}
+[[gnu::target("avx2")]] void swapNibblesComplementAvx2(const unsigned char* in, std::size_t n, unsigned char* out)
+{
+    swapNibblesComplementBody<32>(in, n, out);
+}
+[[gnu::target("avx2")]] bool shiftUpMod255Avx2(const unsigned char* in, std::size_t n, unsigned offset,
+                                               unsigned char* out)
+{
+    return shiftUpMod255Body<32>(in, n, offset, out);
+}
+[[gnu::target("avx2")]] void shiftDownMod255Avx2(const unsigned char* in, std::size_t n, unsigned offset,
+                                                 unsigned char* out)
+{
+    shiftDownMod255Body<32>(in, n, offset, out);
+}
+
+constexpr ByteKernels Avx2{"avx2", &xorStreamAvx2, &swapNibblesComplementAvx2, &shiftUpMod255Avx2,
+                           &shiftDownMod255Avx2};
+
+bool processorHasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+#endif
+
+std::vector<const ByteKernels*> detectKernels() // fastest first
+{
+    std::vector<const ByteKernels*> found;
+#ifdef CIPHER_HAVE_AVX2_KERNELS
+    if (processorHasAvx2())
+        found.push_back(&Avx2);
+#endif
+    found.push_back(&Baseline);
+    return found;
+}
+
+const std::vector<const ByteKernels*>& detected()
+{
+    static const std::vector<const ByteKernels*> found = detectKernels();
+    return found;
+}
+
+} // namespace
+
+const ByteKernels& kernels()
+{
+    static const ByteKernels& fastest = *detected().front();
+    return fastest;
+}
+
+std::span<const ByteKernels* const> availableKernels()
+{
+    return detected();
 }
 
 } // namespace cipher::detail

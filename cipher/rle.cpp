@@ -78,33 +78,34 @@ CipherResult RleEncode(std::string_view text, const CipherParams& params)
                        "reserves as its run marker");
 
     // Triples never outgrow their runs, so the output is never longer than the text.
-    TextBlock result = detail::sizedText(n);
-    unsigned char* out = detail::bytesOf(result);
-    std::size_t o = 0;
     ProgressPoints progress(params.progress);
-    std::size_t i = 0;
-    while (i < n) {
-        const std::size_t run = findRun(in, i, n);
-        std::memcpy(out + o, in + i, run - i);
-        o += run - i;
-        if (!progress.across(std::int64_t(i) + 1, std::int64_t(run)))
-            return cancelled();
-        if (run == n)
-            break;
-        const unsigned char c = in[run];
-        const std::size_t limit = std::min(n, run + MaxRunLength);
-        std::size_t end = run + 3;
-        while (end < limit && in[end] == c)
-            ++end;
-        out[o++] = RunMarker;
-        out[o++] = static_cast<unsigned char>(end - run - 1);
-        out[o++] = c;
-        i = end;
-        if (!progress.at(std::int64_t(end)))
-            return cancelled();
-    }
-    result.resize(o);
-    return Completed(std::move(result));
+    bool stopped = false;
+    TextBlock result = detail::makeText(n, [&](unsigned char* out) -> std::size_t {
+        std::size_t o = 0;
+        std::size_t i = 0;
+        while (i < n) {
+            const std::size_t run = findRun(in, i, n);
+            std::memcpy(out + o, in + i, run - i);
+            o += run - i;
+            if (!progress.across(std::int64_t(i) + 1, std::int64_t(run)))
+                return stopped = true, 0;
+            if (run == n)
+                break;
+            const unsigned char c = in[run];
+            const std::size_t limit = std::min(n, run + MaxRunLength);
+            std::size_t end = run + 3;
+            while (end < limit && in[end] == c)
+                ++end;
+            out[o++] = RunMarker;
+            out[o++] = static_cast<unsigned char>(end - run - 1);
+            out[o++] = c;
+            i = end;
+            if (!progress.at(std::int64_t(end)))
+                return stopped = true, 0;
+        }
+        return o;
+    });
+    return stopped ? cancelled() : Completed(std::move(result));
 }
 
 CipherResult RleDecode(std::string_view text, const CipherParams& params)
@@ -136,27 +137,29 @@ CipherResult RleDecode(std::string_view text, const CipherParams& params)
         p = marker + 3;
     }
 
-    TextBlock result = detail::sizedText(size);
-    unsigned char* out = detail::bytesOf(result);
     ProgressPoints progress(params.progress);
-    for (const unsigned char* p = in; p < end;) {
-        const unsigned char* marker = findMarker(p, end);
-        const unsigned char* literalsEnd = marker ? marker : end;
-        const std::size_t literals = static_cast<std::size_t>(literalsEnd - p);
-        std::memcpy(out, p, literals);
-        out += literals;
-        if (!progress.across(p - in + 1, literalsEnd - in))
-            return cancelled();
-        if (!marker)
-            break;
-        const std::size_t count = std::size_t(marker[1]) + 1;
-        std::memset(out, marker[2], count);
-        out += count;
-        p = marker + 3;
-        if (!progress.at(p - in))
-            return cancelled();
-    }
-    return Completed(std::move(result));
+    bool stopped = false;
+    TextBlock result = detail::makeText(size, [&](unsigned char* out) -> std::size_t {
+        unsigned char* o = out;
+        for (const unsigned char* p = in; p < end;) {
+            const unsigned char* marker = findMarker(p, end);
+            const unsigned char* literalsEnd = marker ? marker : end;
+            std::memcpy(o, p, static_cast<std::size_t>(literalsEnd - p));
+            o += literalsEnd - p;
+            if (!progress.across(p - in + 1, literalsEnd - in))
+                return stopped = true, 0;
+            if (!marker)
+                break;
+            const std::size_t count = std::size_t(marker[1]) + 1;
+            std::memset(o, marker[2], count);
+            o += count;
+            p = marker + 3;
+            if (!progress.at(p - in))
+                return stopped = true, 0;
+        }
+        return static_cast<std::size_t>(o - out);
+    });
+    return stopped ? cancelled() : Completed(std::move(result));
 }
 
 } // namespace cipher

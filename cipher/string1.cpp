@@ -114,42 +114,41 @@ CipherResult String1Encode(std::string_view text, const CipherParams&)
     const unsigned char* in = detail::bytesOf(text);
     // Every code is written as four characters, the fourth overwritten by the next code or cut
     // off at the end: one spare character.
-    TextBlock result = detail::sizedText(text.size() * String1Codebook::CodeLength + 1);
-    char* out = result.data();
-    std::size_t o = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::array<char, 4>& code = EncodeTable[in[i]];
-        std::memcpy(out + o, code.data(), 4);
-        o += static_cast<std::size_t>(code[3]);
-    }
-    result.resize(o);
-    return Completed(std::move(result));
+    return Completed(detail::makeText(text.size() * String1Codebook::CodeLength + 1, [&](unsigned char* out) {
+        std::size_t o = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::array<char, 4>& code = EncodeTable[in[i]];
+            std::memcpy(out + o, code.data(), 4);
+            o += static_cast<std::size_t>(code[3]);
+        }
+        return o;
+    }));
 }
 
 CipherResult String1Decode(std::string_view text, const CipherParams&)
 {
     const unsigned char* in = detail::bytesOf(text);
     const std::size_t n = text.size();
-    TextBlock result = detail::sizedText(n / String1Codebook::CodeLength);
-    std::size_t o = 0;
-    std::size_t p = 0;
-    while (p + String1Codebook::CodeLength <= n) {
-        const unsigned high = in[p] - unsigned('0');
-        const unsigned low = in[p + 1] - unsigned('0');
-        if (high < 10 && low < 10) {
-            const PairSlot slot = DecodeTable[high * 10 + low];
-            if (slot.plain != 0 && slot.third == static_cast<char>(in[p + 2])) {
-                result[o++] = slot.plain;
-                // The two windows after a code start with its non-digit third character or
-                // carry it second: neither can be a code.
-                p += String1Codebook::CodeLength;
-                continue;
+    return Completed(detail::makeText(n / String1Codebook::CodeLength, [&](unsigned char* out) {
+        std::size_t o = 0;
+        std::size_t p = 0;
+        while (p + String1Codebook::CodeLength <= n) {
+            const unsigned high = in[p] - unsigned('0');
+            const unsigned low = in[p + 1] - unsigned('0');
+            if (high < 10 && low < 10) {
+                const PairSlot slot = DecodeTable[high * 10 + low];
+                if (slot.plain != 0 && slot.third == static_cast<char>(in[p + 2])) {
+                    out[o++] = static_cast<unsigned char>(slot.plain);
+                    // The two windows after a code start with its non-digit third character or
+                    // carry it second: neither can be a code.
+                    p += String1Codebook::CodeLength;
+                    continue;
+                }
             }
+            ++p;
         }
-        ++p;
-    }
-    result.resize(o);
-    return Completed(std::move(result));
+        return o;
+    }));
 }
 
 } // namespace cipher

@@ -31,18 +31,18 @@ constexpr Stream VX5Stream = makeStream([](unsigned i) { return 0xFFu ^ falling(
 
 CipherResult withStream(std::string_view text, const Stream& stream)
 {
-    TextBlock out = detail::sizedText(text.size());
-    detail::xorStream(detail::bytesOf(text), text.size(), stream.data(), 256, detail::bytesOf(out));
-    return Completed(std::move(out));
+    return Completed(detail::makeTextOfLength(text.size(), [&](unsigned char* out) {
+        detail::kernels().xorStream(detail::bytesOf(text), text.size(), stream.data(), 256, out);
+    }));
 }
 
 } // namespace
 
 CipherResult VX1Cipher(std::string_view text, const CipherParams&)
 {
-    TextBlock out = detail::sizedText(text.size());
-    detail::swapNibblesComplement(detail::bytesOf(text), text.size(), detail::bytesOf(out));
-    return Completed(std::move(out));
+    return Completed(detail::makeTextOfLength(text.size(), [&](unsigned char* out) {
+        detail::kernels().swapNibblesComplement(detail::bytesOf(text), text.size(), out);
+    }));
 }
 
 CipherResult VX2Cipher(std::string_view text, const CipherParams&) { return withStream(text, VX2Stream); }
