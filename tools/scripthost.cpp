@@ -1,9 +1,13 @@
 #include "scripthost.h"
 
 #include "platform/registry.h"
+#include "platform/units.h"
 #include "platform/varianttext.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 
 using namespace platform;
@@ -187,6 +191,19 @@ void ScriptHost::onEvent(Binding& b, const MemberInfo& event, std::span<Variant>
     m_events.removeLast();
 }
 
+// A left click as a person's hand delivers it: press, then release, at one point of `target`.
+static void sendClick(QWidget* target, QPointF at)
+{
+    const QPointer<QWidget> guard(target);
+    const QPointF global = target->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    if (!guard)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
 static QString firstWord(QStringView& rest)
 {
     rest = rest.trimmed();
@@ -310,6 +327,33 @@ void ScriptHost::execute(const QString& statement, int line)
             args[n - 1] = converted.value();
         else
             report(converted.releaseError(), false);
+    } else if (keyword == QLatin1String("click")) {
+        // click VAR [X Y]: a left click on the control's face at X, Y twips, received by the
+        // part of the face under that point; without a point, in the middle of its first part.
+        Binding& b = binding(firstWord(rest));
+        Control* c = b.control();
+        if (!c)
+            throw ScriptError {QStringLiteral("%1 is not a control and cannot be clicked").arg(b.m_name)};
+        const QList<Variant> point = values(rest);
+        QWidget* face = c->widget();
+        QWidget* target = face;
+        QPointF at;
+        if (point.isEmpty()) {
+            for (QWidget* part : face->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (!part->isHidden()) {
+                    target = part;
+                    break;
+                }
+            at = QRectF(target->rect()).center();
+        } else if (point.size() == 2 && point[0].toI4() && point[1].toI4()) {
+            const QPoint pixel(units::toPixelsX(*point[0].toI4()), units::toPixelsY(*point[1].toI4()));
+            if (QWidget* part = face->childAt(pixel))
+                target = part;
+            at = target->mapFrom(face, QPointF(pixel));
+        } else {
+            throw ScriptError {QStringLiteral("usage: click VAR [X Y]")};
+        }
+        sendClick(target, at);
     } else if (keyword == QLatin1String("release")) {
         const QString var = firstWord(rest);
         Binding& b = binding(var);

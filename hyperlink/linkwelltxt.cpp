@@ -1,0 +1,212 @@
+#include "linkwelltxt.h"
+
+#include "frmabout.h"
+#include "hyperlink.h"
+#include "urllabel.h"
+
+#include "platform/services.h"
+#include "platform/standardcolorpage.h"
+#include "platform/standardfontpage.h"
+#include "platform/units.h"
+
+using namespace platform;
+
+namespace linkwell {
+
+namespace {
+const QSize LabelPosition {165, 75}; // twips inside the control
+const QSize LabelDesignSize {2595, 195};
+
+Result<std::uint32_t> checkedColor(std::uint32_t color)
+{
+    if (!units::isValidOleColor(color))
+        return Error(InvalidPropertyValue, QStringLiteral("Invalid property value: &H%1& is not a colour")
+                                               .arg(QString::number(color, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
+    return color;
+}
+
+Result<std::uint32_t> colorFrom(const Variant& v)
+{
+    return checkedColor(std::uint32_t(TRY(v.toI4())));
+}
+
+// A copy, so that the label never draws with the container's or a bag's own font object.
+std::shared_ptr<platform::Font> fontCopy(const Variant& v)
+{
+    return platform::Font::create(v.objectAs<platform::Font>()->description());
+}
+} // namespace
+
+LinkwellTxt::LinkwellTxt()
+{
+    setExtent(DesignSize);
+}
+
+LinkwellTxt::~LinkwellTxt()
+{
+    if (m_lblURL) {
+        m_lblURL->setMouseHandler({});
+        m_lblURL->setClickHandler({});
+    }
+}
+
+QWidget* LinkwellTxt::createWidget()
+{
+    // The part of the face the label does not cover is left to the host's background.
+    auto* face = new QWidget;
+    face->resize(units::toPixels(DesignSize));
+
+    auto* label = new UrlLabel(face);
+    label->setObjectName(QStringLiteral("lblURL"));
+    label->setGeometry(units::toPixels(LabelPosition.width(), LabelPosition.height(), LabelDesignSize.width(),
+                                       LabelDesignSize.height()));
+    label->setForeColor(DefaultForeColor);
+    label->setBackColor(DefaultBackColor);
+    platform::Font::Description d;
+    d.name = QStringLiteral("MS Sans Serif");
+    d.size = 8.25;
+    d.weight = 400;
+    d.underline = true;
+    label->setFontObject(platform::Font::create(d));
+    label->setCaption(DefaultHyperlink);
+    label->show();
+    label->setMouseHandler([this](UrlLabel::MouseAction action, int button, int shift, float x, float y) {
+        const DispId event = action == UrlLabel::MouseAction::Down ? events::MouseDown
+            : action == UrlLabel::MouseAction::Move                ? events::MouseMove
+                                                                   : events::MouseUp;
+        labelMouse(event, button, shift, x, y);
+    });
+    label->setClickHandler([this] { labelClicked(); });
+    m_lblURL = label;
+    return face;
+}
+
+UrlLabel* LinkwellTxt::lblURL()
+{
+    if (!m_lblURL)
+        widget();
+    return m_lblURL;
+}
+
+void LinkwellTxt::labelMouse(DispId event, int button, int shift, float x, float y)
+{
+    // The host gets copies: what its handler writes back changes nothing here.
+    Variant args[] = {Variant::fromI2(std::int16_t(button)), Variant::fromI2(std::int16_t(shift)), Variant::fromR4(x),
+                      Variant::fromR4(y)};
+    fireEvent(event, args);
+}
+
+void LinkwellTxt::labelClicked()
+{
+    // The host may release this control from its Click handler.
+    const std::shared_ptr<Object> keepAlive = weak_from_this().lock();
+    fireEvent(events::Click);
+    if (!m_lblURL)
+        return;
+    services::openDocument(m_lblURL->caption());
+}
+
+Result<void> LinkwellTxt::initProperties()
+{
+    return {};
+}
+
+Result<void> LinkwellTxt::readProperties(const PropertyBag& bag)
+{
+    UrlLabel* label = lblURL();
+    label->setBackColor(TRY(colorFrom(bag.read(u"BackColor", Variant::fromI4(std::int32_t(DefaultBackColor))))));
+    label->setForeColor(TRY(colorFrom(bag.read(u"ForeColor", Variant::fromI4(std::int32_t(DefaultForeColor))))));
+    const Variant font = bag.read(u"Font", Variant::fromObject(ambientFont()));
+    if (!font.objectAs<platform::Font>())
+        return Error(errc::TypeMismatch, QStringLiteral("The stored \"Font\" is not a font"));
+    label->setFontObject(fontCopy(font));
+    label->setCaption(TRY(bag.read(u"HyperLink", Variant::fromString(DefaultHyperlink)).toString()));
+    label->setEnabled(TRY(bag.read(u"Enabled", Variant::fromBool(true)).toBool()));
+    return {};
+}
+
+Result<void> LinkwellTxt::writeProperties(PropertyBag& bag)
+{
+    UrlLabel* label = lblURL();
+    bag.write(u"BackColor", Variant::fromI4(std::int32_t(label->backColor())), Variant::fromI4(std::int32_t(DefaultBackColor)));
+    bag.write(u"ForeColor", Variant::fromI4(std::int32_t(label->foreColor())), Variant::fromI4(std::int32_t(DefaultForeColor)));
+    bag.write(u"Font", Variant::fromObject(label->fontObject()), Variant::fromObject(ambientFont()));
+    bag.write(u"HyperLink", Variant::fromString(label->caption()), Variant::fromString(DefaultHyperlink));
+    bag.write(u"Enabled", Variant::fromBool(label->isEnabled()), Variant::fromBool(true));
+    return {};
+}
+
+QList<Guid> LinkwellTxt::pages()
+{
+    return {StandardColorPage::Clsid, StandardFontPage::Clsid, Hyperlink::Clsid};
+}
+
+QList<Guid> LinkwellTxt::propertyPages() const
+{
+    return pages();
+}
+
+std::uint32_t LinkwellTxt::BackColor()
+{
+    return lblURL()->backColor();
+}
+
+Result<void> LinkwellTxt::setBackColor(std::uint32_t New_BackColor)
+{
+    lblURL()->setBackColor(TRY(checkedColor(New_BackColor)));
+    return propertyChanged(QStringLiteral("BackColor"));
+}
+
+std::uint32_t LinkwellTxt::ForeColor()
+{
+    return lblURL()->foreColor();
+}
+
+Result<void> LinkwellTxt::setForeColor(std::uint32_t New_ForeColor)
+{
+    lblURL()->setForeColor(TRY(checkedColor(New_ForeColor)));
+    return propertyChanged(QStringLiteral("ForeColor"));
+}
+
+std::shared_ptr<platform::Font> LinkwellTxt::Font()
+{
+    return lblURL()->fontObject();
+}
+
+Result<void> LinkwellTxt::setFont(std::shared_ptr<platform::Font> New_Font)
+{
+    if (!New_Font)
+        return Error(errc::ObjectRequired, QStringLiteral("Font needs a font object, not Nothing"));
+    lblURL()->setFontObject(std::move(New_Font));
+    return propertyChanged(QStringLiteral("Font"));
+}
+
+QString LinkwellTxt::Hyperlink()
+{
+    return lblURL()->caption();
+}
+
+Result<void> LinkwellTxt::setHyperlink(const QString& New_Hyperlink)
+{
+    lblURL()->setCaption(New_Hyperlink);
+    return propertyChanged(QStringLiteral("HyperLink"));
+}
+
+bool LinkwellTxt::Enabled()
+{
+    return lblURL()->isEnabled();
+}
+
+Result<void> LinkwellTxt::setEnabled(bool New_Enabled)
+{
+    lblURL()->setEnabled(New_Enabled);
+    return propertyChanged(QStringLiteral("Enabled"));
+}
+
+Result<Variant> LinkwellTxt::About()
+{
+    frmAbout::showModal(widget());
+    return Variant();
+}
+
+} // namespace linkwell

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/typeinfo.h"
+
+#include <QImage>
+
+namespace linkwell {
+
+// What the library publishes: the type library with its classes and interfaces, and the
+// version record.
+const platform::TypeLibInfo& linkwellTypeLib();
+
+// The control's toolbox image, bitmap resource 30000: 16 x 15 pixels, 24-bit colour.
+inline constexpr int ToolboxBitmapId = 30000;
+QImage toolboxBitmap();
+// The library's bitmap resources by number; a null image for a number it does not carry.
+QImage bitmapResource(int id);
+
+} // namespace linkwell
