@@ -87,7 +87,8 @@ void UpdateProgress(std::int32_t position)
         QPainter p(&window->canvas());
         if (picture && picture->handle() != 0) {
             p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(QPoint(0, 0), picture->image(), QRect(0, 0, revealed, height));
+            if (revealed > 0) // an empty source rectangle would mean the whole picture
+                p.drawImage(QPoint(0, 0), picture->image(), QRect(0, 0, revealed, height));
         } else {
             p.setPen(Qt::black);
             p.drawLine(revealed, 0, revealed, window->height());

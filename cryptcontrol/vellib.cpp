@@ -191,5 +191,3 @@ const TypeLibInfo& vellibTypeLib()
 }
 
 } // namespace velpack
-
-VELLOC_COMPONENT_MODULE(velpack::vellibTypeLib)

@@ -1,0 +1,412 @@
+// Encode, Decode and CRC on real files.
+#include "vellochost.h"
+
+#include "platform/picture.h"
+#include "velloc.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+namespace d = velpack::dispids;
+
+namespace {
+
+struct FileFixture : ::testing::Test {
+    void SetUp() override
+    {
+        host = VellocHost::create();
+        ASSERT_TRUE(host);
+        ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
+        host->log.clear();
+    }
+
+    QString file(const QByteArray& content, const QString& name = QStringLiteral("data.bin"))
+    {
+        const QString path = dir.path(name);
+        writeAll(path, content);
+        EXPECT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
+        host->log.clear();
+        return path;
+    }
+
+    void run(DispId op)
+    {
+        Result<Variant> r = host->call(op);
+        ASSERT_TRUE(r.ok()) << r.error().number() << " " << r.error().message().toStdString();
+        EXPECT_EQ(r->type(), VarType::Bool);
+        EXPECT_FALSE(r->boolean()) << "the file operations return false in every case";
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<VellocHost> host;
+};
+
+struct PositionCase {
+    int size;
+    QStringList progress;
+};
+
+class FilePositions : public FileFixture, public ::testing::WithParamInterface<PositionCase> {};
+
+TEST_P(FilePositions, ProgressReportsEachBlockStart)
+{
+    const PositionCase& c = GetParam();
+    file(patternBytes(c.size));
+    run(d::Encode);
+    QStringList expected {QStringLiteral("Statred(%1)").arg(c.size)};
+    for (const QString& p : c.progress)
+        expected << QStringLiteral("Progress(%1)").arg(p);
+    expected << "Finished()";
+    EXPECT_EQ(host->events(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FilePositions,
+                         ::testing::Values(PositionCase {0, {}}, PositionCase {1, {"1"}}, PositionCase {10000, {"1"}},
+                                           PositionCase {10001, {"1", "10001"}},
+                                           PositionCase {25000, {"1", "10001", "20001"}}));
+
+TEST_F(FileFixture, LengthPreservingCiphersRoundTripAcrossBlocks)
+{
+    const QByteArray original = patternBytes(25013, 7).replace(char(255), char(254)); // no code 255 for the shift
+    for (int type : {0, 2, 3, 5, 6, 7, 8, 9, 10, 255}) {
+        const QString path = file(original);
+        ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(type)).ok());
+        run(d::Encode);
+        const QByteArray enciphered = readAll(path);
+        EXPECT_EQ(enciphered.size(), original.size()) << "type " << type;
+        if (type < 10)
+            EXPECT_NE(enciphered, original) << "type " << type;
+        else
+            EXPECT_EQ(enciphered, original) << "types 10 to 255 rewrite the file with its own content";
+        run(d::Decode);
+        EXPECT_EQ(readAll(path), original) << "type " << type;
+    }
+}
+
+TEST_F(FileFixture, EachBlockRestartsTheKey)
+{
+    // With the key "abc", file positions 1 and 10001 both use the key's last character 'c'.
+    ASSERT_TRUE(host->put(d::KEY, Variant::fromString("abc")).ok());
+    const QString path = file(QByteArray(10001, '\0'));
+    run(d::Encode);
+    const QByteArray out = readAll(path);
+    ASSERT_EQ(out.size(), 10001);
+    EXPECT_EQ(out[0], 'c');
+    EXPECT_EQ(out[10000], 'c');
+}
+
+TEST_F(FileFixture, ReadOnlyFileIsRewrittenAndStaysReadOnly)
+{
+    const QByteArray original = patternBytes(3000);
+    const QString path = file(original);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0444), 0);
+    run(d::Encode);
+    EXPECT_NE(readAll(path), original);
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"}) << "no temporary file is left";
+}
+
+TEST_F(FileFixture, MissingEmptyOrFolderNamesAreRefused)
+{
+    for (const QString& name : {QString(), dir.path("nothing-here"), dir.path()}) {
+        ASSERT_TRUE(host->put(d::File, Variant::fromString(name)).ok());
+        for (DispId op : {d::Encode, d::Decode}) {
+            host->log.clear();
+            run(op);
+            EXPECT_EQ(host->log, QStringList {"msgbox critical ok Cannot Locate File"}) << name.toStdString();
+        }
+    }
+}
+
+TEST_F(FileFixture, SymbolicLinkIsFollowedAndKept)
+{
+    const QByteArray original = patternBytes(500);
+    const QString target = dir.path("target.bin");
+    writeAll(target, original);
+    const QString link = dir.path("link.bin");
+    ASSERT_EQ(symlink("target.bin", QFile::encodeName(link).constData()), 0);
+    ASSERT_TRUE(host->put(d::File, Variant::fromString(link)).ok());
+    run(d::Encode);
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_NE(readAll(target), original);
+    run(d::Decode);
+    EXPECT_EQ(readAll(target), original);
+}
+
+TEST_F(FileFixture, FileWithOtherHardLinksIsRefusedAndUnchanged)
+{
+    const QByteArray original = patternBytes(500);
+    const QString path = file(original);
+    ASSERT_EQ(link(QFile::encodeName(path).constData(), QFile::encodeName(dir.path("other-name")).constData()), 0);
+    Result<Variant> r = host->call(d::Encode);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 75);
+    EXPECT_TRUE(r.error().message().contains("hard links"));
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_EQ(readAll(dir.path("other-name")), original);
+    EXPECT_TRUE(host->events().isEmpty());
+}
+
+// ---- Cancellation and re-entry ----
+
+TEST_F(FileFixture, CancelFromStatredEndsAfterTheFirstBlockWithoutWriting)
+{
+    const QByteArray original = patternBytes(25000);
+    const QString path = file(original);
+    host->handler = [this](const QString& event, std::span<Variant>) {
+        if (event == "Statred") {
+            EXPECT_TRUE(host->call(d::CancelOperation).ok());
+        }
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events(), QStringList {"Statred(25000)"});
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+}
+
+TEST_F(FileFixture, CancelFromProgressKeepsContentAndPermissions)
+{
+    const QByteArray original = patternBytes(25000);
+    const QString path = file(original);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
+    host->handler = [this](const QString& event, std::span<Variant> args) {
+        if (event == "Progress" && args[0].i4() == 10001) {
+            EXPECT_TRUE(host->call(d::CancelOperation).ok());
+        }
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(1)", "Progress(10001)"}));
+    EXPECT_EQ(readAll(path), original);
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(FileFixture, CancelDuringTheLastBlocksPendingMessages)
+{
+    const QByteArray original = patternBytes(15000);
+    const QString path = file(original);
+    host->handler = [this](const QString& event, std::span<Variant> args) {
+        // Queued, so it runs while the operation lets pending messages run after this block.
+        if (event == "Progress" && args[0].i4() == 10001)
+            QTimer::singleShot(0, [this] { EXPECT_TRUE(host->call(d::CancelOperation).ok()); });
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events(), (QStringList {"Statred(15000)", "Progress(1)", "Progress(10001)"}));
+    EXPECT_EQ(readAll(path), original);
+    // The flag was cleared at the end: the next operation runs through.
+    host->handler = nullptr;
+    host->log.clear();
+    run(d::Encode);
+    EXPECT_EQ(host->events().last(), "Finished()");
+}
+
+TEST_F(FileFixture, BytesToGoChangedInStatredDecidesHowMuchIsProcessed)
+{
+    const QByteArray original = patternBytes(25000);
+    const QString path = file(original);
+    host->handler = [](const QString& event, std::span<Variant> args) {
+        if (event == "Statred")
+            args[0] = Variant::fromI4(12000);
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(1)", "Progress(10001)", "Finished()"}));
+    EXPECT_EQ(readAll(path).size(), 12000);
+
+    host->handler = [](const QString& event, std::span<Variant> args) {
+        if (event == "Statred")
+            args[0] = Variant::fromI4(args[0].i4() + 1);
+    };
+    const QByteArray before = readAll(path);
+    Result<Variant> r = host->call(d::Decode);
+    ASSERT_FALSE(r.ok()) << "asking for more bytes than the file holds fails";
+    EXPECT_EQ(readAll(path), before);
+}
+
+TEST_F(FileFixture, ProgressHandlerMovesTheNextBlock)
+{
+    const QByteArray original = patternBytes(30000);
+    const QString path = file(original);
+    host->handler = [](const QString& event, std::span<Variant> args) {
+        if (event == "Progress" && args[0].i4() == 1)
+            args[0] = Variant::fromI4(15001); // next block starts at 25001
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events(), (QStringList {"Statred(30000)", "Progress(1)", "Progress(25001)", "Finished()"}));
+    EXPECT_EQ(readAll(path).size(), 15000) << "blocks 1-10000 and 25001-30000";
+}
+
+TEST_F(FileFixture, SettingsChangedDuringTheOperationApplyFromTheNextBlock)
+{
+    const QByteArray original(20000, 'A');
+    const QString path = file(original);
+    host->handler = [this](const QString& event, std::span<Variant> args) {
+        if (event == "Progress" && args[0].i4() == 1) {
+            EXPECT_TRUE(host->put(d::ProtectionType, Variant::fromI4(200)).ok()); // no cipher from the second block on
+            EXPECT_TRUE(host->put(d::File, Variant::fromString("/somewhere/else")).ok());
+        }
+    };
+    run(d::Encode);
+    const QByteArray out = readAll(path);
+    ASSERT_EQ(out.size(), 20000) << "the file read is the file written";
+    EXPECT_NE(out.left(10000), original.left(10000));
+    EXPECT_EQ(out.mid(10000), original.mid(10000));
+}
+
+TEST_F(FileFixture, SecondOperationWhileOneRunsIsRefused)
+{
+    const QByteArray original = patternBytes(15000);
+    const QString path = file(original);
+    std::optional<Error> nested;
+    host->handler = [this, &nested](const QString& event, std::span<Variant>) {
+        if (event == "Progress" && !nested) {
+            Result<Variant> r = host->call(d::Decode);
+            nested = r.ok() ? Error() : r.error();
+        }
+    };
+    run(d::Encode);
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(nested->number(), 5);
+    EXPECT_TRUE(nested->message().contains("already running"));
+    host->handler = nullptr;
+    run(d::Decode);
+    EXPECT_EQ(readAll(path), original);
+}
+
+TEST_F(FileFixture, CipherErrorLeavesTheFileAndRaisesNoFinished)
+{
+    const QByteArray original = QByteArray("abc") + char(255) + "def";
+    const QString path = file(original);
+    ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(1)).ok()); // code 255 cannot be run-length coded
+    host->log.clear();
+    Result<Variant> r = host->call(d::Encode);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 5);
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_FALSE(host->events().contains("Finished()"));
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+}
+
+TEST_F(FileFixture, EncodeThenDecodeWritesNoTrailingBytes)
+{
+    const QByteArray original("short");
+    const QString path = file(original);
+    run(d::Encode);
+    EXPECT_EQ(readAll(path).size(), original.size());
+}
+
+// ---- The progress window ----
+
+TEST_F(FileFixture, ProgressWindowRevealsThePictureBlockByBlock)
+{
+    // Columns of the picture are told apart by colour, so the revealed width can be read back.
+    QImage picture(514, 266, QImage::Format_RGB888);
+    for (int x = 0; x < picture.width(); ++x)
+        for (int y = 0; y < picture.height(); ++y)
+            picture.setPixelColor(x, y, QColor(x % 256, 40 + x / 256, 200));
+    ASSERT_TRUE(host->putRef(d::Picture, Variant::fromObject(Picture::create(picture))).ok());
+    ASSERT_TRUE(host->control().readProperties([] {
+        PropertyBag bag;
+        bag.set(u"ShowProgress", Variant::fromBool(true));
+        return bag;
+    }()).ok()); // the loaded instance's picture holder feeds the progress window
+    ASSERT_TRUE(host->putRef(d::Picture, Variant::fromObject(Picture::create(picture))).ok());
+    file(patternBytes(30000));
+
+    auto revealed = [&] {
+        QWidget* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "PRG")
+                window = w;
+        if (!window || !window->isVisible())
+            return -1;
+        const QImage shot = window->grab().toImage();
+        int width = 0;
+        while (width < shot.width() && width < picture.width()
+               && shot.pixelColor(width, 100) == picture.pixelColor(width, 100))
+            ++width;
+        return width;
+    };
+    QList<int> widths;
+    double scale = 0;
+    host->handler = [&](const QString& event, std::span<Variant>) {
+        if (event == "Statred") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "PRG")
+                    scale = 30000.0 / w->width();
+        }
+        if (event == "Progress" || event == "Finished")
+            widths << revealed();
+    };
+    run(d::Encode);
+    ASSERT_GT(scale, 0);
+    const QList<int> expected {int(1 / scale), int(10001 / scale), int(20001 / scale), std::min(514, int(30000 / scale))};
+    EXPECT_EQ(widths, expected);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_NE(w->objectName(), "PRG") << "the window is destroyed at the end";
+}
+
+// ---- CRC ----
+
+struct CrcCase {
+    const char* name;
+    QByteArray content;
+    VarType type;
+    double value;
+};
+
+class Crc : public FileFixture, public ::testing::WithParamInterface<CrcCase> {};
+
+TEST_P(Crc, SumTakesTheNarrowestType)
+{
+    const CrcCase& c = GetParam();
+    const QString path = dir.path("sum.bin");
+    writeAll(path, c.content);
+    Result<Variant> r = host->call(d::CRC, {Variant::fromString(path)});
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->type(), c.type);
+    if (c.type != VarType::Empty) {
+        EXPECT_EQ(*r->toR8(), c.value);
+    }
+    EXPECT_TRUE(host->events().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Crc,
+    ::testing::Values(CrcCase {"Abc", "abc", VarType::I2, 294}, CrcCase {"OneZero", QByteArray(1, '\0'), VarType::UI1, 0},
+                      CrcCase {"Empty", QByteArray(), VarType::Empty, 0},
+                      CrcCase {"Sum255", QByteArray(1, char(255)), VarType::UI1, 255},
+                      CrcCase {"Sum256", QByteArray(2, char(128)), VarType::I2, 256},
+                      CrcCase {"Sum32768", QByteArray(256, char(128)), VarType::I4, 32768},
+                      CrcCase {"Bytes255x200", QByteArray(200, char(255)), VarType::I4, 51000},
+                      CrcCase {"AboveLong", QByteArray(8421505, char(255)), VarType::R8, 8421505.0 * 255}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileFixture, CrcRefusals)
+{
+    Result<Variant> r = host->call(d::CRC, {Variant::fromString("")});
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r->isEmpty());
+    EXPECT_EQ(host->log, QStringList {"msgbox critical ok File Not Found"});
+
+    host->log.clear();
+    r = host->call(d::CRC, {Variant::fromString(dir.path("missing"))});
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 53);
+    EXPECT_TRUE(host->log.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.path("missing"))) << "nothing is created";
+}
+
+} // namespace
