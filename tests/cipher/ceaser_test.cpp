@@ -13,6 +13,12 @@ struct ShiftCase {
     int out;
 };
 
+void PrintTo(const ShiftCase& c, std::ostream* os)
+{
+    *os << "offset " << c.offset << (c.direction == Direction::Encipher ? " encipher " : " decipher ") << c.in
+        << " -> " << c.out;
+}
+
 class CeaserKnownAnswer : public testing::TestWithParam<ShiftCase> {};
 
 } // namespace

@@ -19,6 +19,8 @@ struct RleCase {
     std::string enciphered;
 };
 
+void PrintTo(const RleCase& c, std::ostream* os) { *os << c.name; }
+
 class RleKnownAnswer : public testing::TestWithParam<RleCase> {};
 
 } // namespace
@@ -88,6 +90,8 @@ struct ProgressCase {
     std::string text;
     std::vector<std::int64_t> positions;
 };
+
+void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
 
 class RleProgress : public testing::TestWithParam<ProgressCase> {};
 

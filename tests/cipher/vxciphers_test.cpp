@@ -13,6 +13,8 @@ struct PositionCase {
     int atPosition1, atPosition2, atPosition256, atPosition257;
 };
 
+void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.name; }
+
 class VXKnownAnswer : public testing::TestWithParam<PositionCase> {};
 
 } // namespace
