@@ -30,17 +30,17 @@ template <class V>
     std::memcpy(p, &v, sizeof v);
 }
 
-// Where the loops start their aligned stores: one unaligned vector covers the head, and the
-// loop goes on from the first aligned output address (rewriting a few characters with the
-// same values). Half the stores would otherwise straddle two cache lines, since the heap
-// hands out 16-byte alignment.
-// Every lane set to one value (a broadcast; built lane by lane the compiler inserts each).
+// Every lane set to one value: a broadcast (built lane by lane, the compiler inserts each).
 template <class V>
 [[gnu::always_inline]] inline void splat(V& v, unsigned char value)
 {
     std::memset(&v, value, sizeof v);
 }
 
+// Where the loops start their aligned stores: one unaligned vector covers the head, and the
+// loop goes on from the first aligned output address (rewriting a few characters with the
+// same values). Half the stores would otherwise straddle two cache lines, since the heap
+// hands out 16-byte alignment.
 template <std::size_t Width>
 [[gnu::always_inline]] inline std::size_t alignedStart(const unsigned char* out)
 {

@@ -41,9 +41,3 @@ INSTANTIATE_TEST_SUITE_P(Vectors, VXKnownAnswer, testing::Values(
     PositionCase{&VX4Cipher, "VX4", 20, 21, 235, 20},
     PositionCase{&VX5Cipher, "VX5", 65, 64, 190, 65}),
     [](const testing::TestParamInfo<PositionCase>& info) { return std::string(info.param.name); });
-
-TEST(VX5Cipher, FirstCharacterOfEveryCallIsUnchanged)
-{
-    for (int c = 0; c < 256; ++c)
-        EXPECT_EQ(VX5Cipher(std::string(1, static_cast<char>(c)), {}).text[0], static_cast<char>(c));
-}
