@@ -108,9 +108,15 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
 
         if (type == 1) {
-            TRY_VOID(replacer->read(0, std::size_t(inputLength), block));
-            params.progress = [this](std::int64_t at) { return progressPoint(at); };
-            cipher::CipherResult r = routine(block, params);
+            // One call over the whole input; the pages it has passed are let go at every
+            // progress point, so the input and the output are not both held whole.
+            const std::string_view input = TRY(replacer->map(std::size_t(inputLength)));
+            FileReplacer* source = replacer.get();
+            params.progress = [this, source](std::int64_t at) {
+                source->releaseMappedBefore(std::size_t(at));
+                return progressPoint(at);
+            };
+            cipher::CipherResult r = routine(input, params);
             if (r.error)
                 return Error(r.error->number, QString::fromStdString(r.error->message));
             TRY_VOID(replacer->restart());

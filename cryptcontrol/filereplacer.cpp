@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 using platform::Error;
@@ -73,6 +74,8 @@ Result<std::unique_ptr<FileReplacer>> FileReplacer::open(const QString& path)
 
 FileReplacer::~FileReplacer()
 {
+    if (m_map)
+        munmap(m_map, m_mapLength);
     if (m_temp >= 0)
         ::close(m_temp);
     if (!m_committed && !m_tempName.isEmpty() && m_dir >= 0)
@@ -102,18 +105,60 @@ Result<void> FileReplacer::read(std::int64_t offset, std::size_t length, std::st
     return {};
 }
 
-Result<void> FileReplacer::flush()
+Result<std::string_view> FileReplacer::map(std::size_t length)
 {
-    std::size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n = ::write(m_temp, m_buffer.data() + done, m_buffer.size() - done);
+    if (length == 0)
+        return std::string_view();
+    if (m_map)
+        munmap(m_map, m_mapLength);
+    m_map = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, m_source, 0);
+    if (m_map == MAP_FAILED) {
+        m_map = nullptr;
+        return failure(QStringLiteral("Cannot read"), errno);
+    }
+    m_mapLength = length;
+    m_released = 0;
+    m_trimmed = false;
+    madvise(m_map, length, MADV_SEQUENTIAL);
+    return std::string_view(static_cast<const char*>(m_map), length);
+}
+
+void FileReplacer::releaseMappedBefore(std::size_t offset)
+{
+    if (!m_map)
+        return;
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    if (!m_trimmed) {
+        // A routine may look over the whole text before its pass (to refuse it early); that
+        // made every page resident. Dropping them costs nothing: they come back from the page
+        // cache as the pass reaches them.
+        madvise(m_map, m_mapLength, MADV_DONTNEED);
+        m_trimmed = true;
+    }
+    const std::size_t end = std::min(offset, m_mapLength) / page * page;
+    if (end <= m_released)
+        return;
+    madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
+    m_released = end;
+}
+
+Result<void> FileReplacer::writeAll(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_temp, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return failure(QStringLiteral("Cannot write the new content of"), errno);
         }
-        done += std::size_t(n);
+        bytes.remove_prefix(std::size_t(n));
     }
+    return {};
+}
+
+Result<void> FileReplacer::flush()
+{
+    TRY_VOID(writeAll(m_buffer));
     m_buffer.clear();
     return {};
 }
@@ -122,10 +167,8 @@ Result<void> FileReplacer::write(std::string_view bytes)
 {
     if (m_buffer.size() + bytes.size() > FlushSize && !m_buffer.empty())
         TRY_VOID(flush());
-    if (bytes.size() >= FlushSize) {
-        m_buffer.assign(bytes);
-        return flush();
-    }
+    if (bytes.size() >= FlushSize)
+        return writeAll(bytes);
     m_buffer.append(bytes);
     return {};
 }

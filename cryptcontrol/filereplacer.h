@@ -30,6 +30,11 @@ public:
 
     // Reads up to `length` bytes of the original from `offset`; fewer only at its end.
     platform::Result<void> read(std::int64_t offset, std::size_t length, std::string& out) const;
+    // The first `length` bytes of the original, mapped read-only for one pass over all of it.
+    platform::Result<std::string_view> map(std::size_t length);
+    // Lets go of the mapped pages before `offset`, which the pass has left behind (and, the
+    // first time, of every page read ahead of it).
+    void releaseMappedBefore(std::size_t offset);
     platform::Result<void> write(std::string_view bytes);
     // Drops everything written so far.
     platform::Result<void> restart();
@@ -39,6 +44,7 @@ public:
 private:
     FileReplacer() = default;
     platform::Result<void> flush();
+    platform::Result<void> writeAll(std::string_view bytes);
     platform::Error failure(const QString& what, int error) const;
 
     QString m_target;      // the resolved path that is replaced
@@ -49,6 +55,10 @@ private:
     bool m_committed = false;
     struct stat m_original {};
     std::string m_buffer;
+    void* m_map = nullptr;
+    std::size_t m_mapLength = 0;
+    std::size_t m_released = 0;
+    bool m_trimmed = false;
 };
 
 } // namespace velpack
