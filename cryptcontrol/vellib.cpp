@@ -2,6 +2,7 @@
 // tables that dispatch the calls.
 #include "velloc.h"
 
+#include "bgpic.h"
 #include "latin1.h"
 
 #include "platform/picture.h"
@@ -21,7 +22,7 @@ const TypeRef Long {VarType::I4, {}};
 const TypeRef Nothing {VarType::Void, {}};
 
 const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
-const Guid BGPicClsid = Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
+const Guid BGPicClsid = BGPic::Clsid;
 
 Result<Variant> toVariant(Result<QString> r)
 {
@@ -135,13 +136,6 @@ const InterfaceInfo& Velloc::eventTable()
     return events;
 }
 
-static const InterfaceInfo& bgPicInterface()
-{
-    static const InterfaceInfo info {QStringLiteral("_BGPic"), Guid::literal("{C0E9A778-BC9A-11D3-BB5E-403D57C10000}"),
-                                     true, false, true, true};
-    return info;
-}
-
 const TypeLibInfo& vellibTypeLib()
 {
     static const TypeLibInfo lib = [] {
@@ -166,7 +160,7 @@ const TypeLibInfo& vellibTypeLib()
             ptype.values.append({QLatin1String(names[i]), i, QLatin1String(names[i])});
         l.enums.append(ptype);
 
-        l.interfaces = {&Velloc::table().info(), &Velloc::eventTable(), &bgPicInterface()};
+        l.interfaces = {&Velloc::table().info(), &Velloc::eventTable(), &BGPic::table().info()};
 
         ClassInfo control;
         control.name = QStringLiteral("Velloc");
@@ -183,7 +177,8 @@ const TypeLibInfo& vellibTypeLib()
         page.name = QStringLiteral("BGPic");
         page.clsid = BGPicClsid;
         page.propertyPage = true;
-        page.defaultInterface = &bgPicInterface();
+        page.defaultInterface = &BGPic::table().info();
+        page.create = [] { return std::make_shared<BGPic>(); };
         l.classes.append(page);
         return l;
     }();

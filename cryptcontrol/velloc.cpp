@@ -1,5 +1,6 @@
 #include "velloc.h"
 
+#include "bgpic.h"
 #include "builtinpictures.h"
 #include "latin1.h"
 #include "prg.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr int FaceWidthTwips = 1110;
 constexpr int FaceHeightTwips = 960;
 const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
-const Guid BGPicClsid = Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
 
 const QImage& defaultPicture()
 {
@@ -41,7 +41,7 @@ Velloc::~Velloc() = default;
 
 QList<Guid> Velloc::propertyPages() const
 {
-    return {BGPicClsid, StandardPicturePage};
+    return {BGPic::Clsid, StandardPicturePage};
 }
 
 // ---- Properties ----
@@ -174,7 +174,12 @@ void Velloc::resize()
 void Velloc::show()
 {
     widget();
-    m_label1->setText(QStringLiteral("%1.%2 Build %3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision));
+    m_label1->setText(versionCaption());
+}
+
+QString versionCaption()
+{
+    return QStringLiteral("%1.%2 Build %3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
 }
 
 QWidget* Velloc::createWidget()

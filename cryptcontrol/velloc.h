@@ -37,6 +37,9 @@ inline constexpr int VersionMajor = 3;
 inline constexpr int VersionMinor = 0;
 inline constexpr int VersionRevision = 10;
 
+// "3.0 Build 10": the version as the control's face and the about box show it.
+QString versionCaption();
+
 // The encryption control: enciphers and deciphers the file named by File in place, and
 // strings, with the cipher ProtectionType selects. Its settings are the thread's
 // SharedSettings; only the picture is its own.
