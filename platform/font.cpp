@@ -19,10 +19,11 @@ std::shared_ptr<Font> Font::create(Description d)
 
 void Font::setDescription(const Description& d)
 {
-    if (d == m_d)
+    Description rounded = d;
+    rounded.size = std::round(d.size * 10000.0) / 10000.0;
+    if (rounded == m_d)
         return;
-    m_d = d;
-    m_d.size = std::round(m_d.size * 10000.0) / 10000.0;
+    m_d = std::move(rounded);
     changed();
 }
 

@@ -47,7 +47,11 @@ public:
         return Guid(std::uint32_t(fields[0]), std::uint16_t(fields[1]), std::uint16_t(fields[2]), d4);
     }
 
-    static std::optional<Guid> parse(const QString& text) { return parse(std::string_view(text.toLatin1().constData())); }
+    static std::optional<Guid> parse(const QString& text)
+    {
+        const QByteArray latin1 = text.toLatin1();
+        return parse(std::string_view(latin1.constData(), std::size_t(latin1.size())));
+    }
 
     // Compile-time literal; a malformed literal fails to compile.
     static consteval Guid literal(std::string_view text)

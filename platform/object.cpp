@@ -66,16 +66,23 @@ Result<Variant> DispatchTable::invoke(Object& self, DispId id, InvokeKind kind, 
                          .arg(member.name)
                          .arg(member.params.size())
                          .arg(args.size()));
+    // The handler works on coerced copies; only by-reference parameters reach the caller's
+    // variables again.
+    QList<Variant> coerced(args.begin(), args.end());
     for (qsizetype i = 0; i < member.params.size(); ++i) {
         const VarType vt = member.params[i].type.vt;
-        if (vt == VarType::Variant || args[i].type() == vt)
+        if (vt == VarType::Variant || coerced[i].type() == vt)
             continue;
-        Result<Variant> converted = args[i].convertTo(vt);
+        Result<Variant> converted = coerced[i].convertTo(vt);
         if (!converted)
             return converted.releaseError();
-        args[i] = std::move(converted.value());
+        coerced[i] = std::move(converted.value());
     }
-    return m_handlers[index](self, args);
+    Result<Variant> result = m_handlers[index](self, std::span<Variant>(coerced.data(), coerced.size()));
+    for (qsizetype i = 0; i < member.params.size(); ++i)
+        if (member.params[i].byRef)
+            args[i] = std::move(coerced[i]);
+    return result;
 }
 
 Object::~Object() = default;

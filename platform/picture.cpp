@@ -62,7 +62,14 @@ bool Picture::sameValue(const Object* other) const
     if (!other)
         return isEmpty();
     const auto* picture = dynamic_cast<const Picture*>(other);
-    return picture && picture->m_image == m_image;
+    if (!picture)
+        return false;
+    if (picture->m_image.format() == m_image.format() || picture->isEmpty() || isEmpty())
+        return picture->m_image == m_image;
+    // The same pixels kept in two pixel formats (a decoded file, an image made in code) are
+    // one picture.
+    return picture->m_image.size() == m_image.size()
+        && picture->m_image.convertToFormat(QImage::Format_ARGB32) == m_image.convertToFormat(QImage::Format_ARGB32);
 }
 
 const DispatchTable& Picture::dispatch() const

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -149,7 +150,8 @@ static QList<std::pair<int, QString>> parseKeys(const QString& keys)
             const qsizetype end = keys.indexOf(QLatin1Char('}'), i + 2);
             if (end < 0)
                 break;
-            const QString name = keys.mid(i + 1, end - i - 1).toUpper();
+            const QString literal = keys.mid(i + 1, end - i - 1);
+            const QString name = literal.toUpper();
             i = end;
             static const QRegularExpression fkey(QStringLiteral("^F([1-9]|1[0-6])$"));
             if (auto m = fkey.match(name); m.hasMatch())
@@ -157,7 +159,7 @@ static QList<std::pair<int, QString>> parseKeys(const QString& keys)
             else if (named.contains(name))
                 out.append({named.value(name), name == QLatin1String("ENTER") ? QStringLiteral("\r") : QString()});
             else if (name.size() == 1)
-                out.append({name[0].toUpper().unicode(), name});
+                out.append({name[0].unicode(), literal});
         } else {
             out.append({c.toUpper().unicode(), QString(c)});
         }
@@ -269,7 +271,7 @@ QUrl documentUrl(const QString& text)
         rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
         return QUrl(QStringLiteral("smb://") + rest, QUrl::TolerantMode);
     }
-    return QUrl::fromLocalFile(text);
+    return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
 }
 
 } // namespace platform::services

@@ -136,6 +136,10 @@ static Result<double> parseNumber(const QString& text)
             return double(value);
         return Error(errc::TypeMismatch);
     }
+    // from_chars also reads "inf" and "nan", which are no numbers here.
+    const char* first = begin != end && *begin == '-' ? begin + 1 : begin;
+    if (first == end || !((*first >= '0' && *first <= '9') || *first == '.'))
+        return Error(errc::TypeMismatch);
     double value = 0;
     auto [ptr, ec] = std::from_chars(begin, end, value);
     if (begin == end || ptr != end)

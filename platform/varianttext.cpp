@@ -150,8 +150,12 @@ struct Parser {
     template <typename Int>
     Result<Int> integer(QStringView digits, const char* type)
     {
+        // Decimal, or hexadecimal after 0x; a leading zero does not make a number octal.
+        const bool negative = digits.startsWith(QLatin1Char('-'));
+        const QStringView magnitude = negative ? digits.mid(1) : digits;
+        const bool hex = magnitude.startsWith(QLatin1String("0x")) || magnitude.startsWith(QLatin1String("0X"));
         bool ok = false;
-        const qlonglong v = digits.toLongLong(&ok, 0);
+        const qlonglong v = hex ? (negative ? -1 : 1) * magnitude.mid(2).toLongLong(&ok, 16) : digits.toLongLong(&ok, 10);
         if (!ok)
             return fail(QStringLiteral("%1 is not a whole number for %2").arg(digits.toString(), QLatin1String(type)));
         if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())

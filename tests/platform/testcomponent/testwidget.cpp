@@ -1,0 +1,245 @@
+#include "testwidget.h"
+
+#include "testwidgetids.h"
+
+#include "platform/services.h"
+
+#include <QDialog>
+#include <QLabel>
+
+using namespace platform;
+
+TestWidget::TestWidget()
+{
+    attachFont(Font::create());
+}
+
+TestWidget::~TestWidget()
+{
+    if (m_font)
+        m_font->removeListener(m_fontListener);
+}
+
+const ClassInfo& TestWidget::classInfo()
+{
+    static const ClassInfo info = [] {
+        ClassInfo c;
+        c.name = QStringLiteral("TestWidget");
+        c.clsid = testwidget::WidgetClsid;
+        c.progId = QString::fromLatin1(testwidget::WidgetProgId);
+        c.control = true;
+        c.defaultInterface = &table().info();
+        c.eventInterface = &events();
+        c.create = [] { return std::make_shared<TestWidget>(); };
+        return c;
+    }();
+    return info;
+}
+
+const InterfaceInfo& TestWidget::events()
+{
+    static const InterfaceInfo info = [] {
+        InterfaceInfo e {QStringLiteral("__TestWidget"), testwidget::WidgetEventsIid, false, true, true};
+        e.members.append(MemberInfo {QStringLiteral("Step"), testwidget::event::Step, MemberKind::Method,
+                                     {ParamInfo {QStringLiteral("Value"), {VarType::I4, {}}, true}},
+                                     {VarType::Void, {}}, QStringLiteral("Raised by Raise; the handler may change Value.")});
+        e.members.append(MemberInfo {QStringLiteral("Done"), testwidget::event::Done, MemberKind::Method, {},
+                                     {VarType::Void, {}}, QStringLiteral("Raised when Raise ends.")});
+        return e;
+    }();
+    return info;
+}
+
+const DispatchTable& TestWidget::table()
+{
+    namespace id = testwidget::id;
+    static const DispatchTable t = [] {
+        DispatchTable t(InterfaceInfo {QStringLiteral("_TestWidget"), testwidget::WidgetIid, true, false, false, true});
+        const TypeRef str {VarType::BStr, {}};
+        const TypeRef i2 {VarType::I2, {}};
+        const TypeRef i4 {VarType::I4, {}};
+        const TypeRef boolean {VarType::Bool, {}};
+        const TypeRef none {VarType::Void, {}};
+
+        t.get<TestWidget>(QStringLiteral("Caption"), id::Caption, str, QStringLiteral("The text on the face."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromString(w.m_caption); });
+        t.put<TestWidget>(QStringLiteral("Caption"), id::Caption, QStringLiteral("New_Caption"), str, {},
+                          [](TestWidget& w, const Variant& v) { return w.setCaption(v.string()); });
+        t.get<TestWidget>(QStringLiteral("Count"), id::Count, i2, QStringLiteral("A 16-bit number."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromI2(w.m_count); });
+        t.put<TestWidget>(QStringLiteral("Count"), id::Count, QStringLiteral("New_Count"), i2, {},
+                          [](TestWidget& w, const Variant& v) { return w.setCount(v.i2()); });
+        t.get<TestWidget>(QStringLiteral("Level"), id::Level, i4, QStringLiteral("0 to 255, kept in 8 bits."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromI4(w.m_level); });
+        t.put<TestWidget>(QStringLiteral("Level"), id::Level, QStringLiteral("New_Level"), i4, {},
+                          [](TestWidget& w, const Variant& v) { return w.setLevel(v); });
+        t.get<TestWidget>(QStringLiteral("Enabled"), id::Enabled, boolean, QStringLiteral("Whether the face reacts."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromBool(w.m_enabled); });
+        t.put<TestWidget>(QStringLiteral("Enabled"), id::Enabled, QStringLiteral("New_Enabled"), boolean, {},
+                          [](TestWidget& w, const Variant& v) { return w.setEnabled(v.boolean()); });
+        const TypeRef picture {VarType::Dispatch, QStringLiteral("IPictureDisp")};
+        t.get<TestWidget>(QStringLiteral("Picture"), id::Picture, picture, QStringLiteral("A picture, assigned by reference."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromObject(w.m_picture); });
+        t.put<TestWidget>(QStringLiteral("Picture"), id::Picture, QStringLiteral("New_Picture"), picture, {},
+                          [](TestWidget& w, const Variant& v) { return w.setPicture(v); }, MemberKind::PropertyPutRef);
+        const TypeRef font {VarType::Dispatch, QStringLiteral("Font")};
+        t.get<TestWidget>(QStringLiteral("Font"), id::Font, font, QStringLiteral("The face's font."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromObject(w.m_font); });
+        t.put<TestWidget>(QStringLiteral("Font"), id::Font, QStringLiteral("New_Font"), font, {},
+                          [](TestWidget& w, const Variant& v) { return w.setFont(v); }, MemberKind::PropertyPutRef);
+
+        t.method<TestWidget>(QStringLiteral("Decorate"), id::Decorate,
+                             {ParamInfo {QStringLiteral("Text"), str, true}}, i4,
+                             QStringLiteral("Wraps Text in angle brackets and returns its new length."),
+                             [](TestWidget&, std::span<Variant> args) -> Result<Variant> {
+                                 args[0] = Variant::fromString(QLatin1Char('<') + args[0].string() + QLatin1Char('>'));
+                                 return Variant::fromI4(std::int32_t(args[0].string().size()));
+                             });
+        t.method<TestWidget>(QStringLiteral("Raise"), id::Raise, {ParamInfo {QStringLiteral("Start"), i4, false}}, i4,
+                             QStringLiteral("Raises Step with Start, then Done; returns what the handlers left in Value."),
+                             [](TestWidget& w, std::span<Variant> args) { return w.raise(args[0].i4()); });
+        t.method<TestWidget>(QStringLiteral("ShowMessage"), id::ShowMessage, {ParamInfo {QStringLiteral("Text"), str, false}},
+                             i4, QStringLiteral("Shows a message box and returns the button chosen."),
+                             [](TestWidget&, std::span<Variant> args) -> Result<Variant> {
+                                 return Variant::fromI4(services::messageBox(args[0].string(), services::MsgIcon::Exclamation,
+                                                                             services::MsgButtons::OkCancel,
+                                                                             QStringLiteral("TestWidget")));
+                             });
+        t.method<TestWidget>(QStringLiteral("Open"), id::Open, {ParamInfo {QStringLiteral("Target"), str, false}}, none,
+                             QStringLiteral("Opens a document or address."),
+                             [](TestWidget&, std::span<Variant> args) -> Result<Variant> {
+                                 services::openDocument(args[0].string());
+                                 return Variant();
+                             });
+        t.method<TestWidget>(QStringLiteral("AboutBox"), id::AboutBox, {}, none, QStringLiteral("Shows the about box."),
+                             [](TestWidget& w, std::span<Variant>) -> Result<Variant> {
+                                 TRY_VOID(w.showAbout());
+                                 return Variant();
+                             });
+        return t;
+    }();
+    return t;
+}
+
+Result<void> TestWidget::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    updateFace();
+    return propertyChanged(QStringLiteral("Caption"));
+}
+
+Result<void> TestWidget::setCount(std::int16_t count)
+{
+    m_count = count;
+    return propertyChanged(QStringLiteral("Count"));
+}
+
+Result<void> TestWidget::setLevel(const Variant& level)
+{
+    m_level = TRY(level.toUI1());
+    return propertyChanged(QStringLiteral("Level"));
+}
+
+Result<void> TestWidget::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    return propertyChanged(QStringLiteral("Enabled"));
+}
+
+Result<void> TestWidget::setPicture(const Variant& value)
+{
+    const std::shared_ptr<Object> object = TRY(value.toObject());
+    auto picture = std::dynamic_pointer_cast<Picture>(object);
+    if (object && !picture)
+        return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object, not %1").arg(object->className()));
+    m_picture = picture ? picture : Picture::create();
+    return propertyChanged(QStringLiteral("Picture"));
+}
+
+Result<void> TestWidget::setFont(const Variant& value)
+{
+    auto font = std::dynamic_pointer_cast<Font>(TRY(value.toObject()));
+    if (!font)
+        return Error(errc::InvalidArgument, QStringLiteral("Font takes a font object"));
+    attachFont(std::move(font));
+    return propertyChanged(QStringLiteral("Font"));
+}
+
+Result<Variant> TestWidget::raise(std::int32_t start)
+{
+    // The handlers get this variable itself, so what they assign is what we read back.
+    Variant value = Variant::fromI4(start);
+    fireEvent(testwidget::event::Step, std::span<Variant>(&value, 1));
+    fireEvent(testwidget::event::Done);
+    return Variant::fromI4(TRY(value.toI4()));
+}
+
+Result<void> TestWidget::showAbout()
+{
+    QDialog box(widget());
+    box.setWindowTitle(QStringLiteral("About TestWidget"));
+    services::showModal(&box, widget());
+    return {};
+}
+
+Result<void> TestWidget::initProperties()
+{
+    m_caption = QString::fromLatin1(testwidget::DefaultCaption);
+    m_count = 0;
+    m_level = 0;
+    m_enabled = testwidget::DefaultEnabled;
+    m_picture = Picture::create();
+    attachFont(Font::create(ambientFont()->description()));
+    updateFace();
+    return {};
+}
+
+// Reads in a fixed order and stops at the first bad entry: the entries before it stay applied.
+Result<void> TestWidget::readProperties(const PropertyBag& bag)
+{
+    m_caption = TRY(bag.read(u"Caption", Variant::fromString(QString::fromLatin1(testwidget::DefaultCaption))).toString());
+    m_count = TRY(bag.read(u"Count", Variant::fromI2(0)).toI2());
+    m_level = TRY(bag.read(u"Level", Variant::fromI2(0)).toUI1());
+    m_enabled = TRY(bag.read(u"Enabled", Variant::fromBool(testwidget::DefaultEnabled)).toBool());
+    auto picture = bag.read(u"Picture", Variant::nothing()).objectAs<Picture>();
+    m_picture = picture ? picture : Picture::create();
+    auto font = bag.read(u"Font", Variant::fromObject(ambientFont())).objectAs<Font>();
+    attachFont(Font::create(font ? font->description() : Font::Description()));
+    updateFace();
+    return {};
+}
+
+Result<void> TestWidget::writeProperties(PropertyBag& bag)
+{
+    bag.write(u"Caption", Variant::fromString(m_caption), Variant::fromString(QString::fromLatin1(testwidget::DefaultCaption)));
+    bag.write(u"Count", Variant::fromI2(m_count), Variant::fromI2(0));
+    bag.write(u"Level", Variant::fromUI1(m_level), Variant::fromI2(0));
+    bag.write(u"Enabled", Variant::fromBool(m_enabled), Variant::fromBool(testwidget::DefaultEnabled));
+    bag.write(u"Picture", Variant::fromObject(m_picture), Variant::nothing());
+    bag.write(u"Font", Variant::fromObject(m_font), Variant::fromObject(ambientFont()));
+    return {};
+}
+
+QWidget* TestWidget::createWidget()
+{
+    m_face = new QLabel;
+    updateFace();
+    return m_face;
+}
+
+void TestWidget::attachFont(std::shared_ptr<Font> font)
+{
+    if (m_font)
+        m_font->removeListener(m_fontListener);
+    m_font = std::move(font);
+    m_fontListener = m_font->addListener([this] { updateFace(); });
+    updateFace();
+}
+
+void TestWidget::updateFace()
+{
+    if (!m_face)
+        return;
+    m_face->setText(m_caption);
+    m_face->setFont(m_font->toQFont());
+}

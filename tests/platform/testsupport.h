@@ -1,0 +1,187 @@
+#pragma once
+
+// Shared helpers of the runtime's tests: printing values in failure messages, a recording
+// site and responder, a temporary registry, and the test component library.
+
+#include "testwidgetids.h"
+
+#include "platform/control.h"
+#include "platform/module.h"
+#include "platform/registry.h"
+#include "platform/services.h"
+#include "platform/varianttext.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace platform {
+inline void PrintTo(const Variant& v, std::ostream* os)
+{
+    *os << varianttext::format(v).toStdString();
+}
+inline void PrintTo(const Error& e, std::ostream* os)
+{
+    *os << "error " << e.number() << ": " << e.message().toStdString();
+}
+} // namespace platform
+
+namespace testsupport {
+
+// Asserts a result failed with this automation error number.
+template <typename T>
+::testing::AssertionResult failsWith(const platform::Result<T>& result, int number)
+{
+    if (result.ok())
+        return ::testing::AssertionFailure() << "succeeded, expected error " << number;
+    if (result.error().number() != number)
+        return ::testing::AssertionFailure() << "failed with error " << result.error().number() << " ("
+                                             << result.error().message().toStdString() << "), expected " << number;
+    return ::testing::AssertionSuccess();
+}
+
+// Same type and same value.
+inline ::testing::AssertionResult sameVariant(const platform::Variant& actual, const platform::Variant& expected)
+{
+    if (actual.type() == expected.type() && platform::Variant::equalByValue(actual, expected))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << platform::varianttext::format(actual).toStdString() << " is not "
+                                         << platform::varianttext::format(expected).toStdString();
+}
+
+// A registry of its own for one test; the runtime's location is put back afterwards.
+class ScopedRegistry {
+public:
+    ScopedRegistry() { platform::Registry::setLocation(m_dir.path()); }
+    ~ScopedRegistry() { platform::Registry::setLocation(QString()); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A host site that records the notifications and can refuse one property.
+class RecordingSite : public platform::ControlSite {
+public:
+    platform::Result<void> propertyChanged(platform::Control& control, const QString& name) override
+    {
+        changes.append(name);
+        if (onChange)
+            onChange(control, name);
+        if (refusedName.compare(name, Qt::CaseInsensitive) == 0)
+            return refusal;
+        return {};
+    }
+    std::shared_ptr<platform::Font> ambientFont() override { return font; }
+    bool userMode() const override { return runMode; }
+
+    QStringList changes;
+    QString refusedName;
+    platform::Error refusal {platform::errc::InvalidArgument, QStringLiteral("The host refused the change")};
+    std::function<void(platform::Control&, const QString&)> onChange;
+    std::shared_ptr<platform::Font> font = platform::Font::create();
+    bool runMode = true;
+};
+
+// Answers every dialog without a person and records what would have been shown. Installed
+// for its lifetime.
+class RecordingResponder : public platform::services::Responder {
+public:
+    RecordingResponder() { platform::services::setResponder(this); }
+    ~RecordingResponder() override { platform::services::setResponder(nullptr); }
+
+    int messageBox(const QString& text, platform::services::MsgIcon icon, platform::services::MsgButtons buttons,
+                   const QString& title) override
+    {
+        log.append(QStringLiteral("msgbox %1 %2 %3 %4")
+                       .arg(platform::services::iconName(icon), platform::services::buttonsName(buttons), title, text));
+        return messageAnswer;
+    }
+    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override
+    {
+        requests.append(request);
+        log.append(QStringLiteral("dialog %1").arg(request.title));
+        return openAnswer;
+    }
+    void openDocument(const QString& text, const QUrl& url) override
+    {
+        log.append(QStringLiteral("open %1 %2").arg(text, url.toString()));
+    }
+    void sendKeys(const QString& keys) override { log.append(QStringLiteral("keys %1").arg(keys)); }
+    void showModal(QWidget* window, QWidget*) override
+    {
+        log.append(QStringLiteral("window %1").arg(window->windowTitle()));
+    }
+
+    QStringList log;
+    QList<platform::services::FileDialogRequest> requests;
+    int messageAnswer = platform::services::msgresult::Ok;
+    std::optional<QString> openAnswer;
+};
+
+inline QString testWidgetPath()
+{
+    return QStringLiteral(TESTWIDGET_PATH);
+}
+
+// The test component library, loaded once for the process.
+inline platform::Module* testModule()
+{
+    platform::Result<platform::Module*> module = platform::Module::load(testWidgetPath());
+    if (!module) {
+        ADD_FAILURE() << "cannot load the test component: " << module.error().message().toStdString();
+        return nullptr;
+    }
+    return module.value();
+}
+
+inline std::shared_ptr<platform::Object> createFromTestModule(const platform::Guid& clsid)
+{
+    platform::Module* module = testModule();
+    if (!module)
+        return nullptr;
+    platform::Result<std::shared_ptr<platform::Object>> object = module->createInstance(clsid);
+    if (!object) {
+        ADD_FAILURE() << "cannot create " << clsid.toString().toStdString() << ": "
+                      << object.error().message().toStdString();
+        return nullptr;
+    }
+    return object.value();
+}
+
+inline std::shared_ptr<platform::Control> newWidget()
+{
+    return std::dynamic_pointer_cast<platform::Control>(createFromTestModule(testwidget::WidgetClsid));
+}
+
+// Late-bound calls, as a host makes them.
+inline platform::Result<platform::Variant> getProperty(platform::Object& object, platform::DispId id)
+{
+    return object.invoke(id, platform::InvokeKind::PropertyGet, {});
+}
+inline platform::Result<platform::Variant> putProperty(platform::Object& object, platform::DispId id,
+                                                       platform::Variant value)
+{
+    return object.invoke(id, platform::InvokeKind::PropertyPut, {std::move(value)});
+}
+inline platform::Result<platform::Variant> putRefProperty(platform::Object& object, platform::DispId id,
+                                                          platform::Variant value)
+{
+    return object.invoke(id, platform::InvokeKind::PropertyPutRef, {std::move(value)});
+}
+inline platform::Result<platform::Variant> callMethod(platform::Object& object, platform::DispId id,
+                                                      QList<platform::Variant>& args)
+{
+    return object.invoke(id, platform::InvokeKind::Method, std::span<platform::Variant>(args.data(), args.size()));
+}
+
+} // namespace testsupport
