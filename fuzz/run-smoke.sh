@@ -17,9 +17,10 @@ command -v clang++ >/dev/null || { echo "run-smoke: clang++ not found" >&2; exit
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 
+mkdir -p "$build"
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DVELLOC_FUZZ=ON -DVELLOC_CIPHER_ONLY=ON -DVELLOC_BUILD_BENCH=OFF >"$build.configure.log" 2>&1 \
-    || { cat "$build.configure.log" >&2; echo "run-smoke: configure failed" >&2; exit 1; }
+    -DVELLOC_FUZZ=ON -DVELLOC_CIPHER_ONLY=ON -DVELLOC_BUILD_BENCH=OFF >"$build/fuzz-configure.log" 2>&1 \
+    || { tail -n 40 "$build/fuzz-configure.log" >&2; echo "run-smoke: configure failed" >&2; exit 1; }
 
 targets=()
 for source in "$here"/*_fuzzer.cpp; do
