@@ -89,7 +89,10 @@ PropertySheet::PropertySheet(QList<std::shared_ptr<Object>> objects, QList<std::
 
 PropertySheet::~PropertySheet()
 {
-    // The pages outlive their faces' removal from the tabs only as long as the sheet holds them.
+    // The faces go with the tabs while the pages are whole: a page deleting its own face later,
+    // half destroyed, would make the tabs switch and show a page that no longer works.
+    disconnect(m_tabs, nullptr, this, nullptr);
+    delete m_tabs;
     for (const auto& page : m_pages)
         page->setSite(nullptr);
 }

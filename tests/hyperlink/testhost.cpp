@@ -1,0 +1,139 @@
+#include "testhost.h"
+
+#include "platform/varianttext.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+
+using namespace platform;
+
+TestHost::TestHost()
+{
+    services::setResponder(this);
+}
+
+TestHost::~TestHost()
+{
+    while (!m_controls.empty())
+        release(m_controls.begin()->first);
+    services::setResponder(nullptr);
+}
+
+std::shared_ptr<linkwell::LinkwellTxt> TestHost::create()
+{
+    auto control = std::make_shared<linkwell::LinkwellTxt>();
+    site(control);
+    return control;
+}
+
+void TestHost::site(const std::shared_ptr<Control>& control)
+{
+    control->setSite(this);
+    const int cookie = control->eventInterface() ? control->advise(this) : 0;
+    m_controls[control.get()] = {control, cookie};
+}
+
+void TestHost::release(Control* control)
+{
+    auto it = m_controls.find(control);
+    if (it == m_controls.end())
+        return;
+    const auto [held, cookie] = it->second;
+    m_controls.erase(it);
+    if (cookie)
+        held->unadvise(cookie);
+    held->setSite(nullptr);
+}
+
+Result<void> TestHost::propertyChanged(Control&, const QString& name)
+{
+    log << QStringLiteral("changed ") + name;
+    if (refuseChanges)
+        return Error(errc::PathFileAccess, QStringLiteral("the host refuses the change"));
+    return {};
+}
+
+void TestHost::onEvent(Object&, const MemberInfo& event, std::span<Variant> args)
+{
+    QStringList shown;
+    for (const Variant& a : args) {
+        QString text = varianttext::format(a);
+        shown << text.mid(text.indexOf(QLatin1Char(':')) + 1);
+    }
+    log << QStringLiteral("%1(%2)").arg(event.name, shown.join(QStringLiteral(", ")));
+    if (onEventHook)
+        onEventHook(event.name, args);
+}
+
+int TestHost::messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&)
+{
+    log << QStringLiteral("msgbox ") + text;
+    return services::firstButton(buttons);
+}
+
+std::optional<QString> TestHost::openFileDialog(const services::FileDialogRequest& request)
+{
+    log << QStringLiteral("dialog ") + request.title;
+    return fileToOpen;
+}
+
+void TestHost::openDocument(const QString& text, const QUrl&)
+{
+    log << QStringLiteral("open ") + text;
+}
+
+void TestHost::showModal(QWidget* window, QWidget* owner)
+{
+    log << QStringLiteral("window ") + window->windowTitle();
+    if (onModal)
+        onModal(window, owner);
+    window->hide();
+}
+
+PropertyHolder::PropertyHolder(QList<Property> properties, QList<Guid> pages)
+    : m_pages(std::move(pages))
+    , m_table(InterfaceInfo {QStringLiteral("_PropertyHolder"), Guid::literal("{5D1C0F6E-0000-4000-8000-000000000001}"),
+                             true})
+{
+    DispId id = 1;
+    for (const Property& p : properties) {
+        m_values.insert(p.name.toLower(), p.value);
+        const QString key = p.name.toLower();
+        m_table.get<PropertyHolder>(p.name, id, p.type, {}, [key](PropertyHolder& h) -> Result<Variant> {
+            return h.m_values.value(key);
+        });
+        m_table.put<PropertyHolder>(
+            p.name, id, QStringLiteral("value"), p.type, {},
+            [key, name = p.name](PropertyHolder& h, const Variant& v) -> Result<void> {
+                if (h.refused.contains(name))
+                    return Error(380, QStringLiteral("Invalid property value"));
+                h.m_values[key] = v;
+                h.puts << name;
+                return {};
+            },
+            p.byRef ? MemberKind::PropertyPutRef : MemberKind::PropertyPut);
+        ++id;
+    }
+}
+
+Variant PropertyHolder::value(const QString& name) const
+{
+    return m_values.value(name.toLower());
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers)
+{
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    const QPointer<QWidget> guard(widget);
+    sendMouse(widget, QEvent::MouseButtonPress, at, button, button, modifiers);
+    if (guard)
+        sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton, modifiers);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "linkwelltxt.h"
+
+#include "platform/control.h"
+#include "platform/services.h"
+
+#include <QEvent>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+
+// Sites hyperlink controls the way a program does, and records what reaches the host as lines:
+// "changed HyperLink", "Click()", "MouseDown(1, 0, 75, 45)", "open TEXT", "window CAPTION".
+class TestHost final : public platform::ControlSite, public platform::EventSink, public platform::services::Responder {
+public:
+    TestHost();
+    ~TestHost() override;
+
+    // A new control, sited here, with its events connected.
+    std::shared_ptr<linkwell::LinkwellTxt> create();
+    void site(const std::shared_ptr<platform::Control>& control);
+    // Disconnects and forgets a control (the host's reference is dropped).
+    void release(platform::Control* control);
+
+    QStringList log;
+    bool refuseChanges = false;
+    std::shared_ptr<platform::Font> ambient = platform::Font::create();
+    // Runs inside each event after it is logged.
+    std::function<void(const QString& event, std::span<platform::Variant> args)> onEventHook;
+    // Runs inside a modal showing after it is logged; by default the window is just hidden.
+    std::function<void(QWidget* window, QWidget* owner)> onModal;
+    std::optional<QString> fileToOpen;
+
+    platform::Result<void> propertyChanged(platform::Control&, const QString& name) override;
+    std::shared_ptr<platform::Font> ambientFont() override { return ambient; }
+    bool userMode() const override { return true; }
+    void onEvent(platform::Object&, const platform::MemberInfo& event, std::span<platform::Variant> args) override;
+    int messageBox(const QString& text, platform::services::MsgIcon, platform::services::MsgButtons buttons,
+                   const QString&) override;
+    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override;
+    void openDocument(const QString& text, const QUrl&) override;
+    void showModal(QWidget* window, QWidget* owner) override;
+
+private:
+    std::map<platform::Control*, std::pair<std::shared_ptr<platform::Control>, int>> m_controls;
+};
+
+// A control with properties of any declared type, kept in a map, for pages that work on any
+// object by member name. A put named in `refused` fails with error 380.
+class PropertyHolder final : public platform::Control {
+public:
+    struct Property {
+        QString name;
+        platform::TypeRef type;
+        platform::Variant value;
+        bool byRef = false;
+    };
+    explicit PropertyHolder(QList<Property> properties, QList<platform::Guid> pages = {});
+
+    QString className() const override { return QStringLiteral("PropertyHolder"); }
+    const platform::DispatchTable& dispatch() const override { return m_table; }
+    QList<platform::Guid> propertyPages() const override { return m_pages; }
+
+    platform::Variant value(const QString& name) const;
+    QStringList puts; // "Name" for each put that reached the holder
+    QStringList refused;
+
+protected:
+    QWidget* createWidget() override { return new QWidget; }
+
+private:
+    QMap<QString, platform::Variant> m_values;
+    QList<platform::Guid> m_pages;
+    platform::DispatchTable m_table;
+};
+
+// One mouse event as the window system delivers it to a widget.
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Presses and releases at a point of a widget, with the given button and modifiers.
+void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                Qt::KeyboardModifiers modifiers = Qt::NoModifier);
