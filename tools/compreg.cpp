@@ -48,7 +48,8 @@ int main(int argc, char** argv)
         return problems.isEmpty() ? 0 : 1;
     }
 
-    if (args.size() != 2)
+    if (args.size() != 2
+        || !QStringList {QStringLiteral("register"), QStringLiteral("unregister"), QStringLiteral("typelib")}.contains(command))
         return usage(err);
     const QString path = QFileInfo(args[1]).absoluteFilePath();
     Result<Module*> module = Module::load(path);

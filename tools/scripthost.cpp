@@ -185,8 +185,18 @@ void ScriptHost::onEvent(Binding& b, const MemberInfo& event, std::span<Variant>
         return;
     m_eventArgs.append(args);
     m_events.append(&event);
-    for (const Handler& h : handlers)
-        execute(h.statement, h.line);
+    for (const Handler& h : handlers) {
+        try {
+            execute(h.statement, h.line);
+        } catch (ScriptError& e) {
+            // The mistake is in the handler's own line, not in the call that raised the event.
+            if (e.line == 0)
+                e.line = h.line;
+            m_eventArgs.removeLast();
+            m_events.removeLast();
+            throw;
+        }
+    }
     m_eventArgs.removeLast();
     m_events.removeLast();
 }
@@ -284,9 +294,15 @@ void ScriptHost::execute(const QString& statement, int line)
         Binding& b = binding(firstWord(rest));
         const QString idText = firstWord(rest);
         const QString kindText = firstWord(rest);
+        // Decimal or 0x hexadecimal, either one negative; a leading zero does not mean octal.
+        const bool negative = idText.startsWith(QLatin1Char('-'));
+        const QString magnitude = negative ? idText.mid(1) : idText;
+        const bool hex = magnitude.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
         bool ok = false;
-        const qlonglong id = idText.startsWith(QLatin1String("-0x")) ? -idText.mid(3).toLongLong(&ok, 16)
-                                                                      : idText.toLongLong(&ok, 0);
+        qlonglong id = hex ? magnitude.mid(2).toLongLong(&ok, 16) : magnitude.toLongLong(&ok, 10);
+        ok = ok && !magnitude.startsWith(QLatin1Char('-')) && !magnitude.startsWith(QLatin1Char('+'));
+        if (negative)
+            id = -id;
         if (!ok || id < std::numeric_limits<std::int32_t>::min() || id > std::numeric_limits<std::uint32_t>::max())
             throw ScriptError {QStringLiteral("%1 is not a DISPID").arg(idText)};
         const DispId dispId = DispId(std::uint32_t(id));
@@ -378,7 +394,7 @@ int ScriptHost::run(const QString& script, QTextStream& err)
         try {
             execute(trimmed, n + 1);
         } catch (const ScriptError& e) {
-            err << "compcall: line " << (n + 1) << ": " << e.message << '\n';
+            err << "compcall: line " << (e.line ? e.line : n + 1) << ": " << e.message << '\n';
             err.flush();
             return 2;
         }

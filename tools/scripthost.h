@@ -29,6 +29,7 @@ public:
 private:
     struct ScriptError {
         QString message;
+        int line = 0; // where the failing statement is written, when not the running line
     };
     struct Handler {
         int line;

@@ -16,6 +16,10 @@ static const platform::TypeLibInfo& testLibrary()
         l.helpString = QStringLiteral("Velloc test components");
         l.classes = {TestWidget::classInfo(), TestCounter::classInfo()};
         l.interfaces = {&TestWidget::table().info(), &TestWidget::events(), &TestCounter::table().info()};
+        l.enums = {platform::EnumInfo {QStringLiteral("TestShade"), testwidget::ShadeEnumId,
+                                       {{QStringLiteral("Light"), 0, QStringLiteral("A pale face")},
+                                        {QStringLiteral("Dark"), 1, {}},
+                                        {QStringLiteral("Unset"), -1, {}}}}};
         return l;
     }();
     return lib;

@@ -13,6 +13,7 @@ inline constexpr platform::Guid WidgetIid = platform::Guid::literal("{E8078F48-1
 inline constexpr platform::Guid WidgetEventsIid = platform::Guid::literal("{2CCFC33C-895E-4E1C-B32D-C49B8F1A381B}");
 inline constexpr platform::Guid CounterClsid = platform::Guid::literal("{818C721F-E4AB-406F-8099-DA5794BC6536}");
 inline constexpr platform::Guid CounterIid = platform::Guid::literal("{CBFE92DC-6E4F-47B0-BA38-3EBA64488BEB}");
+inline constexpr platform::Guid ShadeEnumId = platform::Guid::literal("{672BFBD1-CE96-4CFD-9505-D22CC553A881}");
 inline constexpr platform::Guid WrongAbiLibId = platform::Guid::literal("{1FF4DA72-A332-4D64-945F-26E59E039071}");
 
 inline constexpr const char* WidgetProgId = "Velloc.TestWidget";
