@@ -35,8 +35,22 @@ bool Font::sameValue(const Object* other) const
     return font && font->m_d == m_d;
 }
 
+// The faces the suite's windows were designed with, mapped to free ones of the same metrics.
+static void installSubstitutes()
+{
+    static const bool done = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
+        QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Times New Roman"), {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 QFont Font::toQFont() const
 {
+    installSubstitutes();
     QFont f(m_d.name);
     f.setPointSizeF(m_d.size > 0 ? m_d.size : 8.25);
     f.setWeight(QFont::Weight(std::clamp(m_d.weight, 1, 1000)));

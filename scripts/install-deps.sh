@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth openssl time bc
+  xvfb xauth openssl time bc fonts-liberation2
 )
 
 missing=()

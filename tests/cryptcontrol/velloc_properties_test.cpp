@@ -210,8 +210,9 @@ TEST(VellocPersistence, StoredValueOutOfRangeStopsTheLoadAtThatEntry)
         ASSERT_FALSE(r.ok()) << entry;
         EXPECT_EQ(r.error().number(), 6) << entry;
         EXPECT_EQ(str(loaded->get(d::KEY)), "applied first") << entry;
-        if (QLatin1String(entry) == QLatin1String("ProtectionType"))
+        if (QLatin1String(entry) == QLatin1String("ProtectionType")) {
             EXPECT_EQ(str(loaded->get(d::CeaserOffset)), "77") << "entries after the failing one are not applied";
+        }
     }
 }
 

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/formloader.h"
+#include "platform/services.h"
+
+#include <QObject>
+
+class QLineEdit;
+class QPushButton;
+
+// The demonstration window's behaviour: its handlers, bound to the loaded window's controls by
+// name. Every call into a control goes late-bound through its dispatch interface.
+class Form1 final : public QObject {
+public:
+    static inline const QString ProgramName = QStringLiteral("Velloc");
+
+    // Loads the stored description; `dataDir` is where the suite's own files are installed.
+    static platform::Result<std::unique_ptr<Form1>> create(const QString& dataDir);
+
+    platform::Form& window() { return *m_window; }
+
+    // The handlers, as the window's controls trigger them.
+    void encryptFile();
+    void decryptFile();
+    void browse();
+    void encryptString();
+    void unencryptString();
+    void text4Changed();
+    void text3Changed();
+    void cipherChosen(int protectionType);
+
+private:
+    Form1() = default;
+    void bind();
+    // Calls a member of a component; a failure is shown to the user and returned.
+    platform::Result<platform::Variant> invoke(const QString& component, platform::DispId id, platform::InvokeKind kind,
+                                               QList<platform::Variant> args = {});
+    bool put(const QString& component, platform::DispId id, platform::Variant value);
+    bool checkFileAndKey();
+    void notice(const QString& text, platform::services::MsgIcon icon);
+
+    std::unique_ptr<platform::Form> m_window;
+    QLineEdit* m_text1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    QLineEdit* m_text3 = nullptr;
+    QLineEdit* m_text4 = nullptr;
+    QLineEdit* m_text6 = nullptr;
+    QPushButton* m_command4 = nullptr;
+    QPushButton* m_command5 = nullptr;
+};
