@@ -332,7 +332,10 @@ frmAbout::frmAbout()
 
 bool frmAbout::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !Timer1->isActive())
+    // The time runs from activation. A box that is shown but never becomes active, because
+    // the window manager keeps the focus elsewhere, would stay up and block its modal host
+    // for good, so showing starts the time too; a running timer is not started again.
+    if ((event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) && !Timer1->isActive())
         Timer1->start();
     return QWidget::event(event);
 }

@@ -29,7 +29,7 @@ public:
     static inline const QString Caption = QStringLiteral("About Velpack");
     static inline const QString AppTitle = QStringLiteral("Velpack");
     // The runtime the control is made for, as the box names it.
-    static inline const QString EnvironmentName = QStringLiteral("Velloc component runtime");
+    static inline const QString EnvironmentName = QStringLiteral("Velloc runtime");
 
     // The thread's box, loaded on first use.
     static frmAbout& load();
