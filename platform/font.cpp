@@ -53,7 +53,8 @@ QFont Font::toQFont() const
     installSubstitutes();
     QFont f(m_d.name);
     f.setPointSizeF(m_d.size > 0 ? m_d.size : 8.25);
-    f.setWeight(QFont::Weight(std::clamp(m_d.weight, 1, 1000)));
+    // Weight 0 leaves the choice to the font, which means its normal weight.
+    f.setWeight(m_d.weight <= 0 ? QFont::Normal : QFont::Weight(std::min(m_d.weight, 1000)));
     f.setItalic(m_d.italic);
     f.setUnderline(m_d.underline);
     f.setStrikeOut(m_d.strikethrough);

@@ -83,7 +83,15 @@ const DispatchTable& Picture::dispatch() const
         DispatchTable t(InterfaceInfo {QStringLiteral("Picture"),
                                        Guid::literal("{7BF80981-BF32-101A-8BBB-00AA00300CAB}"), false, true});
         t.get<Picture>(QStringLiteral("Handle"), 0, {VarType::I4, QStringLiteral("OLE_HANDLE")}, {},
-                       [](Picture& p) -> Result<Variant> { return Variant::fromI4(std::int32_t(p.handle())); });
+                       [](Picture& p) -> Result<Variant> {
+                           // The handle is 32 bits wide here; folded so that a picture holding an
+                           // image never reads as 0, which means no picture.
+                           const std::uintptr_t h = p.handle();
+                           std::uint32_t folded = std::uint32_t(h) ^ std::uint32_t(std::uint64_t(h) >> 32);
+                           if (h != 0 && folded == 0)
+                               folded = 1;
+                           return Variant::fromI4(std::int32_t(folded));
+                       });
         t.get<Picture>(QStringLiteral("Type"), 3, {VarType::I2, {}}, {},
                        [](Picture& p) -> Result<Variant> { return Variant::fromI2(p.isEmpty() ? 0 : 1); });
         t.get<Picture>(QStringLiteral("Width"), 4, {VarType::I4, QStringLiteral("OLE_XSIZE_HIMETRIC")}, {},

@@ -211,6 +211,19 @@ TEST_F(Dispatch, ObjectPropertiesAreAssignedByReference)
     EXPECT_FALSE(putRefProperty(*widget, id::Caption, str("x")).ok());
 }
 
+TEST_F(Dispatch, AReadOnlyPropertyRefusesAssignment)
+{
+    const Result<Variant> counter = getProperty(*widget, id::Counter);
+    ASSERT_TRUE(counter.ok());
+    for (InvokeKind kind : {InvokeKind::PropertyPut, InvokeKind::PropertyPutRef}) {
+        const Result<Variant> r = widget->invoke(id::Counter, kind, {Variant::nothing()});
+        ASSERT_TRUE(failsWith(r, errc::PropertyReadOnly));
+        EXPECT_TRUE(r.error().message().contains(QStringLiteral("Counter")));
+    }
+    EXPECT_EQ(getProperty(*widget, id::Counter)->object(), counter->object());
+    EXPECT_TRUE(site.changes.isEmpty());
+}
+
 TEST_F(Dispatch, LateBoundCallersMayMixMethodAndPropertyGet)
 {
     // A method call naming a property reads it; reading a method without parameters calls it.
@@ -281,7 +294,7 @@ TEST_F(Events, AnAssignmentToAByReferenceArgumentReachesTheRaiser)
     };
     const int cookie = widget->advise(&sink);
     EXPECT_TRUE(sameVariant(raise(7).value(), Variant::fromI4(70)));
-    EXPECT_EQ(sequence(), (QStringList {QStringLiteral("a Step(i4:7)"), QStringLiteral("a Done()")}));
+    EXPECT_EQ(sequence(), (QStringList {QStringLiteral("a Step(i4:7)"), QStringLiteral("a Done(i4:70,bstr:\"Widget\")")}));
     widget->unadvise(cookie);
     EXPECT_TRUE(sameVariant(raise(7).value(), Variant::fromI4(7)));
 }
@@ -300,7 +313,8 @@ TEST_F(Events, SinksShareTheArgumentsInTheOrderTheyConnected)
     widget->advise(&second);
     EXPECT_TRUE(sameVariant(raise(1).value(), Variant::fromI4(3)));
     EXPECT_EQ(sequence(), (QStringList {QStringLiteral("first Step(i4:1)"), QStringLiteral("second Step(i4:2)"),
-                                        QStringLiteral("first Done()"), QStringLiteral("second Done()")}));
+                                        QStringLiteral("first Done(i4:3,bstr:\"Widget\")"),
+                                        QStringLiteral("second Done(i4:3,bstr:\"Widget\")")}));
 }
 
 TEST_F(Events, ASinkMayDisconnectDuringAnEvent)
@@ -317,7 +331,7 @@ TEST_F(Events, ASinkMayDisconnectDuringAnEvent)
     second.action = [&](const MemberInfo&, std::span<Variant>) { widget->unadvise(thirdCookie); };
     ASSERT_TRUE(raise(5).ok());
     EXPECT_EQ(sequence(), (QStringList {QStringLiteral("first Step(i4:5)"), QStringLiteral("second Step(i4:5)"),
-                                        QStringLiteral("second Done()")}));
+                                        QStringLiteral("second Done(i4:5,bstr:\"Widget\")")}));
 }
 
 TEST_F(Events, AnAssignmentOfAnotherTypeReachesTheRaiserAsItIs)

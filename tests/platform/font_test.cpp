@@ -94,6 +94,21 @@ TEST(Font, DrawsWithTheQtFontItDescribes)
     EXPECT_EQ(f.family(), QStringLiteral("DejaVu Sans"));
 }
 
+class FontWeight : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+// Weight 0 leaves the choice to the font: it draws at the normal weight.
+TEST_P(FontWeight, DrawsWithTheQtWeight)
+{
+    Font::Description d;
+    d.weight = GetParam().first;
+    EXPECT_EQ(Font::create(d)->toQFont().weight(), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Weights, FontWeight,
+                         ::testing::Values(std::pair {0, int(QFont::Normal)}, std::pair {100, 100},
+                                           std::pair {400, int(QFont::Normal)}, std::pair {700, int(QFont::Bold)},
+                                           std::pair {1000, 1000}));
+
 TEST(Font, TheNameIsTheDefaultMember)
 {
     auto font = Font::create();

@@ -25,6 +25,15 @@ TEST(Picture, HasAHandleOnlyWhileItHoldsAnImage)
     EXPECT_EQ(picture->handle(), 0u);
     picture->setImage(sample(3, 3));
     EXPECT_NE(picture->handle(), 0u);
+    // Hosts read the handle through the picture's interface, as a 32-bit value.
+    EXPECT_NE(getProperty(*picture, 0)->i4(), 0);
+    EXPECT_NE(Variant::fromObject(Picture::create(sample(1, 1))).toI4().value(), 0);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    sample(2, 2).save(&png, "PNG");
+    auto decoded = Picture::fromData(png.data()).value();
+    EXPECT_NE(getProperty(*decoded, 0)->i4(), 0);
+    EXPECT_NE(getProperty(*Picture::create(QImage(4, 4, QImage::Format_RGB32)), 0)->i4(), 0);
     EXPECT_TRUE(sameVariant(getProperty(*picture, 3).value(), Variant::fromI2(1))); // Type: bitmap
     picture->setImage(QImage());
     EXPECT_EQ(picture->handle(), 0u);

@@ -1,5 +1,6 @@
 #include "testwidget.h"
 
+#include "testcounter.h"
 #include "testwidgetids.h"
 
 #include "platform/services.h"
@@ -43,8 +44,10 @@ const InterfaceInfo& TestWidget::events()
         e.members.append(MemberInfo {QStringLiteral("Step"), testwidget::event::Step, MemberKind::Method,
                                      {ParamInfo {QStringLiteral("Value"), {VarType::I4, {}}, true}},
                                      {VarType::Void, {}}, QStringLiteral("Raised by Raise; the handler may change Value.")});
-        e.members.append(MemberInfo {QStringLiteral("Done"), testwidget::event::Done, MemberKind::Method, {},
-                                     {VarType::Void, {}}, QStringLiteral("Raised when Raise ends.")});
+        e.members.append(MemberInfo {QStringLiteral("Done"), testwidget::event::Done, MemberKind::Method,
+                                     {ParamInfo {QStringLiteral("Result"), {VarType::I4, {}}, false},
+                                      ParamInfo {QStringLiteral("Caption"), {VarType::BStr, {}}, false}},
+                                     {VarType::Void, {}}, QStringLiteral("Raised when Raise ends, with its result.")});
         return e;
     }();
     return info;
@@ -87,6 +90,18 @@ const DispatchTable& TestWidget::table()
                           [](TestWidget& w) -> Result<Variant> { return Variant::fromObject(w.m_font); });
         t.put<TestWidget>(QStringLiteral("Font"), id::Font, QStringLiteral("New_Font"), font, {},
                           [](TestWidget& w, const Variant& v) { return w.setFont(v); }, MemberKind::PropertyPutRef);
+        const TypeRef r4 {VarType::R4, {}};
+        t.get<TestWidget>(QStringLiteral("Zoom"), id::Zoom, r4, QStringLiteral("A scale, in single precision."),
+                          [](TestWidget& w) -> Result<Variant> { return Variant::fromR4(w.m_zoom); });
+        t.put<TestWidget>(QStringLiteral("Zoom"), id::Zoom, QStringLiteral("New_Zoom"), r4, {},
+                          [](TestWidget& w, const Variant& v) { return w.setZoom(v.r4()); });
+        t.get<TestWidget>(QStringLiteral("Counter"), id::Counter, {VarType::Dispatch, QStringLiteral("TestCounter")},
+                          QStringLiteral("The widget's own counter; read-only."),
+                          [](TestWidget& w) -> Result<Variant> {
+                              if (!w.m_counter)
+                                  w.m_counter = TestCounter::classInfo().create();
+                              return Variant::fromObject(w.m_counter);
+                          });
 
         t.method<TestWidget>(QStringLiteral("Decorate"), id::Decorate,
                              {ParamInfo {QStringLiteral("Text"), str, true}}, i4,
@@ -165,13 +180,21 @@ Result<void> TestWidget::setFont(const Variant& value)
     return propertyChanged(QStringLiteral("Font"));
 }
 
+Result<void> TestWidget::setZoom(float zoom)
+{
+    m_zoom = zoom;
+    return propertyChanged(QStringLiteral("Zoom"));
+}
+
 Result<Variant> TestWidget::raise(std::int32_t start)
 {
     // The handlers get this variable itself, so what they assign is what we read back.
     Variant value = Variant::fromI4(start);
     fireEvent(testwidget::event::Step, std::span<Variant>(&value, 1));
-    fireEvent(testwidget::event::Done);
-    return Variant::fromI4(TRY(value.toI4()));
+    const std::int32_t result = TRY(value.toI4());
+    Variant done[] = {Variant::fromI4(result), Variant::fromString(m_caption)};
+    fireEvent(testwidget::event::Done, done);
+    return Variant::fromI4(result);
 }
 
 Result<void> TestWidget::showAbout()
@@ -188,6 +211,7 @@ Result<void> TestWidget::initProperties()
     m_count = 0;
     m_level = 0;
     m_enabled = testwidget::DefaultEnabled;
+    m_zoom = 1;
     m_picture = Picture::create();
     attachFont(Font::create(ambientFont()->description()));
     updateFace();
@@ -201,6 +225,7 @@ Result<void> TestWidget::readProperties(const PropertyBag& bag)
     m_count = TRY(bag.read(u"Count", Variant::fromI2(0)).toI2());
     m_level = TRY(bag.read(u"Level", Variant::fromI2(0)).toUI1());
     m_enabled = TRY(bag.read(u"Enabled", Variant::fromBool(testwidget::DefaultEnabled)).toBool());
+    m_zoom = float(TRY(bag.read(u"Zoom", Variant::fromR4(1)).convertTo(VarType::R4)).r4());
     auto picture = bag.read(u"Picture", Variant::nothing()).objectAs<Picture>();
     m_picture = picture ? picture : Picture::create();
     auto font = bag.read(u"Font", Variant::fromObject(ambientFont())).objectAs<Font>();
@@ -215,6 +240,7 @@ Result<void> TestWidget::writeProperties(PropertyBag& bag)
     bag.write(u"Count", Variant::fromI2(m_count), Variant::fromI2(0));
     bag.write(u"Level", Variant::fromUI1(m_level), Variant::fromI2(0));
     bag.write(u"Enabled", Variant::fromBool(m_enabled), Variant::fromBool(testwidget::DefaultEnabled));
+    bag.write(u"Zoom", Variant::fromR4(m_zoom), Variant::fromR4(1));
     bag.write(u"Picture", Variant::fromObject(m_picture), Variant::nothing());
     bag.write(u"Font", Variant::fromObject(m_font), Variant::fromObject(ambientFont()));
     return {};

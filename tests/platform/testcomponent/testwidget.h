@@ -39,6 +39,7 @@ private:
     platform::Result<void> setEnabled(bool enabled);
     platform::Result<void> setPicture(const platform::Variant& picture);
     platform::Result<void> setFont(const platform::Variant& font);
+    platform::Result<void> setZoom(float zoom);
     platform::Result<platform::Variant> raise(std::int32_t start);
     platform::Result<void> showAbout();
 
@@ -53,6 +54,8 @@ private:
     bool m_enabled = true;
     std::shared_ptr<platform::Picture> m_picture = platform::Picture::create();
     std::shared_ptr<platform::Font> m_font;
+    float m_zoom = 1;
+    std::shared_ptr<platform::Object> m_counter;
     int m_fontListener = 0;
     QPointer<QLabel> m_face;
 };
