@@ -94,7 +94,6 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     const std::int64_t bound = s.CurrentFileLength;
     const std::int64_t blockSize =
         (direction == cipher::Direction::Decipher && s.CurrentProtectionType == 4) ? 9999 : cipher::BlockSize;
-    std::string block;
 
     std::int64_t position = 1;
     while (position <= bound) {
@@ -125,7 +124,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         }
 
         const std::int64_t length = std::min(blockSize, inputLength - (position - 1));
-        TRY_VOID(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0)), block));
+        const std::string_view block = TRY(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0))));
         if (routine) {
             cipher::CipherResult r = routine(block, params);
             if (r.error)

@@ -86,23 +86,31 @@ FileReplacer::~FileReplacer()
         ::close(m_dir);
 }
 
-Result<void> FileReplacer::read(std::int64_t offset, std::size_t length, std::string& out) const
+Result<std::string_view> FileReplacer::read(std::int64_t offset, std::size_t length)
 {
-    out.resize(length);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = pread(m_source, out.data() + done, length - done, off_t(offset + std::int64_t(done)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failure(QStringLiteral("Cannot read"), errno);
+    static constexpr std::size_t ReadAhead = 1 << 20;
+    const std::int64_t end = offset + std::int64_t(length);
+    const std::int64_t bufferEnd = m_readAheadStart + std::int64_t(m_readAhead.size());
+    const bool atEndOfFile = bufferEnd >= std::int64_t(m_original.st_size);
+    if (offset < m_readAheadStart || offset > bufferEnd || (end > bufferEnd && !atEndOfFile)) {
+        m_readAhead.resize(std::max(length, ReadAhead));
+        std::size_t done = 0;
+        while (done < m_readAhead.size()) {
+            const ssize_t n = pread(m_source, m_readAhead.data() + done, m_readAhead.size() - done, off_t(offset + std::int64_t(done)));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return failure(QStringLiteral("Cannot read"), errno);
+            }
+            if (n == 0)
+                break;
+            done += std::size_t(n);
         }
-        if (n == 0)
-            break;
-        done += std::size_t(n);
+        m_readAhead.resize(done);
+        m_readAheadStart = offset;
     }
-    out.resize(done);
-    return {};
+    const std::size_t from = std::size_t(offset - m_readAheadStart);
+    return std::string_view(m_readAhead).substr(from, std::min(length, m_readAhead.size() - from));
 }
 
 Result<std::string_view> FileReplacer::map(std::size_t length)

@@ -28,8 +28,9 @@ public:
     std::int64_t size() const { return std::int64_t(m_original.st_size); }
     mode_t mode() const { return m_original.st_mode & 07777; }
 
-    // Reads up to `length` bytes of the original from `offset`; fewer only at its end.
-    platform::Result<void> read(std::int64_t offset, std::size_t length, std::string& out) const;
+    // Up to `length` bytes of the original from `offset`, fewer only at its end. Reads ahead in
+    // large pieces; the view holds until the next call.
+    platform::Result<std::string_view> read(std::int64_t offset, std::size_t length);
     // The first `length` bytes of the original, mapped read-only for one pass over all of it.
     platform::Result<std::string_view> map(std::size_t length);
     // Lets go of the mapped pages before `offset`, which the pass has left behind (and, the
@@ -55,6 +56,8 @@ private:
     bool m_committed = false;
     struct stat m_original {};
     std::string m_buffer;
+    std::string m_readAhead;
+    std::int64_t m_readAheadStart = 0;
     void* m_map = nullptr;
     std::size_t m_mapLength = 0;
     std::size_t m_released = 0;
