@@ -274,7 +274,10 @@ void ScriptHost::execute(const QString& statement, int line)
     } else if (keyword == QLatin1String("get") || keyword == QLatin1String("set") || keyword == QLatin1String("setref")
                || keyword == QLatin1String("call")) {
         auto [b, member] = target(firstWord(rest));
-        const InterfaceInfo& itf = b->m_object->dispatch().info();
+        // The statement holds the object until its call returns: a handler may release or
+        // rebind the variable meanwhile.
+        const std::shared_ptr<Object> object = b->m_object;
+        const InterfaceInfo& itf = object->dispatch().info();
         const MemberInfo* info = itf.findAnyByName(member);
         if (!info)
             throw ScriptError {QStringLiteral("%1 has no member %2").arg(b->m_object->className(), member)};
@@ -288,10 +291,11 @@ void ScriptHost::execute(const QString& statement, int line)
             kind = InvokeKind::PropertyPutRef;
         if ((kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) && args.size() != 1)
             throw ScriptError {QStringLiteral("%1 takes exactly one value").arg(keyword)};
-        report(b->m_object->invoke(info->id, kind, std::span<Variant>(args.data(), args.size())),
+        report(object->invoke(info->id, kind, std::span<Variant>(args.data(), args.size())),
                kind == InvokeKind::Method || kind == InvokeKind::PropertyGet);
     } else if (keyword == QLatin1String("invoke")) {
         Binding& b = binding(firstWord(rest));
+        const std::shared_ptr<Object> object = b.m_object;
         const QString idText = firstWord(rest);
         const QString kindText = firstWord(rest);
         // Decimal or 0x hexadecimal, either one negative; a leading zero does not mean octal.
@@ -316,7 +320,7 @@ void ScriptHost::execute(const QString& statement, int line)
             throw ScriptError {QStringLiteral("%1 has no member with DISPID %2").arg(b.m_object->className(), idText)};
         QList<Variant> args = values(rest);
         const InvokeKind kind = kinds.value(kindText);
-        report(b.m_object->invoke(dispId, kind, std::span<Variant>(args.data(), args.size())),
+        report(object->invoke(dispId, kind, std::span<Variant>(args.data(), args.size())),
                kind == InvokeKind::Method || kind == InvokeKind::PropertyGet);
     } else if (keyword == QLatin1String("on")) {
         auto [b, event] = target(firstWord(rest));
@@ -347,6 +351,7 @@ void ScriptHost::execute(const QString& statement, int line)
         // click VAR [X Y]: a left click on the control's face at X, Y twips, received by the
         // part of the face under that point; without a point, in the middle of its first part.
         Binding& b = binding(firstWord(rest));
+        const std::shared_ptr<Object> object = b.m_object;
         Control* c = b.control();
         if (!c)
             throw ScriptError {QStringLiteral("%1 is not a control and cannot be clicked").arg(b.m_name)};

@@ -8,15 +8,29 @@
 #include <QDialog>
 #include <QLabel>
 
+#include <set>
+
 using namespace platform;
+
+namespace {
+// The widgets alive now, so that a widget can tell when a handler of its own event destroyed it
+// instead of reading freed memory without a sign.
+std::set<const TestWidget*>& liveWidgets()
+{
+    static std::set<const TestWidget*> widgets;
+    return widgets;
+}
+} // namespace
 
 TestWidget::TestWidget()
 {
+    liveWidgets().insert(this);
     attachFont(Font::create());
 }
 
 TestWidget::~TestWidget()
 {
+    liveWidgets().erase(this);
     if (m_font)
         m_font->removeListener(m_fontListener);
 }
@@ -191,6 +205,8 @@ Result<Variant> TestWidget::raise(std::int32_t start)
     // The handlers get this variable itself, so what they assign is what we read back.
     Variant value = Variant::fromI4(start);
     fireEvent(testwidget::event::Step, std::span<Variant>(&value, 1));
+    if (!liveWidgets().contains(this))
+        return Error(errc::ObjectRequired, QStringLiteral("The widget was destroyed while it raised Step"));
     const std::int32_t result = TRY(value.toI4());
     Variant done[] = {Variant::fromI4(result), Variant::fromString(m_caption)};
     fireEvent(testwidget::event::Done, done);
