@@ -9,6 +9,8 @@
 #include "platform/standardfontpage.h"
 #include "platform/units.h"
 
+#include <QObject>
+
 using namespace platform;
 
 namespace linkwell {
@@ -88,22 +90,45 @@ UrlLabel* LinkwellTxt::lblURL()
     return m_lblURL;
 }
 
+namespace {
+// Holds a control until the event loop deletes it.
+class DeferredRelease final : public QObject {
+public:
+    explicit DeferredRelease(std::shared_ptr<Object> object) : m_object(std::move(object)) {}
+
+private:
+    std::shared_ptr<Object> m_object;
+};
+
+// The label's events run inside the label's own mouse handling. A host that lets go of the
+// control from its handler must not have the label destroyed under that handling: the last
+// reference is then dropped when control is back in the event loop. (Not through a posted
+// call: one still pending at shutdown would destroy the widgets while Qt holds its event lock.)
+void releaseAfterEvent(std::shared_ptr<Object> keepAlive)
+{
+    if (keepAlive.use_count() == 1)
+        (new DeferredRelease(std::move(keepAlive)))->deleteLater();
+}
+} // namespace
+
 void LinkwellTxt::labelMouse(DispId event, int button, int shift, float x, float y)
 {
+    std::shared_ptr<Object> keepAlive = weak_from_this().lock();
     // The host gets copies: what its handler writes back changes nothing here.
     Variant args[] = {Variant::fromI2(std::int16_t(button)), Variant::fromI2(std::int16_t(shift)), Variant::fromR4(x),
                       Variant::fromR4(y)};
     fireEvent(event, args);
+    releaseAfterEvent(std::move(keepAlive));
 }
 
 void LinkwellTxt::labelClicked()
 {
-    // The host may release this control from its Click handler.
-    const std::shared_ptr<Object> keepAlive = weak_from_this().lock();
+    std::shared_ptr<Object> keepAlive = weak_from_this().lock();
     fireEvent(events::Click);
-    if (!m_lblURL)
-        return;
-    services::openDocument(m_lblURL->caption());
+    // The Click handler may have changed the caption: that is the address opened.
+    if (m_lblURL)
+        services::openDocument(m_lblURL->caption());
+    releaseAfterEvent(std::move(keepAlive));
 }
 
 Result<void> LinkwellTxt::initProperties()

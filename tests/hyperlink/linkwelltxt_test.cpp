@@ -8,7 +8,9 @@
 #include "platform/picture.h"
 #include "platform/units.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -93,18 +95,30 @@ TEST_F(LinkwellTxtTest, ClickHandlerThatChangesTheHyperlinkChangesThatClicksTarg
                                             QStringLiteral("open MailTo:someone@example.org")}));
 }
 
-TEST_F(LinkwellTxtTest, ClickHandlerThatReleasesTheControlStillOpensTheCaption)
+class ReleasedInHandler : public LinkwellTxtTest, public ::testing::WithParamInterface<const char*> {};
+
+// The host drops its last reference from inside an event: the click still ends as it would
+// have, and the control goes once the window system's event is over.
+TEST_P(ReleasedInHandler, ControlGoesOnceTheEventIsOver)
 {
     ASSERT_TRUE(control->setHyperlink(QStringLiteral("c:\\MyLocalDirectoryPath")).ok());
+    const std::weak_ptr<LinkwellTxt> weak = control;
+    const QPointer<UrlLabel> watched = label;
     host.onEventHook = [this](const QString& event, std::span<Variant>) {
-        if (event == QLatin1String("Click")) {
+        if (event == QLatin1String(GetParam())) {
             host.release(control.get());
             control.reset();
         }
     };
     mouseClick(label, QPoint(1, 1));
     EXPECT_EQ(host.log.last(), QStringLiteral("open c:\\MyLocalDirectoryPath"));
+    EXPECT_FALSE(weak.expired());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_FALSE(watched);
 }
+
+INSTANTIATE_TEST_SUITE_P(Events, ReleasedInHandler, ::testing::Values("MouseDown", "MouseUp", "Click"));
 
 TEST_F(LinkwellTxtTest, CaptionIsHandedOverUnchecked)
 {
