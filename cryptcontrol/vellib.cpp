@@ -2,6 +2,8 @@
 // tables that dispatch the calls.
 #include "velloc.h"
 
+#include "builtinpictures.h"
+
 #include "bgpic.h"
 #include "latin1.h"
 
@@ -153,6 +155,7 @@ const TypeLibInfo& vellibTypeLib()
         l.version.legalCopyright = QStringLiteral("Copyright (C) 2026 The Velloc developers");
         l.version.companyName = QStringLiteral("The Velloc developers");
         l.version.selfRegister = true;
+        l.bitmaps.append({30000, &toolboxBitmap});
 
         EnumInfo ptype {QStringLiteral("PType"), Guid::literal("{C0E9A776-BC9A-11D3-BB5E-403D57C10000}"), {}};
         const char* names[] = {"Standard", "RLE", "Ceaser", "Class", "String1", "VX1", "VX2", "VX3", "VX4", "VX5"};

@@ -52,6 +52,14 @@ const MemberInfo* InterfaceInfo::findAny(DispId id) const
     return nullptr;
 }
 
+QImage TypeLibInfo::bitmap(int id) const
+{
+    for (const auto& [number, draw] : bitmaps)
+        if (number == id)
+            return draw();
+    return {};
+}
+
 const ClassInfo* TypeLibInfo::findClass(const Guid& clsid) const
 {
     for (const ClassInfo& c : classes)
@@ -113,6 +121,10 @@ QString formatTypeLib(const TypeLibInfo& lib)
         out << "  copyright " << quoted(lib.version.legalCopyright) << '\n';
     if (lib.version.selfRegister)
         out << "  selfregister\n";
+    for (const auto& [number, draw] : lib.bitmaps) {
+        const QImage image = draw();
+        out << "  bitmap " << number << ' ' << image.width() << 'x' << image.height() << 'x' << image.depth() << '\n';
+    }
     for (const EnumInfo& e : lib.enums) {
         out << "enum " << e.name << ' ' << e.guid.toString() << '\n';
         for (const EnumInfo::Value& v : e.values) {

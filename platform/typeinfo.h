@@ -3,6 +3,7 @@
 #include "platform/guid.h"
 #include "platform/variant.h"
 
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -113,6 +114,10 @@ struct TypeLibInfo {
     QList<const InterfaceInfo*> interfaces;
     QList<EnumInfo> enums;
     VersionRecord version;
+    // Bitmap resources by number (a control's toolbox picture is 30000), drawn on request.
+    QList<std::pair<int, std::function<QImage()>>> bitmaps;
+
+    QImage bitmap(int id) const;
 
     const ClassInfo* findClass(const Guid& clsid) const;
 };

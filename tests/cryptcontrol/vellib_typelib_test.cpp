@@ -4,6 +4,9 @@
 #include "platform/registry.h"
 #include "velloc.h"
 
+#include <QLabel>
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -148,6 +151,37 @@ TEST(VellibTypeLib, EventsEnumerationAndIdentity)
     EXPECT_EQ(page->defaultInterface->name, "_BGPic");
     EXPECT_EQ(page->defaultInterface->iid, Guid::literal("{C0E9A778-BC9A-11D3-BB5E-403D57C10000}"));
     EXPECT_TRUE(page->defaultInterface->members.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(VellibTypeLib, CarriesItsToolboxBitmap)
+{
+    const QImage bitmap = published().bitmap(30000);
+    EXPECT_EQ(bitmap.size(), QSize(16, 15));
+    EXPECT_EQ(bitmap.depth(), 24);
+    EXPECT_TRUE(published().bitmap(1).isNull());
+}
+
+TEST(VellocFace, PicturesAreRealImagesOfTheirSizes)
+{
+    auto host = VellocHost::create();
+    QWidget* face = host->control().widget();
+    QLabel* logo = nullptr;
+    for (QLabel* label : face->findChildren<QLabel*>())
+        if (!label->pixmap().isNull())
+            logo = label;
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->pixmap().size(), QSize(73, 50));
+    // Drawn, not blank: more than a handful of distinct colours.
+    const QImage image = logo->pixmap().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3)
+            colours.insert(image.pixel(x, y));
+    EXPECT_GT(colours.size(), 8);
 }
 
 } // namespace
