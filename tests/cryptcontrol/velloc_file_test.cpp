@@ -2,12 +2,14 @@
 #include "vellochost.h"
 
 #include "platform/picture.h"
+#include "platform/units.h"
 #include "velloc.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -496,6 +498,86 @@ TEST_F(FileFixture, RunLengthCancelledAtAProgressPointWritesNothing)
     run(d::Encode);
     EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(255)"}));
     EXPECT_EQ(readAll(path), original);
+}
+
+} // namespace
+
+namespace {
+
+QWidget* progressWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "PRG")
+            return w;
+    return nullptr;
+}
+
+TEST_F(FileFixture, WithoutAPictureTheWindowCollectsOneBlackLinePerBlock)
+{
+    ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(true)).ok());
+    ASSERT_TRUE(host->putRef(d::Picture, Variant::nothing()).ok());
+    PropertyBag bag; // the loaded instance's holder is the one the window draws from
+    ASSERT_TRUE(host->control().readProperties(bag).ok());
+    file(patternBytes(30000));
+    QList<int> blackColumns;
+    host->handler = [&](const QString& event, std::span<Variant>) {
+        if (event != "Finished")
+            return;
+        QWidget* window = progressWindow();
+        ASSERT_TRUE(window);
+        const QImage shot = window->grab().toImage();
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, shot.height() / 2) == Qt::black)
+                blackColumns << x;
+    };
+    run(d::Encode);
+    // Lines at the block starts 1, 10001 and 20001, each position over the scale; the line for
+    // the whole length falls on the window's width, just past its last column.
+    const QSize size = platform::units::toPixels(QSize(7740, 4020));
+    const double scale = 30000.0 / size.width();
+    const QList<int> expected {int(1 / scale), int(10001 / scale), int(20001 / scale)};
+    EXPECT_EQ(blackColumns, expected);
+}
+
+TEST_F(FileFixture, DoubleClickHidesTheWindowAndTheOperationGoesOn)
+{
+    ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(true)).ok());
+    const QByteArray original = patternBytes(30000);
+    const QString path = file(original);
+    QList<bool> visible;
+    host->handler = [&](const QString& event, std::span<Variant> args) {
+        QWidget* window = progressWindow();
+        visible << (window && window->isVisible());
+        if (event == "Progress" && args[0].i4() == 1)
+            QTest::mouseDClick(window, Qt::LeftButton);
+    };
+    run(d::Encode);
+    EXPECT_EQ(host->events().last(), "Finished()");
+    EXPECT_NE(readAll(path), original);
+    // Statred (shown), Progress 1 (shown, then hidden), 10001, 20001, Finished (hidden).
+    EXPECT_EQ(visible, (QList<bool> {true, true, false, false, false}));
+    // The next operation shows a new window again.
+    visible.clear();
+    host->handler = [&](const QString&, std::span<Variant>) {
+        QWidget* window = progressWindow();
+        visible << (window && window->isVisible());
+    };
+    run(d::Decode);
+    EXPECT_TRUE(visible.first());
+    EXPECT_FALSE(progressWindow());
+}
+
+TEST_F(FileFixture, FileAboveTwoGigabytesIsRefusedBeforeReading)
+{
+    const QString path = file(QByteArray());
+    ASSERT_EQ(truncate(QFile::encodeName(path).constData(), 2147483648ll), 0); // sparse: no disk used
+    Result<Variant> r = host->call(d::Encode);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 6);
+    EXPECT_TRUE(r.error().message().contains("2,147,483,647"));
+    EXPECT_TRUE(host->events().isEmpty());
+    EXPECT_EQ(QFileInfo(path).size(), 2147483648ll);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
 }
 
 } // namespace
