@@ -99,7 +99,9 @@ static QStringList nameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        // "Text (*.txt)|*.txt" shows its patterns already; they are not shown twice.
+        const QString shown = QStringLiteral(" (%1)").arg(patterns);
+        out << (parts[i].endsWith(shown) ? parts[i] : parts[i] + shown);
     }
     return out;
 }

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -123,6 +125,97 @@ INSTANTIATE_TEST_SUITE_P(
                       Box {services::MsgButtons::YesNo, QMessageBox::Yes, services::msgresult::Yes, "yesno"},
                       Box {services::MsgButtons::RetryCancel, QMessageBox::Cancel, services::msgresult::Cancel,
                            "retrycancel"}));
+
+class EscapedMessageBox : public ::testing::TestWithParam<std::pair<services::MsgButtons, int>> {};
+
+// Escape is the person's way of not choosing: it answers with the box's cancelling button.
+TEST_P(EscapedMessageBox, AnswersWithTheCancellingButton)
+{
+    bool pressed = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || pressed)
+            return;
+        pressed = true;
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    poll.start(10);
+    EXPECT_EQ(services::responder().messageBox(QStringLiteral("Go on?"), services::MsgIcon::None, GetParam().first, {}),
+              GetParam().second);
+    EXPECT_TRUE(pressed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, EscapedMessageBox,
+                         ::testing::Values(std::pair {services::MsgButtons::Ok, services::msgresult::Ok},
+                                           std::pair {services::MsgButtons::OkCancel, services::msgresult::Cancel},
+                                           std::pair {services::MsgButtons::YesNoCancel, services::msgresult::Cancel},
+                                           std::pair {services::MsgButtons::RetryCancel, services::msgresult::Cancel}));
+
+// The real file dialog, driven the way a person would: the request's settings show, and the
+// chosen file comes back as a path.
+class InteractiveFileDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"a.txt", "b.log"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        request.title = QStringLiteral("Pick one");
+        request.filter = QStringLiteral("Text (*.txt)|*.txt|Logs|*.log;*.old|All|*.*");
+        request.filterIndex = 2;
+        request.initDir = dir.path();
+    }
+    // Runs the dialog; `act` gets it once it shows.
+    std::optional<QString> runDialog(const std::function<void(QFileDialog&)>& act)
+    {
+        bool acted = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || acted)
+                return;
+            acted = true;
+            seenTitle = dialog->windowTitle();
+            seenFilters = dialog->nameFilters();
+            seenFilter = dialog->selectedNameFilter();
+            seenDir = dialog->directory().absolutePath();
+            act(*dialog);
+        });
+        poll.start(10);
+        const std::optional<QString> chosen = services::responder().openFileDialog(request);
+        EXPECT_TRUE(acted);
+        return chosen;
+    }
+
+    QTemporaryDir dir;
+    services::FileDialogRequest request;
+    QString seenTitle;
+    QStringList seenFilters;
+    QString seenFilter;
+    QString seenDir;
+};
+
+TEST_F(InteractiveFileDialog, ShowsTheRequestAndReturnsTheChosenFile)
+{
+    const std::optional<QString> chosen = runDialog([&](QFileDialog& dialog) {
+        dialog.selectFile(dir.filePath(QStringLiteral("a.txt")));
+        static_cast<QDialog&>(dialog).accept(); // the dialog checks the choice as its Open button does
+    });
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("a.txt")));
+    EXPECT_EQ(seenTitle, QStringLiteral("Pick one"));
+    EXPECT_EQ(seenFilters, (QStringList {QStringLiteral("Text (*.txt)"), QStringLiteral("Logs (*.log *.old)"),
+                                         QStringLiteral("All (*.*)")}));
+    EXPECT_EQ(seenFilter, QStringLiteral("Logs (*.log *.old)"));
+    EXPECT_EQ(seenDir, QDir(dir.path()).absolutePath());
+}
+
+TEST_F(InteractiveFileDialog, CancellingChoosesNothing)
+{
+    EXPECT_FALSE(runDialog([](QFileDialog& dialog) { dialog.reject(); }).has_value());
+}
 
 TEST(Services, TheFirstButtonAnswersForHostsThatCannotAsk)
 {

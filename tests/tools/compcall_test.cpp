@@ -133,6 +133,29 @@ TEST_F(CompcallWorld, ASaveWritesTheBagsTextForm)
     EXPECT_EQ(entries, (QStringList {QStringLiteral("caption = bstr:\"Saved \\xe9\""), QStringLiteral("level = ui1:7")}));
 }
 
+// With no display at all, compcall draws offscreen by itself.
+TEST_F(CompcallWorld, RunsWithoutADisplay)
+{
+    const QByteArray script = "new w Velloc.TestWidget\ncall w.AboutBox\ncall w.ShowMessage \"Hi\"\n";
+    const ToolRun r = world.run(compcallPath(), {QStringLiteral("--registry"), world.registry()}, script, {},
+                                {QStringLiteral("QT_QPA_PLATFORM")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(r.outLines(), (QStringList {QStringLiteral("window \"About TestWidget\""), QStringLiteral("empty"),
+                                          QStringLiteral("msgbox exclamation okcancel \"Hi\""), QStringLiteral("i4:1")}));
+}
+
+// A bag that cannot be written is an error of the call, printed; the script goes on.
+TEST_F(CompcallWorld, ASaveThatCannotBeWrittenIsReportedAndTheScriptGoesOn)
+{
+    const ToolRun r = world.compcall({}, "new w Velloc.TestWidget\nsave w no/such/folder/x.bag\necho on\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.outLines().size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(r.outLines()[0].startsWith(QStringLiteral("error 75: Cannot write property bag no/such/folder/x.bag")))
+        << r.out.toStdString();
+    EXPECT_EQ(r.outLines()[1], QStringLiteral("on"));
+}
+
 TEST_F(CompcallWorld, AMissingScriptIsAnError)
 {
     const ToolRun r = world.compcall({QStringLiteral("no-such-script.ccs")});

@@ -5,7 +5,9 @@
 #include "platform/commondialog.h"
 #include "platform/module.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,22 @@ TEST(Compreg, TheEnvironmentNamesTheRegistryWhenNoOptionDoes)
     const ToolRun reg = world.run(compregPath(), {QStringLiteral("register"), testWidgetPath()}, {}, env);
     ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
     EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libtestwidget.json")});
+}
+
+// Without an option or the environment, the registry is the one beside the programs (the build
+// tree's), or else the one in the user's data folder.
+TEST(Compreg, WithoutAChoiceTheRegistryBesideTheProgramsIsUsed)
+{
+    ToolWorld world;
+    const ToolRun list = world.run(compregPath(), {QStringLiteral("list")});
+    ASSERT_EQ(list.exitCode == 0 || list.exitCode == 1, true) << list.err.toStdString();
+    ASSERT_FALSE(list.outLines().isEmpty());
+    const QString beside = QFileInfo(compregPath()).absolutePath() + QStringLiteral("/../share/velloc/registry");
+    const QString expected = QFileInfo(beside).isDir() ? QDir::cleanPath(beside)
+                                                       : world.home() + QStringLiteral("/.local/share/velloc/registry");
+    EXPECT_EQ(list.outLines()[0], QStringLiteral("registry ") + expected);
+    // Listing creates nothing in the user's home.
+    EXPECT_TRUE(QDir(world.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 TEST(Compreg, TypelibListsTheLibraryInInterfaceOrder)

@@ -48,7 +48,7 @@ QStringList ToolWorld::registryFiles() const
 }
 
 ToolRun ToolWorld::run(const QString& program, const QStringList& args, const QByteArray& input,
-                       const QProcessEnvironment& extra) const
+                       const QProcessEnvironment& extra, const QStringList& unset) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
@@ -56,9 +56,11 @@ ToolRun ToolWorld::run(const QString& program, const QStringList& args, const QB
     env.remove(QStringLiteral("VELLOC_REGISTRY"));
     env.remove(QStringLiteral("COMPCALL_OPEN"));
     env.insert(QStringLiteral("HOME"), m_home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(extra);
+    for (const QString& name : unset)
+        env.remove(name);
 
     QProcess process;
     process.setProcessEnvironment(env);

@@ -30,11 +30,13 @@ public:
 
     QString registry() const { return m_registry.path(); }
     QString work() const { return m_work.path(); }
+    QString home() const { return m_home.path(); }
     QStringList registryFiles() const;
 
-    // Runs a tool with the working folder as its current folder.
+    // Runs a tool with the working folder as its current folder; `unset` names variables of the
+    // tests' own environment the tool must not see.
     ToolRun run(const QString& program, const QStringList& args, const QByteArray& input = {},
-                const QProcessEnvironment& extra = {}) const;
+                const QProcessEnvironment& extra = {}, const QStringList& unset = {}) const;
     ToolRun compreg(const QStringList& args) const;
     ToolRun compcall(const QStringList& args, const QByteArray& input = {}, const QProcessEnvironment& extra = {}) const;
 
@@ -45,6 +47,7 @@ private:
     QTemporaryDir m_registry;
     QTemporaryDir m_work;
     QTemporaryDir m_home;
+    QTemporaryDir m_runtime;
 };
 
 QString compregPath();
