@@ -156,6 +156,19 @@ TEST_F(CompcallWorld, ASaveThatCannotBeWrittenIsReportedAndTheScriptGoesOn)
     EXPECT_EQ(r.outLines()[1], QStringLiteral("on"));
 }
 
+// A class whose library has gone cannot be created: a script error naming the library.
+TEST_F(CompcallWorld, AClassWhoseLibraryIsGoneIsAScriptError)
+{
+    const QString copy = world.work() + QStringLiteral("/libgone.so");
+    ASSERT_TRUE(QFile::copy(testWidgetPath(), copy));
+    ASSERT_EQ(world.compreg({QStringLiteral("unregister"), testWidgetPath()}).exitCode, 0);
+    ASSERT_EQ(world.compreg({QStringLiteral("register"), copy}).exitCode, 0);
+    ASSERT_TRUE(QFile::remove(copy));
+    const ToolRun r = world.compcall({}, "new w Velloc.TestWidget\n");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errLines(), QStringList {QStringLiteral("compcall: line 1: cannot load %1: no such file").arg(canonical(world.work()) + QStringLiteral("/libgone.so"))});
+}
+
 TEST_F(CompcallWorld, AMissingScriptIsAnError)
 {
     const ToolRun r = world.compcall({QStringLiteral("no-such-script.ccs")});

@@ -67,6 +67,25 @@ TEST(Compreg, UnregisterRemovesTheEntry)
     EXPECT_EQ(world.compreg({QStringLiteral("list")}).outLines().size(), 2);
 }
 
+// One file per library: registering or removing one leaves the others' entries alone.
+TEST(Compreg, LibrariesHaveAnEntryEach)
+{
+    ToolWorld world;
+    const QString first = world.work() + QStringLiteral("/libfirst.so");
+    const QString second = world.work() + QStringLiteral("/libsecond.so");
+    ASSERT_TRUE(QFile::copy(testWidgetPath(), first));
+    ASSERT_TRUE(QFile::copy(testWidgetPath(), second));
+    ASSERT_EQ(world.compreg({QStringLiteral("register"), first}).exitCode, 0);
+    ASSERT_EQ(world.compreg({QStringLiteral("register"), second}).exitCode, 0);
+    EXPECT_EQ(world.registryFiles(), (QStringList {QStringLiteral("libfirst.json"), QStringLiteral("libsecond.json")}));
+    ASSERT_EQ(world.compreg({QStringLiteral("unregister"), first}).exitCode, 0);
+    EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libsecond.json")});
+    const ToolRun list = world.compreg({QStringLiteral("list")});
+    EXPECT_EQ(list.outLines().size(), 4);
+    for (const QString& line : list.outLines().mid(2))
+        EXPECT_TRUE(line.endsWith(canonical(second))) << line.toStdString();
+}
+
 TEST(Compreg, TheEnvironmentNamesTheRegistryWhenNoOptionDoes)
 {
     ToolWorld world;
