@@ -160,6 +160,14 @@ Result<void> FileReplacer::writeAll(std::string_view bytes)
             return failure(QStringLiteral("Cannot write the new content of"), errno);
         }
         bytes.remove_prefix(std::size_t(n));
+        m_written += std::uint64_t(n);
+    }
+    // Start writing to disk while the rest is still being processed, so that the final
+    // flush before the new content takes the old one's place has little left to wait for.
+    static constexpr std::uint64_t WritebackStep = 8 << 20;
+    if (m_written - m_writebackStarted >= WritebackStep) {
+        sync_file_range(m_temp, off64_t(m_writebackStarted), off64_t(m_written - m_writebackStarted), SYNC_FILE_RANGE_WRITE);
+        m_writebackStarted = m_written;
     }
     return {};
 }
@@ -184,6 +192,7 @@ Result<void> FileReplacer::write(std::string_view bytes)
 Result<void> FileReplacer::restart()
 {
     m_buffer.clear();
+    m_written = m_writebackStarted = 0;
     if (ftruncate(m_temp, 0) != 0 || lseek(m_temp, 0, SEEK_SET) != 0)
         return failure(QStringLiteral("Cannot reset the new content of"), errno);
     return {};

@@ -56,6 +56,8 @@ private:
     bool m_committed = false;
     struct stat m_original {};
     std::string m_buffer;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_writebackStarted = 0;
     std::string m_readAhead;
     std::int64_t m_readAheadStart = 0;
     void* m_map = nullptr;
