@@ -119,6 +119,7 @@ const TypeLibInfo& linkwellTypeLib()
         l.version.description = QStringLiteral("ActiveX control which works like a hyperlink.  Both email and web addresses "
                                                "as well as local and network drives can be used.");
         l.version.selfRegister = true;
+        l.bitmaps.append({ToolboxBitmapId, &toolboxBitmap});
 
         l.interfaces = {&LinkwellTxt::table().info(), &LinkwellTxt::eventTable(), &Hyperlink::table().info()};
 
@@ -167,11 +168,6 @@ QImage toolboxBitmap()
     p.drawLine(13, 11, 15, 11);
     p.end();
     return image;
-}
-
-QImage bitmapResource(int id)
-{
-    return id == ToolboxBitmapId ? toolboxBitmap() : QImage();
 }
 
 } // namespace linkwell

@@ -10,10 +10,8 @@ namespace linkwell {
 // version record.
 const platform::TypeLibInfo& linkwellTypeLib();
 
-// The control's toolbox image, bitmap resource 30000: 16 x 15 pixels, 24-bit colour.
+// The control's toolbox image, the library's bitmap resource 30000: 16 x 15 pixels, 24-bit colour.
 inline constexpr int ToolboxBitmapId = 30000;
 QImage toolboxBitmap();
-// The library's bitmap resources by number; a null image for a number it does not carry.
-QImage bitmapResource(int id);
 
 } // namespace linkwell

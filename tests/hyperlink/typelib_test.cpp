@@ -163,7 +163,7 @@ TEST(TypeLib, LibraryClassesAndVersionRecord)
 
 TEST(TypeLib, ToolboxBitmapIsResource30000Of16By15In24BitColour)
 {
-    const QImage image = linkwell::bitmapResource(30000);
+    const QImage image = linkwell::linkwellTypeLib().bitmap(30000);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(16, 15));
     EXPECT_EQ(image.depth(), 24);
@@ -173,7 +173,7 @@ TEST(TypeLib, ToolboxBitmapIsResource30000Of16By15In24BitColour)
         for (int x = 0; x < image.width(); ++x)
             colours.insert(image.pixel(x, y));
     EXPECT_GE(colours.size(), 3);
-    EXPECT_TRUE(linkwell::bitmapResource(30001).isNull());
+    EXPECT_TRUE(linkwell::linkwellTypeLib().bitmap(30001).isNull());
 }
 
 TEST(BuiltLibrary, PublishesTheTablesAndCreatesTheControlByItsProgrammaticIdentifier)
