@@ -143,8 +143,10 @@ void FileReplacer::releaseMappedBefore(std::size_t offset)
         madvise(m_map, m_mapLength, MADV_DONTNEED);
         m_trimmed = true;
     }
+    // In steps of a few megabytes: a call for every block would cost more than it saves.
+    static constexpr std::size_t ReleaseStep = 8 << 20;
     const std::size_t end = std::min(offset, m_mapLength) / page * page;
-    if (end <= m_released)
+    if (end < m_released + ReleaseStep)
         return;
     madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
     m_released = end;

@@ -1,9 +1,12 @@
-# Registers the library in a scratch registry, runs a compcall script in a scratch folder and
-# compares what it prints with the expected text.
+# Registers a library in a scratch registry, runs a compcall script in a scratch folder and
+# compares what it prints with the expected text. FILES, when given, is a list of files (a glob)
+# copied into the scratch folder first.
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR}/registry)
-file(GLOB bags ${BAGS}/*.bag)
-file(COPY ${bags} DESTINATION ${WORKDIR})
+if(FILES)
+  file(GLOB inputs ${FILES})
+  file(COPY ${inputs} DESTINATION ${WORKDIR})
+endif()
 execute_process(COMMAND ${COMPREG} --registry ${WORKDIR}/registry register ${LIBRARY}
   RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
