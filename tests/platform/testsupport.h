@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <type_traits>
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -27,10 +28,6 @@ namespace platform {
 inline void PrintTo(const Variant& v, std::ostream* os)
 {
     *os << varianttext::format(v).toStdString();
-}
-inline void PrintTo(const Error& e, std::ostream* os)
-{
-    *os << "error " << e.number() << ": " << e.message().toStdString();
 }
 } // namespace platform
 
@@ -55,6 +52,27 @@ inline ::testing::AssertionResult sameVariant(const platform::Variant& actual, c
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << platform::varianttext::format(actual).toStdString() << " is not "
                                          << platform::varianttext::format(expected).toStdString();
+}
+
+// A value written as a scripting literal: "i2:5", R"("text")", "nothing", "$name" through `resolve`.
+inline platform::Variant lit(const char* text, const platform::varianttext::ObjectResolver& resolve = {})
+{
+    platform::Result<platform::Variant> v = platform::varianttext::parseAll(QString::fromUtf8(text), resolve);
+    if (!v.ok())
+        ADD_FAILURE() << "bad literal " << text << ": " << v.error().message().toStdString();
+    return v.ok() ? v.value() : platform::Variant();
+}
+
+// What a call gave, as compcall prints it: the value's literal, or "error N".
+template <typename T>
+QString outcome(const platform::Result<T>& r)
+{
+    if (!r.ok())
+        return QStringLiteral("error %1").arg(r.error().number());
+    if constexpr (std::is_same_v<T, platform::Variant>)
+        return platform::varianttext::format(r.value());
+    else
+        return QStringLiteral("ok");
 }
 
 // A registry of its own for one test; the runtime's location is put back afterwards.

@@ -5,9 +5,7 @@
 #include "platform/commondialog.h"
 #include "platform/module.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -19,52 +17,34 @@ QString commonDialogLine()
            + QStringLiteral("  MSComDlg.CommonDialog  CommonDialog  control  (built into the runtime)");
 }
 
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-TEST(Compreg, RegisterThenListShowsTheLibrarysClasses)
+// list shows the registry, the built-in class and each registered class; register and
+// unregister say what they did.
+TEST(Compreg, RegisterListAndUnregister)
 {
     ToolWorld world;
+    const QStringList empty {QStringLiteral("registry %1").arg(world.registry()), commonDialogLine()};
+    EXPECT_EQ(lines(world.compreg({QStringLiteral("list")}).out), empty);
+
     const ToolRun reg = world.compreg({QStringLiteral("register"), testWidgetPath()});
     ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
-    EXPECT_EQ(reg.outLines(), QStringList {QStringLiteral("registered %1 in %2").arg(testWidgetPath(), world.registry())});
+    EXPECT_EQ(lines(reg.out), QStringList {QStringLiteral("registered %1 in %2").arg(testWidgetPath(), world.registry())});
     EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libtestwidget.json")});
-
     const ToolRun list = world.compreg({QStringLiteral("list")});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
     const QString library = canonical(testWidgetPath());
-    EXPECT_EQ(list.outLines(),
-              (QStringList {QStringLiteral("registry %1").arg(world.registry()), commonDialogLine(),
-                            testwidget::WidgetClsid.toString() + QStringLiteral("  Velloc.TestWidget  TestWidget  control  ")
-                                + library,
-                            testwidget::CounterClsid.toString() + QStringLiteral("  Velloc.TestCounter  TestCounter  ")
-                                + library}));
-}
+    EXPECT_EQ(lines(list.out),
+              empty + (QStringList {testwidget::WidgetClsid.toString() + QStringLiteral("  Velloc.TestWidget  TestWidget  control  ")
+                                        + library,
+                                    testwidget::CounterClsid.toString() + QStringLiteral("  Velloc.TestCounter  TestCounter  ")
+                                        + library}));
 
-TEST(Compreg, AnEmptyRegistryListsOnlyTheBuiltInClass)
-{
-    ToolWorld world;
-    const ToolRun list = world.compreg({QStringLiteral("list")});
-    ASSERT_EQ(list.exitCode, 0);
-    EXPECT_EQ(list.outLines(), (QStringList {QStringLiteral("registry %1").arg(world.registry()), commonDialogLine()}));
-}
-
-TEST(Compreg, UnregisterRemovesTheEntry)
-{
-    ToolWorld world;
-    ASSERT_TRUE(world.registerTestWidget());
     const ToolRun unreg = world.compreg({QStringLiteral("unregister"), testWidgetPath()});
     ASSERT_EQ(unreg.exitCode, 0) << unreg.err.toStdString();
-    EXPECT_EQ(unreg.outLines(),
+    EXPECT_EQ(lines(unreg.out),
               QStringList {QStringLiteral("unregistered %1 in %2").arg(testWidgetPath(), world.registry())});
     EXPECT_TRUE(world.registryFiles().isEmpty());
-    EXPECT_EQ(world.compreg({QStringLiteral("list")}).outLines().size(), 2);
+    EXPECT_EQ(lines(world.compreg({QStringLiteral("list")}).out), empty);
 }
 
 // One file per library: registering or removing one leaves the others' entries alone.
@@ -80,13 +60,15 @@ TEST(Compreg, LibrariesHaveAnEntryEach)
     EXPECT_EQ(world.registryFiles(), (QStringList {QStringLiteral("libfirst.json"), QStringLiteral("libsecond.json")}));
     ASSERT_EQ(world.compreg({QStringLiteral("unregister"), first}).exitCode, 0);
     EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libsecond.json")});
-    const ToolRun list = world.compreg({QStringLiteral("list")});
-    EXPECT_EQ(list.outLines().size(), 4);
-    for (const QString& line : list.outLines().mid(2))
+    const QStringList list = lines(world.compreg({QStringLiteral("list")}).out);
+    EXPECT_EQ(list.size(), 4);
+    for (const QString& line : list.mid(2))
         EXPECT_TRUE(line.endsWith(canonical(second))) << line.toStdString();
 }
 
-TEST(Compreg, TheEnvironmentNamesTheRegistryWhenNoOptionDoes)
+// Without the option the environment names the registry; without either, it is the one beside
+// the programs (the build tree's), or else the one in the user's data folder.
+TEST(Compreg, TheRegistryComesFromTheOptionTheEnvironmentOrTheInstallation)
 {
     ToolWorld world;
     QProcessEnvironment env;
@@ -94,20 +76,13 @@ TEST(Compreg, TheEnvironmentNamesTheRegistryWhenNoOptionDoes)
     const ToolRun reg = world.run(compregPath(), {QStringLiteral("register"), testWidgetPath()}, {}, env);
     ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
     EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libtestwidget.json")});
-}
 
-// Without an option or the environment, the registry is the one beside the programs (the build
-// tree's), or else the one in the user's data folder.
-TEST(Compreg, WithoutAChoiceTheRegistryBesideTheProgramsIsUsed)
-{
-    ToolWorld world;
     const ToolRun list = world.run(compregPath(), {QStringLiteral("list")});
-    ASSERT_EQ(list.exitCode == 0 || list.exitCode == 1, true) << list.err.toStdString();
-    ASSERT_FALSE(list.outLines().isEmpty());
+    ASSERT_TRUE(list.exitCode == 0 || list.exitCode == 1) << list.err.toStdString();
     const QString beside = QFileInfo(compregPath()).absolutePath() + QStringLiteral("/../share/velloc/registry");
     const QString expected = QFileInfo(beside).isDir() ? QDir::cleanPath(beside)
                                                        : world.home() + QStringLiteral("/.local/share/velloc/registry");
-    EXPECT_EQ(list.outLines()[0], QStringLiteral("registry ") + expected);
+    EXPECT_EQ(lines(list.out).value(0), QStringLiteral("registry ") + expected);
     // Listing creates nothing in the user's home.
     EXPECT_TRUE(QDir(world.home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
@@ -117,60 +92,44 @@ TEST(Compreg, TypelibListsTheLibraryInInterfaceOrder)
     ToolWorld world;
     const ToolRun r = world.compreg({QStringLiteral("typelib"), testWidgetPath()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QString expected = readFile(QStringLiteral(EXPECTED_DIR "/testwidget.typelib"));
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(r.outLines(), expected.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QFile expected(QStringLiteral(EXPECTED_DIR "/testwidget.typelib"));
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lines(r.out), QString::fromUtf8(expected.readAll()).split(u'\n', Qt::SkipEmptyParts));
     // Reading a type library registers nothing.
     EXPECT_TRUE(world.registryFiles().isEmpty());
 }
 
-struct Refusal {
-    const char* label;
-    QString library;
-    QString message; // all of standard error after "compreg: "; %1 is the library's path
-};
-
-void PrintTo(const Refusal& r, std::ostream* os)
+// Each broken library is refused by every command with its own message (all of standard error
+// after "compreg: "; %1 is the library's path) and status 1, and the registry is left as it
+// was: no entry, no half-written file.
+TEST(Compreg, RefusesABrokenLibraryWithItsOwnMessageAndWritesNothing)
 {
-    *os << r.label;
-}
-
-class CompregRefuses : public ::testing::TestWithParam<Refusal> {};
-
-// Each broken library is refused with its own message and a non-zero status, and the registry
-// is left as it was: no entry, no half-written file.
-TEST_P(CompregRefuses, WithItsOwnMessageAndWritesNothing)
-{
+    const std::pair<QString, QString> rows[] = {
+        {QStringLiteral("/nonexistent/velloc/libnothing.so"), QStringLiteral("cannot load %1: no such file")},
+        {QStringLiteral(FIXTURE_GARBAGE_PATH), QStringLiteral("cannot load %1: %1: ")},
+        {QStringLiteral(FIXTURE_NOEXPORTS_PATH),
+         QStringLiteral("%1 is not a component library: it lacks the entry points DllRegisterServer, "
+                        "DllUnregisterServer, DllGetClassObject and DllCanUnloadNow")},
+        {QStringLiteral(FIXTURE_PARTIALEXPORTS_PATH), QStringLiteral("%1 is not a component library: it lacks the entry points")},
+        {QStringLiteral(FIXTURE_NOHEADER_PATH), QStringLiteral("%1 is not a component library: it has no module header")},
+        {QStringLiteral(FIXTURE_WRONGABI_PATH),
+         QStringLiteral("version mismatch: %1 was built for runtime ABI ") + QString::number(platform::ModuleAbi + 1)
+             + QStringLiteral(", this runtime has ABI ") + QString::number(platform::ModuleAbi)},
+    };
     ToolWorld world;
-    const Refusal& refusal = GetParam();
-    for (const QString& command : {QStringLiteral("register"), QStringLiteral("unregister"), QStringLiteral("typelib")}) {
-        const ToolRun r = world.compreg({command, refusal.library});
-        EXPECT_EQ(r.exitCode, 1) << command.toStdString();
-        EXPECT_FALSE(r.crashed);
-        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
-        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.errLines()[0].startsWith(QStringLiteral("compreg: ") + refusal.message.arg(refusal.library)))
-            << r.err.toStdString();
-        EXPECT_TRUE(world.registryFiles().isEmpty()) << world.registryFiles().join(u' ').toStdString();
+    for (const auto& [library, message] : rows) {
+        for (const QString& command : {QStringLiteral("register"), QStringLiteral("unregister"), QStringLiteral("typelib")}) {
+            SCOPED_TRACE((command + u' ' + library).toStdString());
+            const ToolRun r = world.compreg({command, library});
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_FALSE(r.crashed);
+            EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+            ASSERT_EQ(lines(r.err).size(), 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.startsWith(QStringLiteral("compreg: ") + message.arg(library))) << r.err.toStdString();
+            EXPECT_TRUE(world.registryFiles().isEmpty()) << world.registryFiles().join(u' ').toStdString();
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, CompregRefuses,
-    ::testing::Values(
-        Refusal {"missing file", QStringLiteral("/nonexistent/velloc/libnothing.so"),
-                 QStringLiteral("cannot load %1: no such file")},
-        Refusal {"text file", QStringLiteral(FIXTURE_GARBAGE_PATH), QStringLiteral("cannot load %1: %1: ")},
-        Refusal {"no entry points", QStringLiteral(FIXTURE_NOEXPORTS_PATH),
-                 QStringLiteral("%1 is not a component library: it lacks the entry points DllRegisterServer, "
-                                "DllUnregisterServer, DllGetClassObject and DllCanUnloadNow")},
-        Refusal {"two of four entry points", QStringLiteral(FIXTURE_PARTIALEXPORTS_PATH),
-                 QStringLiteral("%1 is not a component library: it lacks the entry points")},
-        Refusal {"no module header", QStringLiteral(FIXTURE_NOHEADER_PATH),
-                 QStringLiteral("%1 is not a component library: it has no module header")},
-        Refusal {"other runtime version", QStringLiteral(FIXTURE_WRONGABI_PATH),
-                 QStringLiteral("version mismatch: %1 was built for runtime ABI ") + QString::number(platform::ModuleAbi + 1)
-                     + QStringLiteral(", this runtime has ABI ") + QString::number(platform::ModuleAbi)}));
 
 TEST(Compreg, AnUnreadableEntryIsReportedAndTheOthersListed)
 {
@@ -182,41 +141,25 @@ TEST(Compreg, AnUnreadableEntryIsReportedAndTheOthersListed)
     broken.close();
     const ToolRun list = world.compreg({QStringLiteral("list")});
     EXPECT_EQ(list.exitCode, 1);
-    EXPECT_EQ(list.outLines().size(), 4) << list.out.toStdString();
-    ASSERT_EQ(list.errLines().size(), 1);
-    EXPECT_TRUE(list.errLines()[0].startsWith(QStringLiteral("compreg: unreadable registry entry: %1: ")
-                                                  .arg(broken.fileName())))
+    EXPECT_EQ(lines(list.out).size(), 4) << list.out.toStdString();
+    ASSERT_EQ(lines(list.err).size(), 1);
+    EXPECT_TRUE(list.err.startsWith(QStringLiteral("compreg: unreadable registry entry: %1: ").arg(broken.fileName())))
         << list.err.toStdString();
 }
 
-struct Usage {
-    const char* label;
-    QStringList args;
-};
-
-void PrintTo(const Usage& u, std::ostream* os)
+TEST(Compreg, AWrongCallExitsWith2AndShowsHowToCallIt)
 {
-    *os << u.label;
-}
-
-class CompregUsage : public ::testing::TestWithParam<Usage> {};
-
-TEST_P(CompregUsage, ExitsWith2AndShowsHowToCallIt)
-{
+    const QString library = testWidgetPath();
+    const QStringList rows[] = {{}, {QStringLiteral("register")}, {QStringLiteral("install"), library},
+                                {QStringLiteral("register"), library, library}, {QStringLiteral("list"), QStringLiteral("x")},
+                                {QStringLiteral("--registry"), QStringLiteral("/tmp")}};
     ToolWorld world;
-    const ToolRun r = world.run(compregPath(), GetParam().args);
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("usage: compreg"))) << r.err.toStdString();
-    EXPECT_TRUE(world.registryFiles().isEmpty());
+    for (const QStringList& args : rows) {
+        const ToolRun r = world.run(compregPath(), args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("usage: compreg"))) << r.err.toStdString();
+        EXPECT_TRUE(world.registryFiles().isEmpty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CompregUsage,
-    ::testing::Values(Usage {"nothing", {}}, Usage {"register without a library", {QStringLiteral("register")}},
-                      Usage {"unknown command", {QStringLiteral("install"), QStringLiteral(TESTWIDGET_PATH)}},
-                      Usage {"two libraries",
-                             {QStringLiteral("register"), QStringLiteral(TESTWIDGET_PATH), QStringLiteral(TESTWIDGET_PATH)}},
-                      Usage {"list with an argument", {QStringLiteral("list"), QStringLiteral("x")}},
-                      Usage {"only the registry option", {QStringLiteral("--registry"), QStringLiteral("/tmp")}}));
 
 } // namespace

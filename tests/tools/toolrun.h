@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QProcessEnvironment>
-#include <QStringList>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <ostream>
@@ -11,37 +12,99 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
+inline QString compregPath()
+{
+    return QStringLiteral(COMPREG_PATH);
+}
+inline QString compcallPath()
+{
+    return QStringLiteral(COMPCALL_PATH);
+}
+inline QString testWidgetPath()
+{
+    return QStringLiteral(TESTWIDGET_PATH);
+}
+inline QString canonical(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+// The lines of a text, without the empty one after its last newline.
+inline QStringList lines(const QString& text)
+{
+    QStringList out = text.split(u'\n');
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
 // What a finished tool run left behind.
 struct ToolRun {
     int exitCode = -1;
     bool crashed = false;
     QString out;
     QString err;
-
-    QStringList outLines() const;
-    QStringList errLines() const;
 };
 
 // A scratch world for one test: its own registry, working folder and home, so the tools never
 // touch the build tree's registry or the user's.
 class ToolWorld {
 public:
-    ToolWorld();
-
     QString registry() const { return m_registry.path(); }
     QString work() const { return m_work.path(); }
     QString home() const { return m_home.path(); }
-    QStringList registryFiles() const;
+    QStringList registryFiles() const { return QDir(registry()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
-    // Runs a tool with the working folder as its current folder; `unset` names variables of the
-    // tests' own environment the tool must not see.
+    // Runs a tool in the working folder; `unset` names variables of the tests' own environment
+    // the tool must not see.
     ToolRun run(const QString& program, const QStringList& args, const QByteArray& input = {},
-                const QProcessEnvironment& extra = {}, const QStringList& unset = {}) const;
-    ToolRun compreg(const QStringList& args) const;
-    ToolRun compcall(const QStringList& args, const QByteArray& input = {}, const QProcessEnvironment& extra = {}) const;
-
-    // Registers the test component library with compreg; true when that worked.
-    bool registerTestWidget() const;
+                const QProcessEnvironment& extra = {}, const QStringList& unset = {}) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VELLOC_REGISTRY", "COMPCALL_OPEN"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(extra);
+        for (const QString& name : unset)
+            env.remove(name);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(work());
+        process.start(program, args);
+        ToolRun result;
+        if (!process.waitForStarted(30000)) {
+            result.err = QStringLiteral("cannot start %1: %2").arg(program, process.errorString());
+            return result;
+        }
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            result.err = QStringLiteral("%1 did not finish").arg(program);
+            return result;
+        }
+        result.crashed = process.exitStatus() != QProcess::NormalExit;
+        result.exitCode = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    ToolRun compreg(const QStringList& args) const
+    {
+        return run(compregPath(), QStringList {QStringLiteral("--registry"), registry()} + args);
+    }
+    ToolRun compcall(const QStringList& args, const QByteArray& input = {}, const QProcessEnvironment& extra = {}) const
+    {
+        return run(compcallPath(), QStringList {QStringLiteral("--registry"), registry()} + args, input, extra);
+    }
+    bool registerTestWidget() const
+    {
+        const ToolRun r = compreg({QStringLiteral("register"), testWidgetPath()});
+        return r.exitCode == 0 && !r.crashed;
+    }
 
 private:
     QTemporaryDir m_registry;
@@ -49,8 +112,3 @@ private:
     QTemporaryDir m_home;
     QTemporaryDir m_runtime;
 };
-
-QString compregPath();
-QString compcallPath();
-QString testWidgetPath();
-QString canonical(const QString& path);
