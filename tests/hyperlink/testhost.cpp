@@ -9,11 +9,6 @@
 
 using namespace platform;
 
-TestHost::TestHost()
-{
-    services::setResponder(this);
-}
-
 TestHost::~TestHost()
 {
     while (!m_controls.empty())
@@ -24,15 +19,9 @@ TestHost::~TestHost()
 std::shared_ptr<linkwell::LinkwellTxt> TestHost::create()
 {
     auto control = std::make_shared<linkwell::LinkwellTxt>();
-    site(control);
-    return control;
-}
-
-void TestHost::site(const std::shared_ptr<Control>& control)
-{
     control->setSite(this);
-    const int cookie = control->eventInterface() ? control->advise(this) : 0;
-    m_controls[control.get()] = {control, cookie};
+    m_controls[control.get()] = {control, control->advise(this)};
+    return control;
 }
 
 void TestHost::release(Control* control)
@@ -42,8 +31,7 @@ void TestHost::release(Control* control)
         return;
     const auto [held, cookie] = it->second;
     m_controls.erase(it);
-    if (cookie)
-        held->unadvise(cookie);
+    held->unadvise(cookie);
     held->setSite(nullptr);
 }
 
@@ -67,23 +55,6 @@ void TestHost::onEvent(Object&, const MemberInfo& event, std::span<Variant> args
         onEventHook(event.name, args);
 }
 
-int TestHost::messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&)
-{
-    log << QStringLiteral("msgbox ") + text;
-    return services::firstButton(buttons);
-}
-
-std::optional<QString> TestHost::openFileDialog(const services::FileDialogRequest& request)
-{
-    log << QStringLiteral("dialog ") + request.title;
-    return fileToOpen;
-}
-
-void TestHost::openDocument(const QString& text, const QUrl&)
-{
-    log << QStringLiteral("open ") + text;
-}
-
 void TestHost::showModal(QWidget* window, QWidget* owner)
 {
     log << QStringLiteral("window ") + window->windowTitle();
@@ -99,13 +70,12 @@ PropertyHolder::PropertyHolder(QList<Property> properties, QList<Guid> pages)
 {
     DispId id = 1;
     for (const Property& p : properties) {
-        m_values.insert(p.name.toLower(), p.value);
         const QString key = p.name.toLower();
-        m_table.get<PropertyHolder>(p.name, id, p.type, {}, [key](PropertyHolder& h) -> Result<Variant> {
-            return h.m_values.value(key);
-        });
+        m_values.insert(key, p.value);
+        m_table.get<PropertyHolder>(p.name, id, p.type, {},
+                                    [key](PropertyHolder& h) -> Result<Variant> { return h.m_values.value(key); });
         m_table.put<PropertyHolder>(
-            p.name, id, QStringLiteral("value"), p.type, {},
+            p.name, id++, QStringLiteral("value"), p.type, {},
             [key, name = p.name](PropertyHolder& h, const Variant& v) -> Result<void> {
                 if (h.refused.contains(name))
                     return Error(380, QStringLiteral("Invalid property value"));
@@ -114,13 +84,7 @@ PropertyHolder::PropertyHolder(QList<Property> properties, QList<Guid> pages)
                 return {};
             },
             p.byRef ? MemberKind::PropertyPutRef : MemberKind::PropertyPut);
-        ++id;
     }
-}
-
-Variant PropertyHolder::value(const QString& name) const
-{
-    return m_values.value(name.toLower());
 }
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
@@ -130,10 +94,10 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton bu
     QApplication::sendEvent(widget, &event);
 }
 
-void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button)
 {
     const QPointer<QWidget> guard(widget);
-    sendMouse(widget, QEvent::MouseButtonPress, at, button, button, modifiers);
+    sendMouse(widget, QEvent::MouseButtonPress, at, button, button);
     if (guard)
-        sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton, modifiers);
+        sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
 }

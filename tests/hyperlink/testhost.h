@@ -15,12 +15,11 @@
 // "changed HyperLink", "Click()", "MouseDown(1, 0, 75, 45)", "open TEXT", "window CAPTION".
 class TestHost final : public platform::ControlSite, public platform::EventSink, public platform::services::Responder {
 public:
-    TestHost();
+    TestHost() { platform::services::setResponder(this); }
     ~TestHost() override;
 
     // A new control, sited here, with its events connected.
     std::shared_ptr<linkwell::LinkwellTxt> create();
-    void site(const std::shared_ptr<platform::Control>& control);
     // Disconnects and forgets a control (the host's reference is dropped).
     void release(platform::Control* control);
 
@@ -29,7 +28,7 @@ public:
     std::shared_ptr<platform::Font> ambient = platform::Font::create();
     // Runs inside each event after it is logged.
     std::function<void(const QString& event, std::span<platform::Variant> args)> onEventHook;
-    // Runs inside a modal showing after it is logged; by default the window is just hidden.
+    // Runs inside a modal showing after it is logged; the window is then hidden.
     std::function<void(QWidget* window, QWidget* owner)> onModal;
     std::optional<QString> fileToOpen;
 
@@ -38,9 +37,17 @@ public:
     bool userMode() const override { return true; }
     void onEvent(platform::Object&, const platform::MemberInfo& event, std::span<platform::Variant> args) override;
     int messageBox(const QString& text, platform::services::MsgIcon, platform::services::MsgButtons buttons,
-                   const QString&) override;
-    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override;
-    void openDocument(const QString& text, const QUrl&) override;
+                   const QString&) override
+    {
+        log << QStringLiteral("msgbox ") + text;
+        return platform::services::firstButton(buttons);
+    }
+    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override
+    {
+        log << QStringLiteral("dialog ") + request.title;
+        return fileToOpen;
+    }
+    void openDocument(const QString& text, const QUrl&) override { log << QStringLiteral("open ") + text; }
     void showModal(QWidget* window, QWidget* owner) override;
 
 private:
@@ -63,7 +70,7 @@ public:
     const platform::DispatchTable& dispatch() const override { return m_table; }
     QList<platform::Guid> propertyPages() const override { return m_pages; }
 
-    platform::Variant value(const QString& name) const;
+    platform::Variant value(const QString& name) const { return m_values.value(name.toLower()); }
     QStringList puts; // "Name" for each put that reached the holder
     QStringList refused;
 
@@ -79,6 +86,5 @@ private:
 // One mouse event as the window system delivers it to a widget.
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-// Presses and releases at a point of a widget, with the given button and modifiers.
-void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
-                Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Presses and releases the button at a point of a widget.
+void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton);
