@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "platform/commondialog.h"
 #include "platform/units.h"
 
 #include <QAbstractButton>
@@ -125,6 +126,23 @@ TEST(Services, TheRealFileDialogShowsTheRequestAndReturnsTheChoice)
         EXPECT_EQ(seen, (QStringList {QStringLiteral("Pick one"), QStringLiteral("Text (*.txt);Logs (*.log *.old);All (*.*)"),
                                       QStringLiteral("Logs (*.log *.old)"), QDir(dir.path()).absolutePath()}));
     }
+}
+
+// The common dialog asks the file dialog with its settings. (The scripts hold cancelling and saving.)
+TEST(Services, TheCommonDialogAsksWithItsSettings)
+{
+    RecordingResponder responder;
+    auto dialog = std::make_shared<CommonDialog>();
+    for (const auto& [name, value] : {std::pair {u"DialogTitle", R"("Choose a file")"}, {u"Filter", R"("Text|*.txt|All|*.*")"},
+                                      {u"FilterIndex", "i4:2"}, {u"InitDir", R"("/tmp")"}, {u"Flags", "i4:4100"},
+                                      {u"FileName", R"("start.txt")"}})
+        ASSERT_TRUE(putProperty(*dialog, dialog->idOfName(name).value(), lit(value)).ok()) << value;
+    ASSERT_TRUE(dialog->invoke(CommonDialog::ShowOpenId, InvokeKind::Method, {}).ok());
+    ASSERT_EQ(responder.requests.size(), 1);
+    const services::FileDialogRequest& r = responder.requests[0];
+    EXPECT_EQ(QStringList({r.title, r.filter, r.initDir, r.fileName, QString::number(r.filterIndex), QString::number(r.flags)}),
+              (QStringList {QStringLiteral("Choose a file"), QStringLiteral("Text|*.txt|All|*.*"), QStringLiteral("/tmp"),
+                            QStringLiteral("start.txt"), QStringLiteral("2"), QStringLiteral("4100")}));
 }
 
 TEST(Services, TheFirstButtonAnswersForHostsThatCannotAsk)

@@ -24,13 +24,6 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-namespace platform {
-inline void PrintTo(const Variant& v, std::ostream* os)
-{
-    *os << varianttext::format(v).toStdString();
-}
-} // namespace platform
-
 namespace testsupport {
 
 // Asserts a result failed with this automation error number.
@@ -90,28 +83,24 @@ private:
 // A host site that records the notifications and can refuse one property.
 class RecordingSite : public platform::ControlSite {
 public:
-    platform::Result<void> propertyChanged(platform::Control& control, const QString& name) override
+    platform::Result<void> propertyChanged(platform::Control&, const QString& name) override
     {
         changes.append(name);
-        if (onChange)
-            onChange(control, name);
         if (refusedName.compare(name, Qt::CaseInsensitive) == 0)
             return refusal;
         return {};
     }
     std::shared_ptr<platform::Font> ambientFont() override { return font; }
-    bool userMode() const override { return runMode; }
+    bool userMode() const override { return true; }
 
     QStringList changes;
     QString refusedName;
     platform::Error refusal {platform::errc::InvalidArgument, QStringLiteral("The host refused the change")};
-    std::function<void(platform::Control&, const QString&)> onChange;
     std::shared_ptr<platform::Font> font = platform::Font::create();
-    bool runMode = true;
 };
 
-// Answers every dialog without a person and records what would have been shown. Installed
-// for its lifetime.
+// Answers message boxes and cancels file dialogs without a person, and records what would have
+// been shown. Installed for its lifetime.
 class RecordingResponder : public platform::services::Responder {
 public:
     RecordingResponder() { platform::services::setResponder(this); }
@@ -127,23 +116,16 @@ public:
     std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override
     {
         requests.append(request);
-        log.append(QStringLiteral("dialog %1").arg(request.title));
-        return openAnswer;
+        return std::nullopt;
     }
     void openDocument(const QString& text, const QUrl& url) override
     {
         log.append(QStringLiteral("open %1 %2").arg(text, url.toString()));
     }
-    void sendKeys(const QString& keys) override { log.append(QStringLiteral("keys %1").arg(keys)); }
-    void showModal(QWidget* window, QWidget*) override
-    {
-        log.append(QStringLiteral("window %1").arg(window->windowTitle()));
-    }
 
     QStringList log;
     QList<platform::services::FileDialogRequest> requests;
     int messageAnswer = platform::services::msgresult::Ok;
-    std::optional<QString> openAnswer;
 };
 
 inline QString testWidgetPath()

@@ -29,25 +29,15 @@ Variant fontValue(const char* name, double size, int weight, bool italic, bool u
     return Variant::fromObject(Font::create(d));
 }
 
+// The forms the scripts do not print already. (The property bag's tests read every form back.)
 TEST(VariantText, FormatsEachValueAsItsTypedLiteral)
 {
-    QImage image(514, 266, QImage::Format_RGB32);
-    image.fill(Qt::green);
     const std::pair<Variant, const char*> rows[] = {
-        {Variant(), "empty"}, {Variant::null(), "null"}, {Variant::nothing(), "nothing"},
-        {Variant::fromI2(-32768), "i2:-32768"}, {Variant::fromI4(51000), "i4:51000"}, {Variant::fromUI1(255), "ui1:255"},
+        {Variant::null(), "null"}, {Variant::nothing(), "nothing"}, {Variant::fromUI1(255), "ui1:255"},
         {Variant::fromR4(0.1f), "r4:0.1"}, {Variant::fromR8(2147483903.0), "r8:2147483903"},
-        {Variant::fromR8(0.1), "r8:0.1"}, {Variant::fromBool(true), "bool:true"}, {Variant::fromBool(false), "bool:false"},
-        {Variant::fromError(5), "error:5"}, {str(QString()), R"(bstr:"")"},
-        {str(QStringLiteral("a\"b\\c ~")), R"(bstr:"a\"b\\c ~")"},
-        {str(QString(QChar(0)) + QChar(9) + QChar(10) + QChar(0x1F)), R"(bstr:"\x00\x09\x0a\x1f")"},
-        {str(QString(QChar(0x7F)) + QChar(0x80) + QChar(0xEB) + QChar(0xFF)), R"(bstr:"\x7f\x80\xeb\xff")"},
-        {str(QString(QChar(0x100)) + QChar(0x20AC) + QChar(0xFFFF)), R"(bstr:"\u0100\u20ac\uffff")"},
-        {Variant::fromObject(Picture::create()), "picture:none"},
-        {Variant::fromObject(Picture::create(image)), "picture:514x266"},
-        {Variant::fromObject(Font::create()), R"(font:"MS Sans Serif" 8.25 400 -)"},
+        {Variant::fromR8(0.1), "r8:0.1"}, {Variant::fromError(5), "error:5"},
+        {str(QString(QChar(0x1F)) + QChar(0x7F) + QChar(0xFFFF)), R"(bstr:"\x1f\x7f\uffff")"},
         {fontValue("Tahoma", 9.75, 700, true, true, true), R"(font:"Tahoma" 9.75 700 ius)"},
-        {fontValue("Tahoma", 9.75, 400, false, true, false), R"(font:"Tahoma" 9.75 400 u)"},
         {fontValue("Symbol", 12, 400, false, false, false, 2), R"(font:"Symbol" 12 400 - 2)"},
         {Variant::fromObject(std::make_shared<CommonDialog>()), "object:CommonDialog"},
     };
@@ -55,14 +45,12 @@ TEST(VariantText, FormatsEachValueAsItsTypedLiteral)
         EXPECT_EQ(varianttext::format(value), QString::fromUtf8(text));
 }
 
-// The literal forms beyond what format() writes, and the refusals with their error numbers.
+// The literal forms beyond what format() writes and the scripts use, and the refusals with
+// their error numbers.
 TEST(VariantText, ParsesLiteralsAndRefusesMalformedOnes)
 {
     const std::pair<const char*, const char*> rows[] = {
         {"123", "i4:123"}, {"-5", "i4:-5"}, {"010", "i4:10"}, {"i2:08", "i2:8"}, {"  i2:5  ", "i2:5"},
-        {R"("a b")", R"(bstr:"a b")"}, {R"("\\\"\n\r\t")", R"(bstr:"\\\"\x0a\x0d\x09")"},
-        {R"("\x41\x00\xfF")", R"(bstr:"A\x00\xff")"}, {R"("\u20ac")", R"(bstr:"\u20ac")"},
-        {"hex:414200FF", R"(bstr:"AB\x00\xff")"}, {"hex:", R"(bstr:"")"},
         {R"(font:"A B" 8 700 si)", R"(font:"A B" 8 700 is)"},
         {"", "error 5"}, {R"("abc)", "error 5"}, {R"("\q")", "error 5"}, {R"("\x4")", "error 5"},
         {R"("\xZZ")", "error 5"}, {R"("\u20")", "error 5"}, {"hex:414", "error 5"}, {"hex:4G", "error 5"},
@@ -75,43 +63,6 @@ TEST(VariantText, ParsesLiteralsAndRefusesMalformedOnes)
     };
     for (const auto& [text, gives] : rows)
         EXPECT_EQ(outcome(varianttext::parseAll(QString::fromUtf8(text))), QString::fromUtf8(gives)) << text;
-}
-
-// What format() writes for a file reads back as the same value.
-TEST(VariantText, EveryStoredFormReadsBack)
-{
-    QString allCodes;
-    for (int c = 0; c < 256; ++c)
-        allCodes += QChar(c);
-    QImage picture(5, 4, QImage::Format_ARGB32);
-    picture.fill(QColor(10, 20, 30, 128));
-    picture.setPixelColor(1, 2, Qt::yellow);
-    const QList<Variant> values = {
-        Variant(), Variant::null(), Variant::nothing(), Variant::fromI2(-32768), Variant::fromI4(2147483647),
-        Variant::fromUI1(255), Variant::fromR4(3.14159f), Variant::fromR8(-1e-300), Variant::fromR8(0.1 + 0.2),
-        Variant::fromBool(true), Variant::fromBool(false), Variant::fromError(53), str(allCodes),
-        str(QString(QChar(0x100)) + QChar(0xD83D) + QChar(0xDE00) + QChar(0xFFFF)), str(QStringLiteral("=\"#")),
-        fontValue("Courier New", 10.5, 700, true, false, true, 238), Variant::fromObject(Picture::create()),
-        Variant::fromObject(Picture::create(picture))};
-    for (const Variant& v : values) {
-        const QString text = varianttext::format(v, varianttext::PictureForm::Data);
-        const Result<Variant> back = varianttext::parseAll(text);
-        ASSERT_TRUE(back.ok()) << text.toStdString() << ": " << back.error().message().toStdString();
-        EXPECT_TRUE(sameVariant(back.value(), v)) << text.toStdString();
-    }
-}
-
-TEST(VariantText, ParseStopsAfterEachValue)
-{
-    const QString text = QStringLiteral(R"(i2:5 "a b"  bool:true font:"X" 8 400 - hex:41)");
-    qsizetype pos = 0;
-    QStringList got;
-    while (pos < text.size()) {
-        Result<Variant> v = varianttext::parse(text, pos);
-        ASSERT_TRUE(v.ok()) << v.error().message().toStdString();
-        got << varianttext::format(v.value());
-    }
-    EXPECT_EQ(got.join(u'|'), QStringLiteral(R"(i2:5|bstr:"a b"|bool:true|font:"X" 8 400 -|bstr:"A")"));
 }
 
 TEST(VariantText, ObjectsResolveThroughTheHost)

@@ -67,48 +67,58 @@ const InterfaceInfo& TestWidget::events()
     return info;
 }
 
+// A property: its reader, and its writer, which tells the site once the value is stored.
+void TestWidget::addProperty(DispatchTable& t, const char* name, DispId id, TypeRef type, const char* help,
+                             std::function<Variant(TestWidget&)> get,
+                             std::function<Result<void>(TestWidget&, const Variant&)> set, MemberKind kind)
+{
+    const QString n = QString::fromLatin1(name);
+    t.get<TestWidget>(n, id, type, QString::fromUtf8(help), [get](TestWidget& w) -> Result<Variant> { return get(w); });
+    t.put<TestWidget>(n, id, QStringLiteral("New_") + n, type, {},
+                      [set, n](TestWidget& w, const Variant& v) -> Result<void> {
+                          TRY_VOID(set(w, v));
+                          w.updateFace();
+                          return w.propertyChanged(n);
+                      },
+                      kind);
+}
+
 const DispatchTable& TestWidget::table()
 {
     namespace id = testwidget::id;
     static const DispatchTable t = [] {
         DispatchTable t(InterfaceInfo {QStringLiteral("_TestWidget"), testwidget::WidgetIid, true, false, false, true});
         const TypeRef str {VarType::BStr, {}};
-        const TypeRef i2 {VarType::I2, {}};
         const TypeRef i4 {VarType::I4, {}};
-        const TypeRef boolean {VarType::Bool, {}};
         const TypeRef none {VarType::Void, {}};
-
-        t.get<TestWidget>(QStringLiteral("Caption"), id::Caption, str, QStringLiteral("The text on the face."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromString(w.m_caption); });
-        t.put<TestWidget>(QStringLiteral("Caption"), id::Caption, QStringLiteral("New_Caption"), str, {},
-                          [](TestWidget& w, const Variant& v) { return w.setCaption(v.string()); });
-        t.get<TestWidget>(QStringLiteral("Count"), id::Count, i2, QStringLiteral("A 16-bit number."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromI2(w.m_count); });
-        t.put<TestWidget>(QStringLiteral("Count"), id::Count, QStringLiteral("New_Count"), i2, {},
-                          [](TestWidget& w, const Variant& v) { return w.setCount(v.i2()); });
-        t.get<TestWidget>(QStringLiteral("Level"), id::Level, i4, QStringLiteral("0 to 255, kept in 8 bits."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromI4(w.m_level); });
-        t.put<TestWidget>(QStringLiteral("Level"), id::Level, QStringLiteral("New_Level"), i4, {},
-                          [](TestWidget& w, const Variant& v) { return w.setLevel(v); });
-        t.get<TestWidget>(QStringLiteral("Enabled"), id::Enabled, boolean, QStringLiteral("Whether the face reacts."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromBool(w.m_enabled); });
-        t.put<TestWidget>(QStringLiteral("Enabled"), id::Enabled, QStringLiteral("New_Enabled"), boolean, {},
-                          [](TestWidget& w, const Variant& v) { return w.setEnabled(v.boolean()); });
-        const TypeRef picture {VarType::Dispatch, QStringLiteral("IPictureDisp")};
-        t.get<TestWidget>(QStringLiteral("Picture"), id::Picture, picture, QStringLiteral("A picture, assigned by reference."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromObject(w.m_picture); });
-        t.put<TestWidget>(QStringLiteral("Picture"), id::Picture, QStringLiteral("New_Picture"), picture, {},
-                          [](TestWidget& w, const Variant& v) { return w.setPicture(v); }, MemberKind::PropertyPutRef);
-        const TypeRef font {VarType::Dispatch, QStringLiteral("Font")};
-        t.get<TestWidget>(QStringLiteral("Font"), id::Font, font, QStringLiteral("The face's font."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromObject(w.m_font); });
-        t.put<TestWidget>(QStringLiteral("Font"), id::Font, QStringLiteral("New_Font"), font, {},
-                          [](TestWidget& w, const Variant& v) { return w.setFont(v); }, MemberKind::PropertyPutRef);
-        const TypeRef r4 {VarType::R4, {}};
-        t.get<TestWidget>(QStringLiteral("Zoom"), id::Zoom, r4, QStringLiteral("A scale, in single precision."),
-                          [](TestWidget& w) -> Result<Variant> { return Variant::fromR4(w.m_zoom); });
-        t.put<TestWidget>(QStringLiteral("Zoom"), id::Zoom, QStringLiteral("New_Zoom"), r4, {},
-                          [](TestWidget& w, const Variant& v) { return w.setZoom(v.r4()); });
+        using W = TestWidget;
+        addProperty(t, "Caption", id::Caption, str, "The text on the face.",
+                    [](W& w) { return Variant::fromString(w.m_caption); },
+                    [](W& w, const Variant& v) -> Result<void> { w.m_caption = v.string(); return {}; });
+        addProperty(t, "Count", id::Count, {VarType::I2, {}}, "A 16-bit number.",
+                    [](W& w) { return Variant::fromI2(w.m_count); },
+                    [](W& w, const Variant& v) -> Result<void> { w.m_count = v.i2(); return {}; });
+        addProperty(t, "Level", id::Level, i4, "0 to 255, kept in 8 bits.", [](W& w) { return Variant::fromI4(w.m_level); },
+                    [](W& w, const Variant& v) -> Result<void> { w.m_level = TRY(v.toUI1()); return {}; });
+        addProperty(t, "Enabled", id::Enabled, {VarType::Bool, {}}, "Whether the face reacts.",
+                    [](W& w) { return Variant::fromBool(w.m_enabled); },
+                    [](W& w, const Variant& v) -> Result<void> { w.m_enabled = v.boolean(); return {}; });
+        addProperty(t, "Picture", id::Picture, {VarType::Dispatch, QStringLiteral("IPictureDisp")},
+                    "A picture, assigned by reference.", [](W& w) { return Variant::fromObject(w.m_picture); },
+                    [](W& w, const Variant& v) { return w.setPicture(v); }, MemberKind::PropertyPutRef);
+        addProperty(t, "Font", id::Font, {VarType::Dispatch, QStringLiteral("Font")}, "The face's font.",
+                    [](W& w) { return Variant::fromObject(w.m_font); },
+                    [](W& w, const Variant& v) -> Result<void> {
+                        auto font = std::dynamic_pointer_cast<Font>(TRY(v.toObject()));
+                        if (!font)
+                            return Error(errc::InvalidArgument, QStringLiteral("Font takes a font object"));
+                        w.attachFont(std::move(font));
+                        return {};
+                    },
+                    MemberKind::PropertyPutRef);
+        addProperty(t, "Zoom", id::Zoom, {VarType::R4, {}}, "A scale, in single precision.",
+                    [](W& w) { return Variant::fromR4(w.m_zoom); },
+                    [](W& w, const Variant& v) -> Result<void> { w.m_zoom = v.r4(); return {}; });
         t.get<TestWidget>(QStringLiteral("Counter"), id::Counter, {VarType::Dispatch, QStringLiteral("TestCounter")},
                           QStringLiteral("The widget's own counter; read-only."),
                           [](TestWidget& w) -> Result<Variant> {
@@ -142,37 +152,14 @@ const DispatchTable& TestWidget::table()
                              });
         t.method<TestWidget>(QStringLiteral("AboutBox"), id::AboutBox, {}, none, QStringLiteral("Shows the about box."),
                              [](TestWidget& w, std::span<Variant>) -> Result<Variant> {
-                                 TRY_VOID(w.showAbout());
+                                 QDialog box(w.widget());
+                                 box.setWindowTitle(QStringLiteral("About TestWidget"));
+                                 services::showModal(&box, w.widget());
                                  return Variant();
                              });
         return t;
     }();
     return t;
-}
-
-Result<void> TestWidget::setCaption(const QString& caption)
-{
-    m_caption = caption;
-    updateFace();
-    return propertyChanged(QStringLiteral("Caption"));
-}
-
-Result<void> TestWidget::setCount(std::int16_t count)
-{
-    m_count = count;
-    return propertyChanged(QStringLiteral("Count"));
-}
-
-Result<void> TestWidget::setLevel(const Variant& level)
-{
-    m_level = TRY(level.toUI1());
-    return propertyChanged(QStringLiteral("Level"));
-}
-
-Result<void> TestWidget::setEnabled(bool enabled)
-{
-    m_enabled = enabled;
-    return propertyChanged(QStringLiteral("Enabled"));
 }
 
 Result<void> TestWidget::setPicture(const Variant& value)
@@ -182,22 +169,7 @@ Result<void> TestWidget::setPicture(const Variant& value)
     if (object && !picture)
         return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object, not %1").arg(object->className()));
     m_picture = picture ? picture : Picture::create();
-    return propertyChanged(QStringLiteral("Picture"));
-}
-
-Result<void> TestWidget::setFont(const Variant& value)
-{
-    auto font = std::dynamic_pointer_cast<Font>(TRY(value.toObject()));
-    if (!font)
-        return Error(errc::InvalidArgument, QStringLiteral("Font takes a font object"));
-    attachFont(std::move(font));
-    return propertyChanged(QStringLiteral("Font"));
-}
-
-Result<void> TestWidget::setZoom(float zoom)
-{
-    m_zoom = zoom;
-    return propertyChanged(QStringLiteral("Zoom"));
+    return {};
 }
 
 Result<Variant> TestWidget::raise(std::int32_t start)
@@ -211,14 +183,6 @@ Result<Variant> TestWidget::raise(std::int32_t start)
     Variant done[] = {Variant::fromI4(result), Variant::fromString(m_caption)};
     fireEvent(testwidget::event::Done, done);
     return Variant::fromI4(result);
-}
-
-Result<void> TestWidget::showAbout()
-{
-    QDialog box(widget());
-    box.setWindowTitle(QStringLiteral("About TestWidget"));
-    services::showModal(&box, widget());
-    return {};
 }
 
 Result<void> TestWidget::initProperties()

@@ -33,15 +33,12 @@ protected:
     QWidget* createWidget() override;
 
 private:
-    platform::Result<void> setCaption(const QString& caption);
-    platform::Result<void> setCount(std::int16_t count);
-    platform::Result<void> setLevel(const platform::Variant& level);
-    platform::Result<void> setEnabled(bool enabled);
+    static void addProperty(platform::DispatchTable& t, const char* name, platform::DispId id, platform::TypeRef type,
+                            const char* help, std::function<platform::Variant(TestWidget&)> get,
+                            std::function<platform::Result<void>(TestWidget&, const platform::Variant&)> set,
+                            platform::MemberKind kind = platform::MemberKind::PropertyPut);
     platform::Result<void> setPicture(const platform::Variant& picture);
-    platform::Result<void> setFont(const platform::Variant& font);
-    platform::Result<void> setZoom(float zoom);
     platform::Result<platform::Variant> raise(std::int32_t start);
-    platform::Result<void> showAbout();
 
     // Points the face at the current font object and follows its changes.
     void attachFont(std::shared_ptr<platform::Font> font);
