@@ -23,7 +23,10 @@ protected:
         if (widget)
             widget->setSite(nullptr);
     }
-    Result<Variant> call(DispId member, QList<Variant>& args) { return callMethod(*widget, member, args); }
+    Result<Variant> call(DispId member, QList<Variant>& args)
+    {
+        return widget->invoke(member, InvokeKind::Method, std::span<Variant>(args.data(), args.size()));
+    }
 
     RecordingSite site;
     std::shared_ptr<Control> widget;
@@ -84,10 +87,10 @@ TEST_F(Dispatch, OnlyByReferenceArgumentsReachTheCaller)
 TEST_F(Dispatch, ObjectPropertiesAreAssignedByReference)
 {
     auto picture = Picture::create(QImage(2, 3, QImage::Format_RGB32));
-    ASSERT_TRUE(putRefProperty(*widget, id::Picture, Variant::fromObject(picture)).ok());
+    ASSERT_TRUE(widget->invoke(id::Picture, InvokeKind::PropertyPutRef, {Variant::fromObject(picture)}).ok());
     EXPECT_EQ(getProperty(*widget, id::Picture)->object(), picture);
     EXPECT_EQ(site.changes, QStringList {QStringLiteral("Picture")});
-    EXPECT_FALSE(putRefProperty(*widget, id::Caption, lit(R"("x")")).ok());
+    EXPECT_FALSE(widget->invoke(id::Caption, InvokeKind::PropertyPutRef, {lit(R"("x")")}).ok());
 
     const Result<Variant> counter = getProperty(*widget, id::Counter);
     for (InvokeKind kind : {InvokeKind::PropertyPut, InvokeKind::PropertyPutRef}) {

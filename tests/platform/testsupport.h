@@ -133,29 +133,22 @@ inline QString testWidgetPath()
     return QStringLiteral(TESTWIDGET_PATH);
 }
 
-// The test component library, loaded once for the process.
+// The test component library, loaded once for the process, and objects made by it.
 inline platform::Module* testModule()
 {
     platform::Result<platform::Module*> module = platform::Module::load(testWidgetPath());
-    if (!module) {
-        ADD_FAILURE() << "cannot load the test component: " << module.error().message().toStdString();
-        return nullptr;
-    }
-    return module.value();
+    EXPECT_TRUE(module.ok()) << "cannot load the test component: " << module.error().message().toStdString();
+    return module.ok() ? module.value() : nullptr;
 }
 
 inline std::shared_ptr<platform::Object> createFromTestModule(const platform::Guid& clsid)
 {
     platform::Module* module = testModule();
-    if (!module)
-        return nullptr;
-    platform::Result<std::shared_ptr<platform::Object>> object = module->createInstance(clsid);
-    if (!object) {
-        ADD_FAILURE() << "cannot create " << clsid.toString().toStdString() << ": "
-                      << object.error().message().toStdString();
-        return nullptr;
-    }
-    return object.value();
+    platform::Result<std::shared_ptr<platform::Object>> object = platform::Error(platform::errc::CannotCreateObject);
+    if (module)
+        object = module->createInstance(clsid);
+    EXPECT_TRUE(object.ok()) << "cannot create " << clsid.toString().toStdString();
+    return object.ok() ? object.value() : nullptr;
 }
 
 inline std::shared_ptr<platform::Control> newWidget()
@@ -172,16 +165,6 @@ inline platform::Result<platform::Variant> putProperty(platform::Object& object,
                                                        platform::Variant value)
 {
     return object.invoke(id, platform::InvokeKind::PropertyPut, {std::move(value)});
-}
-inline platform::Result<platform::Variant> putRefProperty(platform::Object& object, platform::DispId id,
-                                                          platform::Variant value)
-{
-    return object.invoke(id, platform::InvokeKind::PropertyPutRef, {std::move(value)});
-}
-inline platform::Result<platform::Variant> callMethod(platform::Object& object, platform::DispId id,
-                                                      QList<platform::Variant>& args)
-{
-    return object.invoke(id, platform::InvokeKind::Method, std::span<platform::Variant>(args.data(), args.size()));
 }
 
 } // namespace testsupport

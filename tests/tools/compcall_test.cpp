@@ -44,8 +44,8 @@ class CompcallScript : public CompcallWorld, public ::testing::WithParamInterfac
 
 // Runs scripts/NAME.ccs and compares standard output with scripts/NAME.out line by line. Lines
 // of the script starting with "#>" say what else to expect: "#> exit N", "#> stderr TEXT" (each
-// line of standard error, in order), "#> env NAME=VALUE". @WORK@ stands for the working folder,
-// @REGISTRY@ for the registry and @SCRIPTS@ for the folder of the scripts.
+// line of standard error, in order), "#> env NAME=VALUE", "#> unset NAME". @WORK@ stands for
+// the working folder, @REGISTRY@ for the registry and @SCRIPTS@ for the folder of the scripts.
 TEST_P(CompcallScript, PrintsWhatTheContractSays)
 {
     const auto substitute = [&](QString text) {
@@ -59,6 +59,7 @@ TEST_P(CompcallScript, PrintsWhatTheContractSays)
     int expectedExit = 0;
     QStringList expectedErr;
     QProcessEnvironment env;
+    QStringList unset;
     for (const QString& line : lines(script)) {
         if (!line.startsWith(QStringLiteral("#> ")))
             continue;
@@ -70,6 +71,8 @@ TEST_P(CompcallScript, PrintsWhatTheContractSays)
             expectedErr << rest;
         else if (directive == QLatin1String("env"))
             env.insert(rest.section(u'=', 0, 0), rest.section(u'=', 1));
+        else if (directive == QLatin1String("unset"))
+            unset << rest;
         else
             FAIL() << "unknown directive " << line.toStdString();
     }
@@ -77,7 +80,8 @@ TEST_P(CompcallScript, PrintsWhatTheContractSays)
     QFile file(world.work() + QStringLiteral("/%1.ccs").arg(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(script.toUtf8()) > 0);
     file.close();
-    const ToolRun r = world.compcall({QFileInfo(file).fileName()}, {}, env);
+    const ToolRun r = world.run(compcallPath(), {QStringLiteral("--registry"), world.registry(), QFileInfo(file).fileName()},
+                                {}, env, unset);
     EXPECT_FALSE(r.crashed);
     EXPECT_EQ(lines(r.out), lines(substitute(readFile(QStringLiteral(SCRIPTS_DIR "/%1.out").arg(name)))));
     EXPECT_EQ(lines(r.err), expectedErr);
@@ -92,18 +96,6 @@ TEST_F(CompcallWorld, ReadsTheScriptFromStandardInputWithAnyLineEnding)
     const ToolRun r = world.compcall({}, "new w Velloc.TestWidget\r\nset w.Caption \"A\"\r\n\r\n# note\r\nget w.caption\r\n");
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(lines(r.out), (QStringList {QStringLiteral("changed w.Caption"), QStringLiteral(R"(bstr:"A")")}));
-}
-
-// With no display at all, compcall draws offscreen by itself.
-TEST_F(CompcallWorld, RunsWithoutADisplay)
-{
-    const QByteArray script = "new w Velloc.TestWidget\ncall w.AboutBox\ncall w.ShowMessage \"Hi\"\n";
-    const ToolRun r = world.run(compcallPath(), {QStringLiteral("--registry"), world.registry()}, script, {},
-                                {QStringLiteral("QT_QPA_PLATFORM")});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
-    EXPECT_EQ(lines(r.out), (QStringList {QStringLiteral(R"(window "About TestWidget")"), QStringLiteral("empty"),
-                                          QStringLiteral(R"(msgbox exclamation okcancel "Hi")"), QStringLiteral("i4:1")}));
 }
 
 // A bag that cannot be written is an error of the call, printed; the script goes on.

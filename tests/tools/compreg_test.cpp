@@ -66,16 +66,19 @@ TEST(Compreg, LibrariesHaveAnEntryEach)
         EXPECT_TRUE(line.endsWith(canonical(second))) << line.toStdString();
 }
 
-// Without the option the environment names the registry; without either, it is the one beside
+// The option names the registry, else the environment; without either, it is the one beside
 // the programs (the build tree's), or else the one in the user's data folder.
 TEST(Compreg, TheRegistryComesFromTheOptionTheEnvironmentOrTheInstallation)
 {
     ToolWorld world;
+    QTemporaryDir fromEnv;
     QProcessEnvironment env;
-    env.insert(QStringLiteral("VELLOC_REGISTRY"), world.registry());
-    const ToolRun reg = world.run(compregPath(), {QStringLiteral("register"), testWidgetPath()}, {}, env);
-    ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
-    EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libtestwidget.json")});
+    env.insert(QStringLiteral("VELLOC_REGISTRY"), fromEnv.path());
+    const QStringList reg {QStringLiteral("register"), testWidgetPath()};
+    ASSERT_EQ(world.run(compregPath(), QStringList {QStringLiteral("--registry"), world.registry()} + reg, {}, env).exitCode, 0);
+    ASSERT_EQ(world.run(compregPath(), reg, {}, env).exitCode, 0);
+    EXPECT_EQ(world.registryFiles() + QDir(fromEnv.path()).entryList(QDir::Files),
+              (QStringList {QStringLiteral("libtestwidget.json"), QStringLiteral("libtestwidget.json")}));
 
     const ToolRun list = world.run(compregPath(), {QStringLiteral("list")});
     ASSERT_TRUE(list.exitCode == 0 || list.exitCode == 1) << list.err.toStdString();
