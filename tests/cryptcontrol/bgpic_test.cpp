@@ -5,12 +5,11 @@
 #include "bgpic.h"
 #include "velloc.h"
 
+#include "platform/font.h"
 #include "platform/module.h"
 #include "platform/propertysheet.h"
 #include "platform/registry.h"
-#include "platform/units.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -25,38 +24,16 @@ using velpack::BGPic;
 
 namespace {
 
-class PageResponder final : public services::Responder {
-public:
-    std::optional<QString> answer;
-    QList<services::FileDialogRequest> requests;
-    QStringList boxes;
-
-    std::optional<QString> openFileDialog(const services::FileDialogRequest& request) override
-    {
-        requests << request;
-        return answer;
-    }
-    int messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&) override
-    {
-        boxes << text;
-        return services::firstButton(buttons);
-    }
-};
-
 // Another kind of object a developer may select along with the control: it has a File of its
-// own and counts what it is given.
+// own and counts the writes it is given.
 class FileHolder final : public Object {
 public:
-    explicit FileHolder(QString initial = {}, bool withFile = true)
-        : file(std::move(initial))
-        , m_withFile(withFile)
-    {
-    }
+    explicit FileHolder(QString initial) : file(std::move(initial)) {}
 
     QString className() const override { return QStringLiteral("FileHolder"); }
     const DispatchTable& dispatch() const override
     {
-        static const DispatchTable withFile = [] {
+        static const DispatchTable t = [] {
             DispatchTable t(InterfaceInfo {QStringLiteral("_FileHolder"), Guid::literal("{6F1C0A52-2D1B-4C1E-9E55-0C8B1D7A4F01}"),
                                            true});
             const TypeRef str {VarType::BStr, {}};
@@ -70,16 +47,11 @@ public:
                               });
             return t;
         }();
-        static const DispatchTable without(
-            InterfaceInfo {QStringLiteral("_Nameless"), Guid::literal("{6F1C0A52-2D1B-4C1E-9E55-0C8B1D7A4F02}"), true});
-        return m_withFile ? withFile : without;
+        return t;
     }
 
     QString file;
     int puts = 0;
-
-private:
-    bool m_withFile;
 };
 
 // The sheet finds the library's page through the registry, as any host does.
@@ -87,38 +59,32 @@ class BGPicSheet : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host = VellocHost::create();
+        host = VellocHost::create(); // answers the dialogs and records them
         ASSERT_TRUE(host);
-        ASSERT_TRUE(registry.isValid());
         Registry::setLocation(registry.path());
         Result<Module*> module = Module::load(QStringLiteral(VELPACK_MODULE));
         ASSERT_TRUE(module.ok());
         ASSERT_EQ(module.value()->registerServer(), hr::Ok);
-        services::setResponder(&responder);
     }
-
-    void TearDown() override
-    {
-        services::setResponder(nullptr);
-        Registry::setLocation(QString());
-    }
+    void TearDown() override { Registry::setLocation(QString()); }
 
     QString file() { return host->get(velpack::dispids::File).value().string(); }
-    void setFile(const QString& path) { ASSERT_TRUE(host->put(velpack::dispids::File, Variant::fromString(path)).ok()); }
-
+    qsizetype logged(const char* what) { return host->log.filter(QLatin1String(what)).size(); }
+    void setFile(const QString& path)
+    {
+        ASSERT_TRUE(host->put(velpack::dispids::File, Variant::fromString(path)).ok());
+        host->log.clear();
+    }
+    // The control's own pages, or the ones given.
     std::unique_ptr<PropertySheet> sheet(QList<std::shared_ptr<Object>> objects, std::optional<QList<Guid>> pages = {})
     {
-        Result<std::unique_ptr<PropertySheet>> made =
-            pages ? PropertySheet::create(std::move(objects), *pages) : PropertySheet::forControls(std::move(objects));
-        EXPECT_TRUE(made.ok()) << (made.ok() ? "" : made.error().message().toStdString());
+        auto made = pages ? PropertySheet::create(std::move(objects), *pages) : PropertySheet::forControls(std::move(objects));
         return made.ok() ? std::move(made.value()) : nullptr;
     }
-
     static QLineEdit* textBox(PropertySheet& sheet)
     {
         return sheet.pages().value(0)->widget()->findChild<QLineEdit*>(QStringLiteral("txtBGPicture"));
     }
-
     // Shows the sheet modally, as a host does, and waits for it to close; a sheet still open
     // after `limitMs` is cancelled and reported as -1.
     static int run(PropertySheet& sheet, int limitMs)
@@ -137,207 +103,126 @@ protected:
 
     QTemporaryDir registry;
     std::unique_ptr<VellocHost> host;
-    PageResponder responder;
 };
 
-constexpr int CloseLimitMs = 10000; // generous: the sheet closes on its first turn of events
-constexpr int StayOpenMs = 300;     // long enough for a confirmation that should not come
-
-TEST_F(BGPicSheet, VellocShowsBGPicFirstAndThePicturePageSecond)
+// The first page receives the selection at once and asks for an existing file, the name not
+// preset from File, over the sheet.
+TEST_F(BGPicSheet, VellocShowsBGPicFirstAndThePicturePageSecondAndAsksForAFileAtOnce)
 {
-    auto s = sheet({host->object()});
-    ASSERT_TRUE(s);
-    ASSERT_EQ(s->tabs()->count(), 2);
-    EXPECT_EQ(s->tabs()->tabText(0), QStringLiteral("BGPic"));
-    EXPECT_EQ(s->tabs()->tabText(1), QStringLiteral("Picture"));
-    EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
-    EXPECT_EQ(s->pages()[1]->className(), QStringLiteral("StandardPicture"));
-    // The first page received the selection at once and asked for a file.
-    EXPECT_EQ(responder.requests.size(), 1);
-}
-
-TEST_F(BGPicSheet, FaceAsDesigned)
-{
-    auto s = sheet({host->object()});
-    ASSERT_TRUE(s);
-    PropertyPage& page = *s->pages()[0];
-    EXPECT_EQ(page.pageSize(), QSize(5925, 3495));
-    EXPECT_EQ(page.widget()->size(), units::toPixels(QSize(5925, 3495)));
-    auto* label = page.widget()->findChild<QLabel*>(QStringLiteral("lblBGPicture"));
-    ASSERT_TRUE(label);
-    EXPECT_EQ(label->text(), QStringLiteral("BGPicture:"));
-    EXPECT_EQ(label->geometry(), units::toPixels(90, 120, 2700, 240));
-    QLineEdit* box = textBox(*s);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->geometry(), units::toPixels(90, 370, 2700, 330));
-    EXPECT_EQ(label->buddy(), box);
-}
-
-TEST_F(BGPicSheet, DialogAsksForAnExistingFileWithNoNamePreset)
-{
+    struct : services::Responder {
+        std::optional<services::FileDialogRequest> request;
+        std::optional<QString> openFileDialog(const services::FileDialogRequest& r) override { request = r; return {}; }
+    } asked;
+    services::setResponder(&asked);
     setFile(QStringLiteral("/srv/data/ledger.txt"));
     auto s = sheet({host->object()});
+    services::setResponder(host.get());
     ASSERT_TRUE(s);
-    ASSERT_EQ(responder.requests.size(), 1);
-    const services::FileDialogRequest& r = responder.requests[0];
-    EXPECT_EQ(r.title, QStringLiteral("Select A File To Operate On"));
-    EXPECT_EQ(r.fileName, QString());
-    EXPECT_EQ(r.filter, QStringLiteral("ALL Files|*.*"));
-    EXPECT_EQ(r.filterIndex, 0);
-    EXPECT_EQ(r.flags, 0x1000 | 0x4);
-    ASSERT_TRUE(r.owner);
-    EXPECT_EQ(r.owner->window(), s.get());
+    ASSERT_EQ(s->tabs()->count(), 2);
+    EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
+    EXPECT_EQ(s->pages()[1]->className(), QStringLiteral("StandardPicture"));
+    ASSERT_TRUE(asked.request);
+    EXPECT_EQ(asked.request->fileName, QString());
+    EXPECT_EQ(asked.request->flags & 0x1000, 0x1000); // the file must exist
+    ASSERT_TRUE(asked.request->owner);
+    EXPECT_EQ(asked.request->owner->window(), s.get());
 }
 
 struct Choice {
-    const char* name;
     QString before;
     std::optional<QString> answer; // nothing: the dialog is cancelled
     bool fromBrowseButton;         // the page File is bound to, alone, rather than all pages
 };
 
-void PrintTo(const Choice& c, std::ostream* os)
+// A chosen path ends in File and the page confirms the sheet itself; a cancelled dialog keeps
+// the box and File as they were, and the sheet open.
+TEST_F(BGPicSheet, ChosenPathIsAppliedAndClosesTheSheetCancelKeepsEverything)
 {
-    *os << c.name;
-}
-
-class BGPicChoice : public BGPicSheet, public ::testing::WithParamInterface<Choice> {};
-
-TEST_P(BGPicChoice, ChosenPathIsAppliedAndClosesTheSheetCancelKeepsEverything)
-{
-    const Choice& c = GetParam();
-    setFile(c.before);
-    host->log.clear();
-    std::optional<QList<Guid>> pages;
-    if (c.fromBrowseButton) {
-        const MemberInfo* member = host->object()->dispatch().info().find(velpack::dispids::File, MemberKind::PropertyGet);
-        ASSERT_TRUE(member);
-        pages = QList<Guid> {member->propertyPage};
-    }
-    responder.answer = c.answer;
-    auto s = sheet({host->object()}, pages);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
-
-    const int result = run(*s, c.answer ? CloseLimitMs : StayOpenMs);
-    EXPECT_EQ(responder.requests.size(), 1);
-    EXPECT_TRUE(responder.boxes.isEmpty()) << responder.boxes.join(u'\n').toStdString();
-    if (c.answer) {
-        // No one pressed anything: the page confirmed the sheet itself.
-        EXPECT_EQ(result, QDialog::Accepted);
-        EXPECT_EQ(file(), *c.answer);
-        EXPECT_TRUE(host->log.contains(QStringLiteral("changed File")));
-    } else {
-        EXPECT_EQ(result, -1) << "the sheet closed by itself";
-        EXPECT_EQ(textBox(*s)->text(), c.before);
-        EXPECT_EQ(file(), c.before);
-        EXPECT_FALSE(host->log.contains(QStringLiteral("changed File")));
+    const QString old = QStringLiteral("/srv/old/plain.txt"), chosen = QStringLiteral("/srv/new/chosen.bin");
+    const QList<Choice> rows = {{old, chosen, false}, {QString(), chosen, false}, {old, old, false},
+                                {QString(), QStringLiteral("/home/zoë/my notes/día 1.txt"), false}, {old, chosen, true},
+                                {old, std::nullopt, false}, {QString(), std::nullopt, false}, {old, std::nullopt, true}};
+    const MemberInfo* member = host->object()->dispatch().info().find(velpack::dispids::File, MemberKind::PropertyGet);
+    ASSERT_TRUE(member);
+    for (const Choice& c : rows) {
+        SCOPED_TRACE(QStringLiteral("%1 -> %2 %3").arg(c.before, c.answer.value_or(QStringLiteral("cancel"))).arg(c.fromBrowseButton).toStdString());
+        setFile(c.before);
+        host->dialogAnswer = c.answer;
+        auto s = sheet({host->object()}, c.fromBrowseButton ? std::optional(QList<Guid> {member->propertyPage}) : std::nullopt);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
+        // Generous for the sheet that closes on its first turn of events; long enough for a
+        // confirmation that should not come.
+        EXPECT_EQ(run(*s, c.answer ? 10000 : 300), c.answer ? QDialog::Accepted : -1);
+        EXPECT_EQ(logged("dialog open"), 1);
+        EXPECT_EQ(logged("msgbox"), 0);
+        EXPECT_EQ(file(), c.answer.value_or(c.before));
+        EXPECT_EQ(textBox(*s)->text(), c.answer.value_or(c.before));
+        EXPECT_EQ(host->log.contains(QStringLiteral("changed File")), c.answer.has_value());
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BGPicChoice,
-    ::testing::Values(Choice {"AnotherPath", QStringLiteral("/srv/old/plain.txt"), QStringLiteral("/srv/new/chosen.bin"), false},
-                      Choice {"IntoAnEmptyFile", QString(), QStringLiteral("/srv/new/chosen.bin"), false},
-                      Choice {"TheSamePath", QStringLiteral("/srv/same.txt"), QStringLiteral("/srv/same.txt"), false},
-                      Choice {"SpacesAndAccents", QString(), QStringLiteral("/home/zoë/my notes/día 1.txt"), false},
-                      Choice {"FromTheBrowseButton", QStringLiteral("/srv/old/plain.txt"), QStringLiteral("/srv/b.dat"), true},
-                      Choice {"CancelKeepsAPath", QStringLiteral("/srv/old/plain.txt"), std::nullopt, false},
-                      Choice {"CancelKeepsNoPath", QString(), std::nullopt, false},
-                      Choice {"CancelFromTheBrowseButton", QStringLiteral("/srv/old/plain.txt"), std::nullopt, true}),
-    [](const ::testing::TestParamInfo<Choice>& info) { return std::string(info.param.name); });
-
-struct Typed {
-    const char* name;
-    bool vellocFirst;
-    bool withOk; // else Apply
-};
-
-void PrintTo(const Typed& t, std::ostream* os)
+// A path typed into the box reaches the first selected object alone, whether it is the
+// control or another object, through OK or Apply.
+TEST_F(BGPicSheet, TypedPathReachesOnlyTheFirstSelected)
 {
-    *os << t.name;
-}
-
-class BGPicTyped : public BGPicSheet, public ::testing::WithParamInterface<Typed> {};
-
-TEST_P(BGPicTyped, ReachesOnlyTheFirstSelected)
-{
-    const Typed& t = GetParam();
-    setFile(QStringLiteral("/srv/control.txt"));
-    host->log.clear();
-    auto before = std::make_shared<FileHolder>(QStringLiteral("/srv/holder-a.txt"));
-    auto after = std::make_shared<FileHolder>(QStringLiteral("/srv/holder-b.txt"));
-    QList<std::shared_ptr<Object>> selection = t.vellocFirst ? QList<std::shared_ptr<Object>> {host->object(), before, after}
-                                                             : QList<std::shared_ptr<Object>> {before, host->object(), after};
-    auto s = sheet(selection, QList<Guid> {BGPic::Clsid});
-    ASSERT_TRUE(s);
-    s->show();
-    QLineEdit* box = textBox(*s);
-    ASSERT_TRUE(box);
-    // The page shows the first selected object's File.
-    EXPECT_EQ(box->text(), t.vellocFirst ? QStringLiteral("/srv/control.txt") : QStringLiteral("/srv/holder-a.txt"));
-
-    box->clear();
-    QTest::keyClicks(box, QStringLiteral("/typed/by/hand.dat"));
-    ASSERT_TRUE(s->applyButton()->isEnabled());
-    (t.withOk ? s->okButton() : s->applyButton())->click();
-
-    EXPECT_EQ(s->isVisible(), !t.withOk);
-    EXPECT_EQ(after->puts, 0);
-    EXPECT_EQ(after->file, QStringLiteral("/srv/holder-b.txt"));
-    if (t.vellocFirst) {
-        EXPECT_EQ(file(), QStringLiteral("/typed/by/hand.dat"));
-        EXPECT_EQ(host->log.count(QStringLiteral("changed File")), 1);
-        EXPECT_EQ(before->puts, 0);
-    } else {
-        EXPECT_EQ(before->file, QStringLiteral("/typed/by/hand.dat"));
-        EXPECT_EQ(before->puts, 1);
-        EXPECT_EQ(file(), QStringLiteral("/srv/control.txt"));
-        EXPECT_FALSE(host->log.contains(QStringLiteral("changed File")));
+    for (bool vellocFirst : {true, false}) {
+        for (bool withOk : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "Velloc first " << vellocFirst << ", OK " << withOk);
+            setFile(QStringLiteral("/srv/control.txt"));
+            auto other = std::make_shared<FileHolder>(QStringLiteral("/srv/holder-a.txt"));
+            auto last = std::make_shared<FileHolder>(QStringLiteral("/srv/holder-b.txt"));
+            auto s = sheet(vellocFirst ? QList<std::shared_ptr<Object>> {host->object(), other, last}
+                                       : QList<std::shared_ptr<Object>> {other, host->object(), last},
+                           QList<Guid> {BGPic::Clsid});
+            ASSERT_TRUE(s);
+            s->show();
+            QLineEdit* box = textBox(*s);
+            EXPECT_EQ(box->text(), vellocFirst ? QStringLiteral("/srv/control.txt") : QStringLiteral("/srv/holder-a.txt"));
+            box->clear();
+            QTest::keyClicks(box, QStringLiteral("/typed/by/hand.dat"));
+            ASSERT_TRUE(s->applyButton()->isEnabled());
+            (withOk ? s->okButton() : s->applyButton())->click();
+            EXPECT_EQ(s->isVisible(), !withOk);
+            EXPECT_EQ(file(), vellocFirst ? QStringLiteral("/typed/by/hand.dat") : QStringLiteral("/srv/control.txt"));
+            EXPECT_EQ(logged("changed File"), vellocFirst ? 1 : 0);
+            EXPECT_EQ(other->file, vellocFirst ? QStringLiteral("/srv/holder-a.txt") : QStringLiteral("/typed/by/hand.dat"));
+            EXPECT_EQ(other->puts, vellocFirst ? 0 : 1);
+            EXPECT_EQ(last->puts, 0);
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BGPicTyped,
-                         ::testing::Values(Typed {"VellocFirstApply", true, false}, Typed {"VellocFirstOk", true, true},
-                                           Typed {"OtherFirstApply", false, false}, Typed {"OtherFirstOk", false, true}),
-                         [](const ::testing::TestParamInfo<Typed>& info) { return std::string(info.param.name); });
-
+// An object without File still gets the dialog; the confirmation applies, the object refuses,
+// and the sheet reports it and stays open.
 TEST_F(BGPicSheet, AnObjectWithoutFileStillGetsTheDialogAndItsRefusalKeepsTheSheetOpen)
 {
-    auto nameless = std::make_shared<FileHolder>(QString(), false);
-    responder.answer = QStringLiteral("/srv/picked.txt");
-    auto s = sheet({nameless}, QList<Guid> {BGPic::Clsid});
+    host->dialogAnswer = QStringLiteral("/srv/picked.txt");
+    auto s = sheet({Font::create()}, QList<Guid> {BGPic::Clsid}); // a font has no File
     ASSERT_TRUE(s);
-    EXPECT_EQ(responder.requests.size(), 1);
+    EXPECT_EQ(logged("dialog open"), 1);
     EXPECT_EQ(textBox(*s)->text(), QStringLiteral("/srv/picked.txt"));
-
-    // The confirmation applies, the object refuses, the sheet reports it and stays.
     EXPECT_EQ(run(*s, 1500), -1);
-    ASSERT_EQ(responder.boxes.size(), 1);
-    EXPECT_TRUE(responder.boxes[0].contains(QStringLiteral("File"))) << responder.boxes[0].toStdString();
+    ASSERT_EQ(logged("msgbox"), 1);
+    EXPECT_TRUE(host->log.filter(QStringLiteral("msgbox")).constFirst().contains(QStringLiteral("File")));
 }
 
-TEST_F(BGPicSheet, ASheetShownLaterIsConfirmedWhenItShows)
+// A host that takes its time before showing the sheet has nothing applied meanwhile; the sheet
+// is confirmed once shown. A new selection asks again.
+TEST_F(BGPicSheet, ASheetShownLaterIsConfirmedWhenItShowsAndANewSelectionAsksAgain)
 {
     setFile(QStringLiteral("/srv/old.txt"));
-    responder.answer = QStringLiteral("/srv/new.txt");
+    host->dialogAnswer = QStringLiteral("/srv/new.txt");
     auto s = sheet({host->object()});
     ASSERT_TRUE(s);
-    // The host takes its time before showing the sheet; nothing is applied meanwhile.
     QTest::qWait(50);
     EXPECT_EQ(file(), QStringLiteral("/srv/old.txt"));
-    EXPECT_EQ(run(*s, CloseLimitMs), QDialog::Accepted);
+    EXPECT_EQ(run(*s, 10000), QDialog::Accepted);
     EXPECT_EQ(file(), QStringLiteral("/srv/new.txt"));
-}
 
-TEST_F(BGPicSheet, ANewSelectionAsksAgain)
-{
-    responder.answer = std::nullopt;
-    auto s = sheet({host->object()});
-    ASSERT_TRUE(s);
-    auto holder = std::make_shared<FileHolder>(QStringLiteral("/srv/holder.txt"));
-    ASSERT_TRUE(s->setSelection({holder}).ok());
-    EXPECT_EQ(responder.requests.size(), 2);
+    host->dialogAnswer = std::nullopt;
+    ASSERT_TRUE(s->setSelection({std::make_shared<FileHolder>(QStringLiteral("/srv/holder.txt"))}).ok());
+    EXPECT_EQ(logged("dialog open"), 2);
     EXPECT_EQ(textBox(*s)->text(), QStringLiteral("/srv/holder.txt"));
 }
 
