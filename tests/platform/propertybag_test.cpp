@@ -5,7 +5,6 @@
 #include "platform/propertybag.h"
 
 #include <QDir>
-#include <QFile>
 
 using namespace platform;
 using namespace testsupport;
@@ -152,35 +151,25 @@ TEST(PropertyBag, MalformedTextNamesTheLine)
     }
 }
 
-TEST(PropertyBag, SavesAndLoadsFilesAndErrorsNameTheFile)
+// A save replaces the whole file and leaves nothing beside it. (The scripts hold loading, the
+// errors of a malformed file and of a folder that is not there.)
+TEST(PropertyBag, SavesAndLoadsFiles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("form.bag"));
     PropertyBag bag;
-    bag.set(u"Key", lit("\"K\xC3\xA9y\"")); // a character beyond ASCII
+    bag.set(u"Key", lit(R"("k")"));
     bag.set(u"ShowProgress", Variant::fromBool(false));
     ASSERT_TRUE(bag.save(path).ok());
-    EXPECT_EQ(PropertyBag::load(path)->toText(), bag.toText());
-    // Saving again replaces the whole file, and leaves nothing beside it.
     PropertyBag smaller;
     smaller.set(u"Key", lit(R"("k")"));
     ASSERT_TRUE(smaller.save(path).ok());
-    EXPECT_EQ(names(PropertyBag::load(path).value()), QStringList {QStringLiteral("key")});
+    EXPECT_EQ(PropertyBag::load(path)->toText(), smaller.toText());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("form.bag")});
-
     const QString missing = dir.filePath(QStringLiteral("missing.bag"));
     const Result<PropertyBag> notThere = PropertyBag::load(missing);
     ASSERT_TRUE(failsWith(notThere, errc::FileNotFound));
     EXPECT_TRUE(notThere.error().message().contains(missing));
-    QFile file(dir.filePath(QStringLiteral("broken.bag")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("key = \"a\"\nkey2 = what\n");
-    file.close();
-    const Result<PropertyBag> bad = PropertyBag::load(file.fileName());
-    ASSERT_TRUE(failsWith(bad, errc::InvalidArgument));
-    EXPECT_TRUE(bad.error().message().contains(file.fileName() + QStringLiteral(": line 2")))
-        << bad.error().message().toStdString();
-    EXPECT_TRUE(failsWith(bag.save(dir.filePath(QStringLiteral("no/such/folder/x.bag"))), errc::PathFileAccess));
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 #include "platform/font.h"
 #include "platform/picture.h"
 
-#include <QFile>
-
 using namespace platform;
 using namespace testsupport;
 
@@ -63,41 +61,6 @@ TEST(VariantText, ParsesLiteralsAndRefusesMalformedOnes)
     };
     for (const auto& [text, gives] : rows)
         EXPECT_EQ(outcome(varianttext::parseAll(QString::fromUtf8(text))), QString::fromUtf8(gives)) << text;
-}
-
-TEST(VariantText, ObjectsResolveThroughTheHost)
-{
-    auto dialog = std::make_shared<CommonDialog>();
-    int asked = 0;
-    const varianttext::ObjectResolver resolve = [&](const QString& name) -> Result<Variant> {
-        ++asked;
-        if (name == QLatin1String("d"))
-            return Variant::fromObject(dialog);
-        return Error(errc::InvalidArgument, QStringLiteral("unknown variable %1").arg(name));
-    };
-    EXPECT_EQ(varianttext::parseAll(u"$d", resolve)->object(), dialog);
-    EXPECT_TRUE(failsWith(varianttext::parseAll(u"$other", resolve), errc::InvalidArgument));
-    EXPECT_EQ(asked, 2);
-}
-
-// Files read one character per byte; pictures load from image files.
-TEST(VariantText, ReadsFiles)
-{
-    QTemporaryDir dir;
-    QByteArray bytes;
-    for (int c = 255; c >= 0; --c)
-        bytes += char(c);
-    QFile file(dir.filePath(QStringLiteral("bytes.bin")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    const Result<Variant> v = varianttext::parseAll(QStringLiteral("file:") + file.fileName());
-    ASSERT_TRUE(v.ok()) << v.error().message().toStdString();
-    EXPECT_EQ(v->string(), QString::fromLatin1(bytes));
-
-    const QString path = dir.filePath(QStringLiteral("p.png"));
-    ASSERT_TRUE(QImage(7, 3, QImage::Format_RGB32).save(path));
-    EXPECT_EQ(outcome(varianttext::parseAll(QStringLiteral("picture:") + path)), QStringLiteral("picture:7x3"));
 }
 
 } // namespace

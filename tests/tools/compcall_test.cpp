@@ -80,7 +80,7 @@ TEST_P(CompcallScript, PrintsWhatTheContractSays)
     QFile file(world.work() + QStringLiteral("/%1.ccs").arg(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(script.toUtf8()) > 0);
     file.close();
-    const ToolRun r = world.run(compcallPath(), {QStringLiteral("--registry"), world.registry(), QFileInfo(file).fileName()},
+    const ToolRun r = world.run(compcallPath, {QStringLiteral("--registry"), world.registry(), QFileInfo(file).fileName()},
                                 {}, env, unset);
     EXPECT_FALSE(r.crashed);
     EXPECT_EQ(lines(r.out), lines(substitute(readFile(QStringLiteral(SCRIPTS_DIR "/%1.out").arg(name)))));
@@ -113,14 +113,14 @@ TEST_F(CompcallWorld, ASaveThatCannotBeWrittenIsReportedAndTheScriptGoesOn)
 TEST_F(CompcallWorld, AClassWhoseLibraryIsGoneIsAScriptError)
 {
     const QString copy = world.work() + QStringLiteral("/libgone.so");
-    ASSERT_TRUE(QFile::copy(testWidgetPath(), copy));
-    ASSERT_EQ(world.compreg({QStringLiteral("unregister"), testWidgetPath()}).exitCode, 0);
+    ASSERT_TRUE(QFile::copy(testWidgetPath, copy));
+    ASSERT_EQ(world.compreg({QStringLiteral("unregister"), testWidgetPath}).exitCode, 0);
     ASSERT_EQ(world.compreg({QStringLiteral("register"), copy}).exitCode, 0);
     ASSERT_TRUE(QFile::remove(copy));
     const ToolRun r = world.compcall({}, "new w Velloc.TestWidget\n");
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(lines(r.err), QStringList {QStringLiteral("compcall: line 1: cannot load %1/libgone.so: no such file")
-                                             .arg(canonical(world.work()))});
+                                             .arg(QFileInfo(world.work()).canonicalFilePath())});
 }
 
 // A script that cannot be read, or more than one, is an error before anything runs.

@@ -25,24 +25,24 @@ TEST(Compreg, RegisterListAndUnregister)
     const QStringList empty {QStringLiteral("registry %1").arg(world.registry()), commonDialogLine()};
     EXPECT_EQ(lines(world.compreg({QStringLiteral("list")}).out), empty);
 
-    const ToolRun reg = world.compreg({QStringLiteral("register"), testWidgetPath()});
+    const ToolRun reg = world.compreg({QStringLiteral("register"), testWidgetPath});
     ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
-    EXPECT_EQ(lines(reg.out), QStringList {QStringLiteral("registered %1 in %2").arg(testWidgetPath(), world.registry())});
+    EXPECT_EQ(lines(reg.out), QStringList {QStringLiteral("registered %1 in %2").arg(testWidgetPath, world.registry())});
     EXPECT_EQ(world.registryFiles(), QStringList {QStringLiteral("libtestwidget.json")});
     const ToolRun list = world.compreg({QStringLiteral("list")});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
-    const QString library = canonical(testWidgetPath());
+    const QString library = QFileInfo(testWidgetPath).canonicalFilePath();
     EXPECT_EQ(lines(list.out),
               empty + (QStringList {testwidget::WidgetClsid.toString() + QStringLiteral("  Velloc.TestWidget  TestWidget  control  ")
                                         + library,
                                     testwidget::CounterClsid.toString() + QStringLiteral("  Velloc.TestCounter  TestCounter  ")
                                         + library}));
 
-    const ToolRun unreg = world.compreg({QStringLiteral("unregister"), testWidgetPath()});
+    const ToolRun unreg = world.compreg({QStringLiteral("unregister"), testWidgetPath});
     ASSERT_EQ(unreg.exitCode, 0) << unreg.err.toStdString();
     EXPECT_EQ(lines(unreg.out),
-              QStringList {QStringLiteral("unregistered %1 in %2").arg(testWidgetPath(), world.registry())});
+              QStringList {QStringLiteral("unregistered %1 in %2").arg(testWidgetPath, world.registry())});
     EXPECT_TRUE(world.registryFiles().isEmpty());
     EXPECT_EQ(lines(world.compreg({QStringLiteral("list")}).out), empty);
 }
@@ -53,8 +53,8 @@ TEST(Compreg, LibrariesHaveAnEntryEach)
     ToolWorld world;
     const QString first = world.work() + QStringLiteral("/libfirst.so");
     const QString second = world.work() + QStringLiteral("/libsecond.so");
-    ASSERT_TRUE(QFile::copy(testWidgetPath(), first));
-    ASSERT_TRUE(QFile::copy(testWidgetPath(), second));
+    ASSERT_TRUE(QFile::copy(testWidgetPath, first));
+    ASSERT_TRUE(QFile::copy(testWidgetPath, second));
     ASSERT_EQ(world.compreg({QStringLiteral("register"), first}).exitCode, 0);
     ASSERT_EQ(world.compreg({QStringLiteral("register"), second}).exitCode, 0);
     EXPECT_EQ(world.registryFiles(), (QStringList {QStringLiteral("libfirst.json"), QStringLiteral("libsecond.json")}));
@@ -63,7 +63,7 @@ TEST(Compreg, LibrariesHaveAnEntryEach)
     const QStringList list = lines(world.compreg({QStringLiteral("list")}).out);
     EXPECT_EQ(list.size(), 4);
     for (const QString& line : list.mid(2))
-        EXPECT_TRUE(line.endsWith(canonical(second))) << line.toStdString();
+        EXPECT_TRUE(line.endsWith(QFileInfo(second).canonicalFilePath())) << line.toStdString();
 }
 
 // The option names the registry, else the environment; without either, it is the one beside
@@ -74,15 +74,15 @@ TEST(Compreg, TheRegistryComesFromTheOptionTheEnvironmentOrTheInstallation)
     QTemporaryDir fromEnv;
     QProcessEnvironment env;
     env.insert(QStringLiteral("VELLOC_REGISTRY"), fromEnv.path());
-    const QStringList reg {QStringLiteral("register"), testWidgetPath()};
-    ASSERT_EQ(world.run(compregPath(), QStringList {QStringLiteral("--registry"), world.registry()} + reg, {}, env).exitCode, 0);
-    ASSERT_EQ(world.run(compregPath(), reg, {}, env).exitCode, 0);
+    const QStringList reg {QStringLiteral("register"), testWidgetPath};
+    ASSERT_EQ(world.run(compregPath, QStringList {QStringLiteral("--registry"), world.registry()} + reg, {}, env).exitCode, 0);
+    ASSERT_EQ(world.run(compregPath, reg, {}, env).exitCode, 0);
     EXPECT_EQ(world.registryFiles() + QDir(fromEnv.path()).entryList(QDir::Files),
               (QStringList {QStringLiteral("libtestwidget.json"), QStringLiteral("libtestwidget.json")}));
 
-    const ToolRun list = world.run(compregPath(), {QStringLiteral("list")});
+    const ToolRun list = world.run(compregPath, {QStringLiteral("list")});
     ASSERT_TRUE(list.exitCode == 0 || list.exitCode == 1) << list.err.toStdString();
-    const QString beside = QFileInfo(compregPath()).absolutePath() + QStringLiteral("/../share/velloc/registry");
+    const QString beside = QFileInfo(compregPath).absolutePath() + QStringLiteral("/../share/velloc/registry");
     const QString expected = QFileInfo(beside).isDir() ? QDir::cleanPath(beside)
                                                        : world.home() + QStringLiteral("/.local/share/velloc/registry");
     EXPECT_EQ(lines(list.out).value(0), QStringLiteral("registry ") + expected);
@@ -93,7 +93,7 @@ TEST(Compreg, TheRegistryComesFromTheOptionTheEnvironmentOrTheInstallation)
 TEST(Compreg, TypelibListsTheLibraryInInterfaceOrder)
 {
     ToolWorld world;
-    const ToolRun r = world.compreg({QStringLiteral("typelib"), testWidgetPath()});
+    const ToolRun r = world.compreg({QStringLiteral("typelib"), testWidgetPath});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QFile expected(QStringLiteral(EXPECTED_DIR "/testwidget.typelib"));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
@@ -152,13 +152,13 @@ TEST(Compreg, AnUnreadableEntryIsReportedAndTheOthersListed)
 
 TEST(Compreg, AWrongCallExitsWith2AndShowsHowToCallIt)
 {
-    const QString library = testWidgetPath();
+    const QString library = testWidgetPath;
     const QStringList rows[] = {{}, {QStringLiteral("register")}, {QStringLiteral("install"), library},
                                 {QStringLiteral("register"), library, library}, {QStringLiteral("list"), QStringLiteral("x")},
                                 {QStringLiteral("--registry"), QStringLiteral("/tmp")}};
     ToolWorld world;
     for (const QStringList& args : rows) {
-        const ToolRun r = world.run(compregPath(), args);
+        const ToolRun r = world.run(compregPath, args);
         EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(r.err.startsWith(QStringLiteral("usage: compreg"))) << r.err.toStdString();
         EXPECT_TRUE(world.registryFiles().isEmpty());

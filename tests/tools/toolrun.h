@@ -12,22 +12,9 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-inline QString compregPath()
-{
-    return QStringLiteral(COMPREG_PATH);
-}
-inline QString compcallPath()
-{
-    return QStringLiteral(COMPCALL_PATH);
-}
-inline QString testWidgetPath()
-{
-    return QStringLiteral(TESTWIDGET_PATH);
-}
-inline QString canonical(const QString& path)
-{
-    return QFileInfo(path).canonicalFilePath();
-}
+inline const QString compregPath = QStringLiteral(COMPREG_PATH);
+inline const QString compcallPath = QStringLiteral(COMPCALL_PATH);
+inline const QString testWidgetPath = QStringLiteral(TESTWIDGET_PATH);
 
 // The lines of a text, without the empty one after its last newline.
 inline QStringList lines(const QString& text)
@@ -73,36 +60,24 @@ public:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(work());
         process.start(program, args);
-        ToolRun result;
-        if (!process.waitForStarted(30000)) {
-            result.err = QStringLiteral("cannot start %1: %2").arg(program, process.errorString());
-            return result;
-        }
         process.write(input);
         process.closeWriteChannel();
-        if (!process.waitForFinished(60000)) {
+        if (!process.waitForFinished(60000))
             process.kill();
-            process.waitForFinished();
-            result.err = QStringLiteral("%1 did not finish").arg(program);
-            return result;
-        }
-        result.crashed = process.exitStatus() != QProcess::NormalExit;
-        result.exitCode = process.exitCode();
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return ToolRun {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
+                        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
     }
     ToolRun compreg(const QStringList& args) const
     {
-        return run(compregPath(), QStringList {QStringLiteral("--registry"), registry()} + args);
+        return run(compregPath, QStringList {QStringLiteral("--registry"), registry()} + args);
     }
     ToolRun compcall(const QStringList& args, const QByteArray& input = {}, const QProcessEnvironment& extra = {}) const
     {
-        return run(compcallPath(), QStringList {QStringLiteral("--registry"), registry()} + args, input, extra);
+        return run(compcallPath, QStringList {QStringLiteral("--registry"), registry()} + args, input, extra);
     }
     bool registerTestWidget() const
     {
-        const ToolRun r = compreg({QStringLiteral("register"), testWidgetPath()});
+        const ToolRun r = compreg({QStringLiteral("register"), testWidgetPath});
         return r.exitCode == 0 && !r.crashed;
     }
 

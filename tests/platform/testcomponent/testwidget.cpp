@@ -25,14 +25,11 @@ std::set<const TestWidget*>& liveWidgets()
 TestWidget::TestWidget()
 {
     liveWidgets().insert(this);
-    attachFont(Font::create());
 }
 
 TestWidget::~TestWidget()
 {
     liveWidgets().erase(this);
-    if (m_font)
-        m_font->removeListener(m_fontListener);
 }
 
 const ClassInfo& TestWidget::classInfo()
@@ -77,7 +74,6 @@ void TestWidget::addProperty(DispatchTable& t, const char* name, DispId id, Type
     t.put<TestWidget>(n, id, QStringLiteral("New_") + n, type, {},
                       [set, n](TestWidget& w, const Variant& v) -> Result<void> {
                           TRY_VOID(set(w, v));
-                          w.updateFace();
                           return w.propertyChanged(n);
                       },
                       kind);
@@ -112,7 +108,7 @@ const DispatchTable& TestWidget::table()
                         auto font = std::dynamic_pointer_cast<Font>(TRY(v.toObject()));
                         if (!font)
                             return Error(errc::InvalidArgument, QStringLiteral("Font takes a font object"));
-                        w.attachFont(std::move(font));
+                        w.m_font = std::move(font);
                         return {};
                     },
                     MemberKind::PropertyPutRef);
@@ -193,8 +189,7 @@ Result<void> TestWidget::initProperties()
     m_enabled = testwidget::DefaultEnabled;
     m_zoom = 1;
     m_picture = Picture::create();
-    attachFont(Font::create(ambientFont()->description()));
-    updateFace();
+    m_font = Font::create(ambientFont()->description());
     return {};
 }
 
@@ -209,8 +204,7 @@ Result<void> TestWidget::readProperties(const PropertyBag& bag)
     auto picture = bag.read(u"Picture", Variant::nothing()).objectAs<Picture>();
     m_picture = picture ? picture : Picture::create();
     auto font = bag.read(u"Font", Variant::fromObject(ambientFont())).objectAs<Font>();
-    attachFont(Font::create(font ? font->description() : Font::Description()));
-    updateFace();
+    m_font = Font::create(font ? font->description() : Font::Description());
     return {};
 }
 
@@ -228,24 +222,5 @@ Result<void> TestWidget::writeProperties(PropertyBag& bag)
 
 QWidget* TestWidget::createWidget()
 {
-    m_face = new QLabel;
-    updateFace();
-    return m_face;
-}
-
-void TestWidget::attachFont(std::shared_ptr<Font> font)
-{
-    if (m_font)
-        m_font->removeListener(m_fontListener);
-    m_font = std::move(font);
-    m_fontListener = m_font->addListener([this] { updateFace(); });
-    updateFace();
-}
-
-void TestWidget::updateFace()
-{
-    if (!m_face)
-        return;
-    m_face->setText(m_caption);
-    m_face->setFont(m_font->toQFont());
+    return new QLabel(m_caption);
 }

@@ -4,10 +4,6 @@
 #include "platform/module.h"
 #include "platform/picture.h"
 
-#include <QPointer>
-
-class QLabel;
-
 // A control built only for the tests. It has one property of each shape the runtime handles
 // (string, 16-bit, 8-bit stored behind a 32-bit interface, boolean, by-reference-only picture,
 // font), a method that rewrites a by-reference argument, an event whose by-reference argument
@@ -40,19 +36,13 @@ private:
     platform::Result<void> setPicture(const platform::Variant& picture);
     platform::Result<platform::Variant> raise(std::int32_t start);
 
-    // Points the face at the current font object and follows its changes.
-    void attachFont(std::shared_ptr<platform::Font> font);
-    void updateFace();
-
     platform::ModuleLock m_lock;
     QString m_caption = QStringLiteral("Widget");
     std::int16_t m_count = 0;
     std::uint8_t m_level = 0;
     bool m_enabled = true;
     std::shared_ptr<platform::Picture> m_picture = platform::Picture::create();
-    std::shared_ptr<platform::Font> m_font;
+    std::shared_ptr<platform::Font> m_font = platform::Font::create();
     float m_zoom = 1;
     std::shared_ptr<platform::Object> m_counter;
-    int m_fontListener = 0;
-    QPointer<QLabel> m_face;
 };
