@@ -64,18 +64,16 @@ TEST(Picture, LoadsImageFilesAndKeepsTheirBytes)
 TEST(Picture, LoadFailuresNameTheFile)
 {
     QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("missing.bmp"));
-    const Result<std::shared_ptr<Picture>> notThere = Picture::load(missing);
-    ASSERT_TRUE(failsWith(notThere, errc::FileNotFound));
-    EXPECT_TRUE(notThere.error().message().contains(missing));
-    const QString text = dir.filePath(QStringLiteral("text.bmp"));
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
-    file.close();
-    const Result<std::shared_ptr<Picture>> notAPicture = Picture::load(text);
-    ASSERT_FALSE(notAPicture.ok());
-    EXPECT_TRUE(notAPicture.error().message().contains(text));
+    QFile text(dir.filePath(QStringLiteral("text.bmp")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+    text.close();
+    for (const auto& [path, error] : {std::pair {dir.filePath(QStringLiteral("missing.bmp")), errc::FileNotFound},
+                                      std::pair {text.fileName(), errc::InvalidArgument}}) {
+        const Result<std::shared_ptr<Picture>> picture = Picture::load(path);
+        ASSERT_FALSE(picture.ok());
+        EXPECT_TRUE(picture.error().message().contains(path)) << picture.error().message().toStdString();
+        EXPECT_EQ(picture.error().number(), error) << path.toStdString();
+    }
 }
 
 // Width and height (members 4 and 5) are in hundredths of a millimetre: 96 pixels at 96 DPI

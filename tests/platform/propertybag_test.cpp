@@ -19,14 +19,6 @@ QStringList names(const PropertyBag& bag)
     return out;
 }
 
-// A red picture for "$red".
-Result<Variant> redPicture(const QString&)
-{
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    return Variant::fromObject(Picture::create(image));
-}
-
 TEST(PropertyBag, KeysMatchWithoutCaseAndAreStoredLowerCaseInTheOrderOfFirstWrites)
 {
     PropertyBag bag;
@@ -44,7 +36,8 @@ TEST(PropertyBag, KeysMatchWithoutCaseAndAreStoredLowerCaseInTheOrderOfFirstWrit
     EXPECT_TRUE(sameVariant(bag.read(u"ShowProgress", Variant()), Variant::fromI2(5)));
 }
 
-// A value equal to its default by value is not stored; any other is, with its own type.
+// A value equal to its default by value is not stored; any other is, with its own type. (The
+// variant's tests hold equality by value.)
 TEST(PropertyBag, StoresOnlyValuesThatDifferFromTheDefault)
 {
     struct Row {
@@ -53,16 +46,13 @@ TEST(PropertyBag, StoresOnlyValuesThatDifferFromTheDefault)
         bool stored;
     };
     const Row rows[] = {
-        {"ui1:0", "i2:0", false}, {"ui1:30", "i2:30", false}, {"ui1:9", "i2:0", true}, {"ui1:200", "i2:0", true},
-        {"i4:0", "i2:0", false}, {"bool:true", "bool:true", false}, {"bool:false", "bool:true", true},
-        {R"("Harbour Lanterns")", R"("Harbour Lanterns")", false}, {R"("harbour lanterns")", R"("Harbour Lanterns")", true},
-        {R"("")", R"("")", false}, {"picture:none", "nothing", false}, {"$red", "nothing", true},
-        {R"(font:"Tahoma" 8 400 -)", R"(font:"Tahoma" 8 400 -)", false},
-        {R"(font:"Arial" 8 400 -)", R"(font:"Tahoma" 8 400 -)", true},
+        {"ui1:30", "i2:30", false}, {"ui1:9", "i2:0", true}, {"i4:0", "i2:0", false}, {"bool:false", "bool:true", true},
+        {R"("harbour lanterns")", R"("Harbour Lanterns")", true}, {R"("")", R"("")", false},
+        {"picture:none", "nothing", false}, {R"(font:"Tahoma" 8 400 -)", R"(font:"Tahoma" 8 400 -)", false},
     };
     for (const Row& row : rows) {
         PropertyBag bag;
-        const Variant value = lit(row.value, redPicture);
+        const Variant value = lit(row.value);
         bag.write(u"Entry", value, lit(row.defaultValue));
         EXPECT_EQ(bag.contains(u"entry"), row.stored) << row.value << " against " << row.defaultValue;
         EXPECT_EQ(bag.toText().contains(QStringLiteral("entry =")), row.stored) << row.value;

@@ -38,18 +38,6 @@ TEST(Services, DocumentUrlIsTheAddressTheDesktopOpens)
               QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("notes/readme.txt"))));
 }
 
-TEST(Services, DialogsGoThroughTheInstalledResponder)
-{
-    RecordingResponder responder;
-    responder.messageAnswer = services::msgresult::No;
-    EXPECT_EQ(services::messageBox(QStringLiteral("Cannot Locate File"), services::MsgIcon::Critical,
-                                   services::MsgButtons::YesNo, QStringLiteral("Velloc")),
-              services::msgresult::No);
-    services::openDocument(QStringLiteral("MailTo:a@b.c"));
-    EXPECT_EQ(responder.log, (QStringList {QStringLiteral("msgbox critical yesno Velloc Cannot Locate File"),
-                                           QStringLiteral("open MailTo:a@b.c mailto:a@b.c")}));
-}
-
 // Runs `act` on the application's modal window of type W once it shows.
 template <typename W>
 void actOnModal(QTimer& poll, const std::function<void(W&)>& act)
@@ -128,10 +116,20 @@ TEST(Services, TheRealFileDialogShowsTheRequestAndReturnsTheChoice)
     }
 }
 
-// The common dialog asks the file dialog with its settings. (The scripts hold cancelling and saving.)
-TEST(Services, TheCommonDialogAsksWithItsSettings)
+// An installed responder answers without a person: the message boxes, the documents, and the
+// file dialog the common dialog asks with its settings. (The scripts hold cancelling and saving.)
+// A host that cannot ask at all takes a box's first button.
+TEST(Services, AnInstalledResponderAnswersForThePerson)
 {
     RecordingResponder responder;
+    responder.messageAnswer = services::msgresult::No;
+    EXPECT_EQ(services::messageBox(QStringLiteral("Cannot Locate File"), services::MsgIcon::Critical,
+                                   services::MsgButtons::YesNo, QStringLiteral("Velloc")),
+              services::msgresult::No);
+    services::openDocument(QStringLiteral("MailTo:a@b.c"));
+    EXPECT_EQ(responder.log, (QStringList {QStringLiteral("msgbox critical yesno Velloc Cannot Locate File"),
+                                           QStringLiteral("open MailTo:a@b.c mailto:a@b.c")}));
+
     auto dialog = std::make_shared<CommonDialog>();
     for (const auto& [name, value] : {std::pair {u"DialogTitle", R"("Choose a file")"}, {u"Filter", R"("Text|*.txt|All|*.*")"},
                                       {u"FilterIndex", "i4:2"}, {u"InitDir", R"("/tmp")"}, {u"Flags", "i4:4100"},
@@ -143,15 +141,11 @@ TEST(Services, TheCommonDialogAsksWithItsSettings)
     EXPECT_EQ(QStringList({r.title, r.filter, r.initDir, r.fileName, QString::number(r.filterIndex), QString::number(r.flags)}),
               (QStringList {QStringLiteral("Choose a file"), QStringLiteral("Text|*.txt|All|*.*"), QStringLiteral("/tmp"),
                             QStringLiteral("start.txt"), QStringLiteral("2"), QStringLiteral("4100")}));
-}
 
-TEST(Services, TheFirstButtonAnswersForHostsThatCannotAsk)
-{
     using B = services::MsgButtons;
-    namespace r = services::msgresult;
-    const std::pair<B, int> rows[] = {{B::Ok, r::Ok},       {B::OkCancel, r::Ok}, {B::AbortRetryIgnore, r::Abort},
-                                      {B::YesNoCancel, r::Yes}, {B::YesNo, r::Yes}, {B::RetryCancel, r::Retry}};
-    for (const auto& [buttons, answer] : rows)
+    namespace a = services::msgresult;
+    for (const auto& [buttons, answer] : {std::pair {B::Ok, a::Ok}, {B::OkCancel, a::Ok}, {B::AbortRetryIgnore, a::Abort},
+                                          {B::YesNoCancel, a::Yes}, {B::YesNo, a::Yes}, {B::RetryCancel, a::Retry}})
         EXPECT_EQ(services::firstButton(buttons), answer);
 }
 
