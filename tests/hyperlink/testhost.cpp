@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 using namespace platform;
 
 TestHost::~TestHost()
@@ -100,4 +102,12 @@ void mouseClick(QWidget* widget, QPoint at, Qt::MouseButton button)
     sendMouse(widget, QEvent::MouseButtonPress, at, button, button);
     if (guard)
         sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
