@@ -62,8 +62,8 @@ TEST(Guid, FieldsLandInTheirPlacesAndOrder)
 TEST(Guid, EveryByteDistinguishes)
 {
     const QString base = QStringLiteral("00112233-4455-6677-8899-AABBCCDDEEFF");
-    std::set<Guid> ordered;
-    std::set<std::size_t> hashes;
+    std::set<Guid> ordered {Sample};
+    std::set<std::size_t> hashes {Sample.hash()};
     for (qsizetype i = 0; i < base.size(); ++i) {
         if (base[i] == u'-')
             continue;
@@ -72,12 +72,10 @@ TEST(Guid, EveryByteDistinguishes)
         const auto g = Guid::parse(changed);
         ASSERT_TRUE(g.has_value());
         EXPECT_NE(*g, Sample) << changed.toStdString();
-        EXPECT_TRUE((*g < Sample) != (Sample < *g)) << changed.toStdString();
         ordered.insert(*g);
         hashes.insert(g->hash());
     }
-    hashes.insert(Sample.hash());
-    EXPECT_EQ(ordered.size(), 32u);
+    EXPECT_EQ(ordered.size(), 33u);
     EXPECT_EQ(hashes.size(), 33u);
 }
 

@@ -47,7 +47,7 @@ TEST(Loader, LoadsALibraryOncePerFile)
     Module* module = testModule();
     ASSERT_TRUE(module);
     // Another spelling of the same file, and a link to it, give the same module.
-    const QFileInfo info(testWidgetPath());
+    const QFileInfo info(testWidgetPath);
     EXPECT_EQ(Module::load(info.absolutePath() + QStringLiteral("/../") + info.dir().dirName() + u'/' + info.fileName())
                   .value(),
               module);
@@ -84,7 +84,7 @@ TEST(Loader, CreatesOnlyItsClassesAndCanUnloadOnlyWhenNoObjectIsAlive)
 TEST(Loader, AComponentLibraryExportsOnlyTheFourEntryPoints)
 {
     QProcess nm;
-    nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"), testWidgetPath()});
+    nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"), testWidgetPath});
     if (!nm.waitForStarted())
         GTEST_SKIP() << "nm is not installed";
     ASSERT_TRUE(nm.waitForFinished(30000));

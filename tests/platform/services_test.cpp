@@ -59,12 +59,11 @@ TEST(Services, TheRealMessageBoxAnswersWithTheChosenButton)
     using B = services::MsgButtons;
     namespace r = services::msgresult;
     const std::tuple<B, QMessageBox::StandardButton, int> rows[] = {
-        {B::Ok, QMessageBox::Ok, r::Ok}, {B::OkCancel, QMessageBox::Cancel, r::Cancel},
-        {B::AbortRetryIgnore, QMessageBox::Ignore, r::Ignore}, {B::AbortRetryIgnore, QMessageBox::Retry, r::Retry},
-        {B::YesNoCancel, QMessageBox::No, r::No}, {B::YesNo, QMessageBox::Yes, r::Yes},
-        {B::RetryCancel, QMessageBox::Cancel, r::Cancel}, {B::Ok, QMessageBox::NoButton, r::Ok},
-        {B::OkCancel, QMessageBox::NoButton, r::Cancel}, {B::YesNoCancel, QMessageBox::NoButton, r::Cancel},
-        {B::RetryCancel, QMessageBox::NoButton, r::Cancel},
+        {B::OkCancel, QMessageBox::Ok, r::Ok}, {B::AbortRetryIgnore, QMessageBox::Ignore, r::Ignore},
+        {B::AbortRetryIgnore, QMessageBox::Retry, r::Retry}, {B::YesNoCancel, QMessageBox::No, r::No},
+        {B::YesNo, QMessageBox::Yes, r::Yes}, {B::RetryCancel, QMessageBox::Cancel, r::Cancel},
+        {B::Ok, QMessageBox::NoButton, r::Ok}, {B::OkCancel, QMessageBox::NoButton, r::Cancel},
+        {B::YesNoCancel, QMessageBox::NoButton, r::Cancel}, {B::RetryCancel, QMessageBox::NoButton, r::Cancel},
     };
     for (const auto& [buttons, click, answer] : rows) {
         QTimer poll;
@@ -202,19 +201,15 @@ TEST(Services, SendKeysTypesIntoTheFocusedWidget)
     edit.removeEventFilter(&recorder);
 }
 
-TEST(Units, TwipsAndPixelsAtTheScreensResolution)
+// Twips at the offscreen screen's 96 DPI, rounded to the nearest pixel; colours are blue-green-red
+// or, with the high bit, system colours.
+TEST(Units, ConvertTwipsAndColours)
 {
-    ASSERT_DOUBLE_EQ(units::twipsPerPixelY(), 15.0);
-    EXPECT_EQ(units::toPixels(QSize(1110, 960)), QSize(74, 64));
     EXPECT_EQ(units::toPixels(150, 300, 1440, 7), QRect(10, 20, 96, 0));
     EXPECT_EQ(units::toTwipsX(74), 1110);
     EXPECT_EQ(units::toTwipsY(-2), -30);
-    EXPECT_EQ(units::toPixelsX(8), 1); // rounds to the nearest pixel
+    EXPECT_EQ(units::toPixelsX(8), 1);
     EXPECT_EQ(units::toPixelsX(7), 0);
-}
-
-TEST(Units, ColoursAreBlueGreenRedOrSystemColours)
-{
     EXPECT_EQ(units::toQColor(0x00123456), QColor(0x56, 0x34, 0x12));
     const QPalette palette = QApplication::palette();
     EXPECT_EQ(units::toQColor(0x8000000F), palette.color(QPalette::Button));

@@ -128,15 +128,12 @@ public:
     int messageAnswer = platform::services::msgresult::Ok;
 };
 
-inline QString testWidgetPath()
-{
-    return QStringLiteral(TESTWIDGET_PATH);
-}
+inline const QString testWidgetPath = QStringLiteral(TESTWIDGET_PATH);
 
 // The test component library, loaded once for the process, and objects made by it.
 inline platform::Module* testModule()
 {
-    platform::Result<platform::Module*> module = platform::Module::load(testWidgetPath());
+    platform::Result<platform::Module*> module = platform::Module::load(testWidgetPath);
     EXPECT_TRUE(module.ok()) << "cannot load the test component: " << module.error().message().toStdString();
     return module.ok() ? module.value() : nullptr;
 }
