@@ -1,7 +1,6 @@
 #include "toolrun.h"
 
 #include <QFile>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -13,21 +12,10 @@ QString readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// A world with the test component registered and the files scripts use in its working folder:
-// picture.png (3 x 2 pixels) and bytes.bin (the bytes 0 to 255).
+// A world with the test component registered.
 class CompcallWorld : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(world.registerTestWidget());
-        QImage picture(3, 2, QImage::Format_RGB32);
-        picture.fill(Qt::magenta);
-        ASSERT_TRUE(picture.save(world.work() + QStringLiteral("/picture.png")));
-        QFile bytes(world.work() + QStringLiteral("/bytes.bin"));
-        ASSERT_TRUE(bytes.open(QIODevice::WriteOnly));
-        for (int c = 0; c < 256; ++c)
-            bytes.putChar(char(c));
-    }
+    void SetUp() override { ASSERT_TRUE(world.registerTestWidget()); }
 
     ToolWorld world;
 };
@@ -45,7 +33,8 @@ class CompcallScript : public CompcallWorld, public ::testing::WithParamInterfac
 // Runs scripts/NAME.ccs and compares standard output with scripts/NAME.out line by line. Lines
 // of the script starting with "#>" say what else to expect: "#> exit N", "#> stderr TEXT" (each
 // line of standard error, in order), "#> env NAME=VALUE", "#> unset NAME". @WORK@ stands for
-// the working folder, @REGISTRY@ for the registry and @SCRIPTS@ for the folder of the scripts.
+// the working folder, @REGISTRY@ for the registry and @SCRIPTS@ for the folder of the scripts
+// and of the files they read (picture.png, 3 x 2 pixels; bytes.bin, the bytes 0 to 255).
 TEST_P(CompcallScript, PrintsWhatTheContractSays)
 {
     const auto substitute = [&](QString text) {
