@@ -57,6 +57,18 @@ void TestHost::onEvent(Object&, const MemberInfo& event, std::span<Variant> args
         onEventHook(event.name, args);
 }
 
+int TestHost::messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&)
+{
+    log << QStringLiteral("msgbox ") + text;
+    return services::firstButton(buttons);
+}
+
+std::optional<QString> TestHost::openFileDialog(const services::FileDialogRequest& request)
+{
+    log << QStringLiteral("dialog ") + request.title;
+    return fileToOpen;
+}
+
 void TestHost::showModal(QWidget* window, QWidget* owner)
 {
     log << QStringLiteral("window ") + window->windowTitle();
@@ -79,8 +91,6 @@ PropertyHolder::PropertyHolder(QList<Property> properties, QList<Guid> pages)
         m_table.put<PropertyHolder>(
             p.name, id++, QStringLiteral("value"), p.type, {},
             [key, name = p.name](PropertyHolder& h, const Variant& v) -> Result<void> {
-                if (h.refused.contains(name))
-                    return Error(380, QStringLiteral("Invalid property value"));
                 h.m_values[key] = v;
                 h.puts << name;
                 return {};

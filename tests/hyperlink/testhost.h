@@ -37,16 +37,8 @@ public:
     bool userMode() const override { return true; }
     void onEvent(platform::Object&, const platform::MemberInfo& event, std::span<platform::Variant> args) override;
     int messageBox(const QString& text, platform::services::MsgIcon, platform::services::MsgButtons buttons,
-                   const QString&) override
-    {
-        log << QStringLiteral("msgbox ") + text;
-        return platform::services::firstButton(buttons);
-    }
-    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override
-    {
-        log << QStringLiteral("dialog ") + request.title;
-        return fileToOpen;
-    }
+                   const QString&) override;
+    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override;
     void openDocument(const QString& text, const QUrl&) override { log << QStringLiteral("open ") + text; }
     void showModal(QWidget* window, QWidget* owner) override;
 
@@ -54,8 +46,7 @@ private:
     std::map<platform::Control*, std::pair<std::shared_ptr<platform::Control>, int>> m_controls;
 };
 
-// A control with properties of any declared type, kept in a map, for pages that work on any
-// object by member name. A put named in `refused` fails with error 380.
+// A control with properties of any declared type, kept in a map, and the pages it lists.
 class PropertyHolder final : public platform::Control {
 public:
     struct Property {
@@ -72,7 +63,6 @@ public:
 
     platform::Variant value(const QString& name) const { return m_values.value(name.toLower()); }
     QStringList puts; // "Name" for each put that reached the holder
-    QStringList refused;
 
 protected:
     QWidget* createWidget() override { return new QWidget; }
