@@ -86,19 +86,14 @@ protected:
         return sheet.pages().value(0)->widget()->findChild<QLineEdit*>(QStringLiteral("txtBGPicture"));
     }
     // Shows the sheet modally, as a host does, and waits for it to close; a sheet still open
-    // after `limitMs` is cancelled and reported as -1.
+    // after `limitMs` is ended with -1.
     static int run(PropertySheet& sheet, int limitMs)
     {
-        bool gaveUp = false;
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &sheet, [&] {
-            gaveUp = sheet.isVisible();
-            sheet.reject();
+        QTimer::singleShot(limitMs, &sheet, [&sheet] {
+            if (sheet.isVisible())
+                sheet.done(-1);
         });
-        limit.start(limitMs);
-        const int result = sheet.exec();
-        return gaveUp ? -1 : result;
+        return sheet.exec();
     }
 
     QTemporaryDir registry;

@@ -40,7 +40,7 @@ void expectCentredFrame(QRect actual)
 // Loaded at 6915 x 5130 twips, the window takes its frame's size and keeps it; it is a
 // borderless topmost tool window with no taskbar entry, every text fits its label, and the
 // name's shadow lies under the name, one pixel left and down.
-TEST(VelpackAboutBox, LoadingFillsTheTextsAndSizesAndCentresTheSplashWindow)
+TEST(VelpackAboutBox, LoadingFillsTheTextsAndLogoAndSizesAndCentresTheSplashWindow)
 {
     frmAbout box;
     EXPECT_EQ(box.lblVersion->text(), QStringLiteral("Version: 3.0 Build 10"));
@@ -61,49 +61,41 @@ TEST(VelpackAboutBox, LoadingFillsTheTextsAndSizesAndCentresTheSplashWindow)
     EXPECT_FALSE(box.rect().intersects(box.cmdFocus->geometry()));
     EXPECT_TRUE(box.rect().contains(box.cmdHelp->geometry()));
     EXPECT_FALSE(box.Timer1->isActive());
-}
 
-TEST(VelpackAboutBox, LogoIsAJpegShownUnscaled)
-{
+    // The logo is a JPEG picture, not a flat fill: dark at the top, under the white texts, and
+    // bright at the padlock; the box shows it unscaled.
     QBuffer buffer(const_cast<QByteArray*>(&frmAbout::logoJpeg()));
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     EXPECT_EQ(reader.format(), QByteArray("jpeg"));
-    const QImage image = reader.read();
-    ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
-    // A picture, not a flat fill: the top (under the white texts) is dark, the padlock bright.
-    EXPECT_LT(image.pixelColor(226, 20).lightness(), 80);
-    EXPECT_GT(image.pixelColor(95, 200).lightness(), 120);
-    frmAbout box;
-    EXPECT_EQ(box.Image1->pixmap().size(), image.size());
-    EXPECT_EQ(box.Image1->size(), image.size());
+    const QImage logo = reader.read();
+    EXPECT_LT(logo.pixelColor(226, 20).lightness(), 80);
+    EXPECT_GT(logo.pixelColor(95, 200).lightness(), 120);
+    EXPECT_EQ(box.Image1->pixmap().size(), logo.size());
+    EXPECT_EQ(box.Image1->size(), logo.size());
 }
 
-class OnTopPlacement : public ::testing::TestWithParam<std::pair<std::int16_t, bool>> {};
-
-// Only true itself (-1) means the topmost layer; neither place, size nor visibility changes.
-TEST_P(OnTopPlacement, ChangesTheLayerButNeitherPlaceNorSizeNorVisibility)
+// Only true itself (-1) means the topmost layer; neither place, size nor visibility changes,
+// and a missing window is left alone.
+TEST(VelpackOnTop, ChangesTheLayerButNeitherPlaceNorSizeNorVisibility)
 {
-    const auto [isOnTop, topmost] = GetParam();
     QWidget window;
     window.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     window.setGeometry(40, 30, 200, 120);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (bool start : {true, false}) {
-        velpack::OnTop(&window, start ? -1 : 0);
-        EXPECT_EQ(velpack::OnTop(&window, isOnTop).type(), VarType::Empty);
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), topmost);
-        EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), topmost);
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(window.geometry(), QRect(40, 30, 200, 120));
+    for (std::int16_t isOnTop : {-1, 0, 1, -2}) {
+        for (bool start : {true, false}) {
+            velpack::OnTop(&window, start ? -1 : 0);
+            EXPECT_EQ(velpack::OnTop(&window, isOnTop).type(), VarType::Empty);
+            EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), isOnTop == -1) << isOnTop;
+            EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), isOnTop == -1) << isOnTop;
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_EQ(window.geometry(), QRect(40, 30, 200, 120));
+        }
+        EXPECT_EQ(velpack::OnTop(nullptr, isOnTop).type(), VarType::Empty);
     }
-    EXPECT_EQ(velpack::OnTop(nullptr, isOnTop).type(), VarType::Empty); // a missing window is left alone
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, OnTopPlacement,
-                         ::testing::Values(std::pair<std::int16_t, bool> {-1, true}, std::pair<std::int16_t, bool> {0, false},
-                                           std::pair<std::int16_t, bool> {1, false}, std::pair<std::int16_t, bool> {-2, false}));
 
 // Shows the box with the platform's own modal display and records what it looked like.
 class ModalRecorder final : public services::Responder {

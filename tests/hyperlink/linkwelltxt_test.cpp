@@ -32,13 +32,11 @@ QString at(int x, int y)
 }
 
 // How many pixels of the rendered widget have exactly this colour.
-int pixelsOf(QWidget* w, const QColor& color)
+qsizetype pixelsOf(QWidget* w, const QColor& color)
 {
-    const QImage image = w->grab().toImage();
-    int n = 0;
-    for (int i = 0; i < image.width() * image.height(); ++i)
-        n += image.pixelColor(i % image.width(), i / image.width()).rgb() == color.rgb();
-    return n;
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+    return std::count(pixels, pixels + image.width() * image.height(), color.rgb());
 }
 
 class LinkwellTxtTest : public ::testing::Test {
@@ -254,14 +252,11 @@ TEST_P(AboutKeys, CloseTheBox)
         QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, GetParam());
         pressed = true;
     });
-    QTimer safety; // ends a showing the key failed to end
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [&] {
+    QTimer::singleShot(5000, control->widget(), [&] { // ends a showing the key failed to end
         forced = true;
         if (frmAbout* box = frmAbout::loaded())
             box->hide();
     });
-    safety.start(5000);
     ASSERT_TRUE(control->invoke(dispids::About, InvokeKind::Method, {}).ok());
     EXPECT_TRUE(pressed);
     EXPECT_FALSE(forced);
