@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "platform/commondialog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,6 +99,108 @@ TEST(Loader, AComponentLibraryExportsOnlyTheFourEntryPoints)
     }
     defined.sort();
     EXPECT_EQ(defined.join(u' '), QStringLiteral("DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer"));
+}
+
+// ---- The registry of component libraries ----
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void registerTestLibrary()
+    {
+        Module* module = testModule();
+        ASSERT_TRUE(module);
+        ASSERT_EQ(module->registerServer(), hr::Ok);
+    }
+    QStringList files() const { return QDir(registry.path()).entryList(QDir::Files, QDir::Name); }
+
+    ScopedRegistry registry;
+};
+
+// One file a library, replaced when it registers again, with every class of its type library;
+// unregistering removes that file only, and unregistering again is no failure.
+TEST_F(RegistryTest, RegisteringWritesOneFileForTheLibrary)
+{
+    registerTestLibrary();
+    registerTestLibrary();
+    writeFile(registry.file(QStringLiteral("other.json")), "{\"path\": \"/x/libother.so\", \"classes\": []}");
+    ASSERT_EQ(files(), (QStringList {QStringLiteral("libtestwidget.json"), QStringLiteral("other.json")}));
+    const QList<Registry::LibraryEntry> libs = Registry::libraries();
+    ASSERT_EQ(libs.size(), 2);
+    ASSERT_EQ(libs[0].classes.size(), 2);
+    const Registry::ClassEntry& widget = libs[0].classes[0];
+    EXPECT_EQ(widget.libid, testwidget::LibId);
+    EXPECT_EQ(widget.typeLibVersion, QStringLiteral("1.2"));
+    EXPECT_EQ(widget.modulePath, QFileInfo(testWidgetPath).canonicalFilePath());
+    EXPECT_TRUE(widget.control);
+    EXPECT_FALSE(libs[0].classes[1].control);
+
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(testModule()->unregisterServer(), hr::Ok);
+    EXPECT_EQ(files(), QStringList {QStringLiteral("other.json")});
+    EXPECT_TRUE(failsWith(createObject(QStringLiteral("Velloc.TestWidget")), errc::CannotCreateObject));
+}
+
+// The common dialog needs no registration; a name registered nowhere is error 429 naming it.
+// (The scripts create objects by identifiers in any case.)
+TEST_F(RegistryTest, CreatesObjectsByName)
+{
+    EXPECT_TRUE(std::dynamic_pointer_cast<CommonDialog>(createObject(CommonDialog::Clsid.toString()).value()));
+    registerTestLibrary();
+    for (const QString& name : {QStringLiteral("Velloc.NoSuchWidget"), QStringLiteral("Velloc.TestWidget.1"),
+                                QStringLiteral("{00000000-0000-0000-0000-000000000001}")}) {
+        const Result<std::shared_ptr<Object>> object = createObject(name);
+        ASSERT_TRUE(failsWith(object, errc::CannotCreateObject)) << name.toStdString();
+        EXPECT_TRUE(object.error().message().contains(name)) << object.error().message().toStdString();
+    }
+}
+
+// A file that cannot be read is reported by name and hides none of the good entries; a name
+// found nowhere mentions it, as it might have held the name.
+TEST_F(RegistryTest, ABadEntryIsReportedAndSpoilsNothingElse)
+{
+    registerTestLibrary();
+    const std::pair<QByteArray, const char*> rows[] = {
+        {"this is not JSON", "not valid JSON"},
+        {"", "not valid JSON"},
+        {"{\"classes\": []}", "\"path\""},
+        {"{\"path\": \"/x/liby.so\", \"classes\": 5}", "\"classes\""},
+        {"[1, 2]", "\"path\""},
+        {"{\"path\": \"/x/liby.so\", \"classes\": [{\"clsid\": \"{1234}\", \"progid\": \"A.B\"}]}", "clsid"},
+    };
+    const QString broken = registry.file(QStringLiteral("broken.json"));
+    for (const auto& [content, says] : rows) {
+        SCOPED_TRACE(content.toStdString());
+        writeFile(broken, content);
+        QStringList problems;
+        const QList<Registry::LibraryEntry> libs = Registry::libraries(&problems);
+        ASSERT_EQ(libs.size(), 1);
+        EXPECT_EQ(libs[0].classes.size(), 2);
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].contains(broken)) << problems[0].toStdString();
+        EXPECT_TRUE(problems[0].contains(QString::fromUtf8(says))) << problems[0].toStdString();
+        EXPECT_TRUE(createObject(QStringLiteral("Velloc.TestWidget")).ok());
+        const Result<std::shared_ptr<Object>> missing = createObject(QStringLiteral("Velloc.Elsewhere"));
+        EXPECT_TRUE(missing.error().message().contains(QStringLiteral("broken.json")))
+            << missing.error().message().toStdString();
+    }
+}
+
+TEST_F(RegistryTest, RegistrationFailsWhenTheRegistryCannotBeWritten)
+{
+    // The registry location is taken by a file, so no folder can be made there.
+    const QString blocker = registry.file(QStringLiteral("blocker"));
+    writeFile(blocker, "x");
+    Registry::setLocation(blocker);
+    EXPECT_EQ(testModule()->registerServer(), hr::RegistrationFailed);
+    Registry::setLocation(registry.path());
+    EXPECT_EQ(files(), QStringList {QStringLiteral("blocker")});
 }
 
 } // namespace

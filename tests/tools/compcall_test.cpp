@@ -115,13 +115,14 @@ TEST_F(CompcallWorld, AClassWhoseLibraryIsGoneIsAScriptError)
 // A script that cannot be read, or more than one, is an error before anything runs.
 TEST_F(CompcallWorld, AMissingScriptOrTwoAreErrors)
 {
-    const ToolRun missing = world.compcall({QStringLiteral("no-such-script.ccs")});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.startsWith(QStringLiteral("compcall: cannot read no-such-script.ccs"))) << missing.err.toStdString();
-    EXPECT_TRUE(missing.out.isEmpty());
-    const ToolRun two = world.compcall({QStringLiteral("a.ccs"), QStringLiteral("b.ccs")});
-    EXPECT_EQ(two.exitCode, 2);
-    EXPECT_TRUE(two.err.startsWith(QStringLiteral("usage: compcall"))) << two.err.toStdString();
+    const std::pair<QStringList, const char*> rows[] = {
+        {{QStringLiteral("no-such-script.ccs")}, "compcall: cannot read no-such-script.ccs"},
+        {{QStringLiteral("a.ccs"), QStringLiteral("b.ccs")}, "usage: compcall"}};
+    for (const auto& [args, says] : rows) {
+        const ToolRun r = world.compcall(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(says)) && r.out.isEmpty()) << r.err.toStdString();
+    }
 }
 
 } // namespace
