@@ -130,14 +130,13 @@ TEST_F(Dispatch, AHostsRefusalReachesTheSettersCaller)
 
 TEST_F(Dispatch, TheExtentIsInTwipsAndTheFaceGoesWithTheControl)
 {
-    // 15 twips a pixel at the offscreen screen's 96 DPI.
+    // 15 twips a pixel at the offscreen screen's 96 DPI, for a face that exists and one made later.
+    QPointer<QWidget> face = widget->widget();
     widget->setExtent(QSize(1110, 960));
-    EXPECT_EQ(widget->widget()->size(), QSize(74, 64));
+    EXPECT_EQ(face->size(), QSize(74, 64));
     auto other = newWidget();
     other->setExtent(QSize(1500, 300));
-    EXPECT_EQ(other->widget()->size(), QSize(100, 20)); // an extent set before the face exists
-
-    QPointer<QWidget> face = widget->widget();
+    EXPECT_EQ(other->widget()->size(), QSize(100, 20));
     widget->setSite(nullptr);
     widget.reset();
     EXPECT_TRUE(face.isNull());
