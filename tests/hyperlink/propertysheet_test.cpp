@@ -30,8 +30,46 @@ using linkwell::LinkwellTxt;
 
 namespace {
 
-using Property = PropertyHolder::Property;
-const TypeRef Str {VarType::BStr, {}};
+// A control with a caption and a picture, and the pages it is given; it counts the pictures
+// assigned to it.
+class PictureHolder final : public Control {
+public:
+    explicit PictureHolder(QList<Guid> pages = {}) : m_pages(std::move(pages)) {}
+
+    QString className() const override { return QStringLiteral("PictureHolder"); }
+    QList<Guid> propertyPages() const override { return m_pages; }
+    const DispatchTable& dispatch() const override
+    {
+        static const DispatchTable t = [] {
+            DispatchTable t(InterfaceInfo {QStringLiteral("_PictureHolder"), Guid::literal("{5D1C0F6E-0000-4000-8000-000000000001}"),
+                                           true});
+            const TypeRef picture {VarType::Dispatch, QStringLiteral("IPictureDisp")};
+            t.get<PictureHolder>(QStringLiteral("Caption"), 1, {VarType::BStr, {}}, {},
+                                 [](PictureHolder&) -> Result<Variant> { return Variant::fromString(QStringLiteral("c")); });
+            t.get<PictureHolder>(QStringLiteral("Picture"), 2, picture, {},
+                                 [](PictureHolder& h) -> Result<Variant> { return Variant::fromObject(h.picture); });
+            t.put<PictureHolder>(
+                QStringLiteral("Picture"), 2, QStringLiteral("value"), picture, {},
+                [](PictureHolder& h, const Variant& v) -> Result<void> {
+                    h.picture = v.objectAs<Picture>();
+                    ++h.puts;
+                    return {};
+                },
+                MemberKind::PropertyPutRef);
+            return t;
+        }();
+        return t;
+    }
+
+    std::shared_ptr<Picture> picture = Picture::create();
+    int puts = 0;
+
+protected:
+    QWidget* createWidget() override { return new QWidget; }
+
+private:
+    QList<Guid> m_pages;
+};
 
 // The sheet creates the control's own page out of the built library, registered in a scratch
 // registry, as a host finds it.
@@ -204,7 +242,7 @@ TEST_F(Sheet, ColourFontAndOwnPageApplyToTheFirstControlCancelAppliesNothing)
 
 TEST_F(Sheet, SeveralControlsGetOnlyThePagesTheyAllListAndAClassThatIsNoPageIsRefused)
 {
-    auto other = std::make_shared<PropertyHolder>(QList<Property> {}, QList<Guid> {StandardPicturePage::Clsid, StandardFontPage::Clsid});
+    auto other = std::make_shared<PictureHolder>(QList<Guid> {StandardPicturePage::Clsid, StandardFontPage::Clsid});
     auto sheet = sheetFor({host.create(), other});
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->tabs()->count(), 1);
@@ -250,20 +288,18 @@ TEST_F(Sheet, PicturePageLoadsAndClearsPictureProperties)
     QImage image(21, 13, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(host.fileToOpen.emplace(dir.filePath(QStringLiteral("p.png")))));
-    auto holder = std::make_shared<PropertyHolder>(QList<Property> {
-        {QStringLiteral("Caption"), Str, Variant::fromString(QStringLiteral("c"))},
-        {QStringLiteral("Picture"), {VarType::Dispatch, QStringLiteral("IPictureDisp")}, Variant::fromObject(Picture::create()), true}});
+    auto holder = std::make_shared<PictureHolder>();
     StandardPicturePage pictures;
     ASSERT_TRUE(pictures.setSelectedControls({holder}).ok());
     EXPECT_EQ(pictures.propertyNames(), QStringList({QStringLiteral("Picture")}));
     QTest::mouseClick(partOf<QPushButton>(pictures, "cmdBrowse"), Qt::LeftButton);
     EXPECT_EQ(host.log, QStringList({QStringLiteral("dialog Select Picture")}));
     ASSERT_TRUE(pictures.apply().ok());
-    EXPECT_EQ(holder->value(QStringLiteral("Picture")).objectAs<Picture>()->image().size(), QSize(21, 13));
+    EXPECT_EQ(holder->picture->image().size(), QSize(21, 13));
     QTest::mouseClick(partOf<QPushButton>(pictures, "cmdClear"), Qt::LeftButton);
     ASSERT_TRUE(pictures.apply().ok());
-    EXPECT_TRUE(holder->value(QStringLiteral("Picture")).objectAs<Picture>()->isEmpty());
-    EXPECT_EQ(holder->puts, QStringList({QStringLiteral("Picture"), QStringLiteral("Picture")}));
+    EXPECT_TRUE(holder->picture->isEmpty());
+    EXPECT_EQ(holder->puts, 2);
     ASSERT_TRUE(pictures.setSelectedControls({host.create()}).ok());
     EXPECT_FALSE(partOf<QPushButton>(pictures, "cmdBrowse")->isEnabled());
 }

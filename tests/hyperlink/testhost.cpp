@@ -77,28 +77,6 @@ void TestHost::showModal(QWidget* window, QWidget* owner)
     window->hide();
 }
 
-PropertyHolder::PropertyHolder(QList<Property> properties, QList<Guid> pages)
-    : m_pages(std::move(pages))
-    , m_table(InterfaceInfo {QStringLiteral("_PropertyHolder"), Guid::literal("{5D1C0F6E-0000-4000-8000-000000000001}"),
-                             true})
-{
-    DispId id = 1;
-    for (const Property& p : properties) {
-        const QString key = p.name.toLower();
-        m_values.insert(key, p.value);
-        m_table.get<PropertyHolder>(p.name, id, p.type, {},
-                                    [key](PropertyHolder& h) -> Result<Variant> { return h.m_values.value(key); });
-        m_table.put<PropertyHolder>(
-            p.name, id++, QStringLiteral("value"), p.type, {},
-            [key, name = p.name](PropertyHolder& h, const Variant& v) -> Result<void> {
-                h.m_values[key] = v;
-                h.puts << name;
-                return {};
-            },
-            p.byRef ? MemberKind::PropertyPutRef : MemberKind::PropertyPut);
-    }
-}
-
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers)
 {

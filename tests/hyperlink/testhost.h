@@ -46,33 +46,6 @@ private:
     std::map<platform::Control*, std::pair<std::shared_ptr<platform::Control>, int>> m_controls;
 };
 
-// A control with properties of any declared type, kept in a map, and the pages it lists.
-class PropertyHolder final : public platform::Control {
-public:
-    struct Property {
-        QString name;
-        platform::TypeRef type;
-        platform::Variant value;
-        bool byRef = false;
-    };
-    explicit PropertyHolder(QList<Property> properties, QList<platform::Guid> pages = {});
-
-    QString className() const override { return QStringLiteral("PropertyHolder"); }
-    const platform::DispatchTable& dispatch() const override { return m_table; }
-    QList<platform::Guid> propertyPages() const override { return m_pages; }
-
-    platform::Variant value(const QString& name) const { return m_values.value(name.toLower()); }
-    QStringList puts; // "Name" for each put that reached the holder
-
-protected:
-    QWidget* createWidget() override { return new QWidget; }
-
-private:
-    QMap<QString, platform::Variant> m_values;
-    QList<platform::Guid> m_pages;
-    platform::DispatchTable m_table;
-};
-
 // One mouse event as the window system delivers it to a widget.
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers = Qt::NoModifier);
