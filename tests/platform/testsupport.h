@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared helpers of the runtime's tests: printing values in failure messages, a recording
-// site and responder, a temporary registry, and the test component library.
+// Shared helpers of the runtime's tests: checks of results, values written as literals, a
+// recording site and responder, a temporary registry, and the test component library.
 
 #include "testwidgetids.h"
 
