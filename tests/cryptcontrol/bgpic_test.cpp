@@ -123,9 +123,10 @@ TEST_F(BGPicSheet, ChosenPathIsAppliedAndClosesTheSheetCancelKeepsEverything)
     const QString old = QStringLiteral("/srv/old/plain.txt"), chosen = QStringLiteral("/srv/new/chosen.bin");
     // File before, the dialog's answer (nothing: cancelled), and whether the sheet has only the
     // page File is bound to (its browse button) rather than all the control's pages.
-    const QList<std::tuple<QString, std::optional<QString>, bool>> rows = {{old, chosen, false}, {QString(), chosen, false}, {old, old, false},
-                                {QString(), QStringLiteral("/home/zoë/my notes/día 1.txt"), false}, {old, chosen, true},
-                                {old, std::nullopt, false}, {QString(), std::nullopt, false}, {old, std::nullopt, true}};
+    const QList<std::tuple<QString, std::optional<QString>, bool>> rows = {
+        {old, chosen, false},         {QString(), chosen, false},  {old, old, false},
+        {QString(), QStringLiteral("/home/zoë/my notes/día 1.txt"), false}, {old, chosen, true},
+        {old, std::nullopt, false},   {QString(), std::nullopt, false}, {old, std::nullopt, true}};
     const MemberInfo* member = host->object()->dispatch().info().find(velpack::dispids::File, MemberKind::PropertyGet);
     ASSERT_TRUE(member);
     for (const auto& [before, answer, browse] : rows) {

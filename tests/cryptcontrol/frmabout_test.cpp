@@ -98,7 +98,7 @@ public:
         qint64 elapsedMs = 0;
     };
     QList<Showing> showings;
-    QStringList keys, opened, boxes;
+    QStringList keys, opened;
     std::function<void(QWidget&)> whileShown; // runs inside the modal display, once the box is up
 
     void showModal(QWidget* window, QWidget* owner) override
@@ -127,9 +127,9 @@ public:
     }
     void sendKeys(const QString& k) override { keys << k; }
     void openDocument(const QString& text, const QUrl&) override { opened << text; }
-    int messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&) override
+    // A missing help file would be reported here: the file is then not opened.
+    int messageBox(const QString&, services::MsgIcon, services::MsgButtons buttons, const QString&) override
     {
-        boxes << text;
         return services::firstButton(buttons);
     }
 };
@@ -175,7 +175,6 @@ TEST(VelpackAbout, ClosesItselfAfterFiveSecondsTwiceReusingTheLoadedBoxUntilTerm
     EXPECT_EQ(recorder.keys, QStringList {QStringLiteral("{F1}")});
     const QString help = QFileInfo(QStringLiteral(VELPACK_MODULE)).absolutePath() + QStringLiteral("/velpack.html");
     EXPECT_EQ(recorder.opened, QStringList {help});
-    EXPECT_TRUE(recorder.boxes.isEmpty());
     EXPECT_TRUE(readAll(help).contains("obfuscation, not cryptography"));
 
     host->control().terminate();

@@ -211,7 +211,9 @@ struct Write {
 TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothing)
 {
     const auto error = [](int n) { return QStringLiteral("error %1").arg(n); };
-    const auto colour = [](DispId id, std::uint32_t v, const QString& logged) { return Write {id, Variant::fromI4(std::int32_t(v)), logged}; };
+    const auto colour = [](DispId id, std::uint32_t v, const QString& logged) {
+        return Write {id, Variant::fromI4(std::int32_t(v)), logged};
+    };
     const QList<Write> writes = {
         {dispids::Font, Variant::nothing(), error(errc::ObjectRequired), InvokeKind::PropertyPutRef},
         {dispids::Font, Variant::fromObject(Picture::create()), error(errc::TypeMismatch), InvokeKind::PropertyPutRef},
