@@ -21,7 +21,6 @@ const TypeRef PictureType {VarType::Dispatch, QStringLiteral("IPictureDisp")};
 const TypeRef PTypeType {VarType::I4, QStringLiteral("PType")};
 const TypeRef Byte {VarType::UI1, {}};
 const TypeRef Long {VarType::I4, {}};
-const TypeRef Nothing {VarType::Void, {}};
 
 const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
 const Guid BGPicClsid = BGPic::Clsid;
@@ -120,13 +119,7 @@ const InterfaceInfo& Velloc::eventTable()
         InterfaceInfo e {QStringLiteral("__Velloc"), Guid::literal("{C0E9A777-BC9A-11D3-BB5E-403D57C10000}"), false, true,
                          true, true};
         auto event = [&e](QString name, DispId id, QList<ParamInfo> params, QString help) {
-            MemberInfo m;
-            m.name = std::move(name);
-            m.id = id;
-            m.params = std::move(params);
-            m.result = Nothing;
-            m.help = std::move(help);
-            e.members.append(m);
+            e.addEvent(std::move(name), id, std::move(params), std::move(help));
         };
         event(QStringLiteral("Progress"), events::Progress, {ParamInfo {QStringLiteral("CurrentProgress"), Long, true}}, {});
         event(QStringLiteral("Statred"), events::Statred, {ParamInfo {QStringLiteral("BytesToGo"), Long, true}}, {});

@@ -21,7 +21,6 @@ const TypeRef Bool {VarType::Bool, {}};
 const TypeRef I2 {VarType::I2, {}};
 const TypeRef R4 {VarType::R4, {}};
 const TypeRef AnyValue {VarType::Variant, {}};
-const TypeRef Nothing {VarType::Void, {}};
 } // namespace
 
 const DispatchTable& LinkwellTxt::table()
@@ -74,13 +73,7 @@ const InterfaceInfo& LinkwellTxt::eventTable()
         InterfaceInfo info {QStringLiteral("__LinkwellTxt"), Guid::literal("{A0369AC3-B6D8-11D3-901D-00207816FA15}"), false,
                             true, true, true};
         auto event = [&info](QString name, DispId id, QList<ParamInfo> params, QString help) {
-            MemberInfo m;
-            m.name = std::move(name);
-            m.id = id;
-            m.params = std::move(params);
-            m.result = Nothing;
-            m.help = std::move(help);
-            info.members.append(m);
+            info.addEvent(std::move(name), id, std::move(params), std::move(help));
         };
         auto byRef = [](const char* name, TypeRef type) { return ParamInfo {QLatin1String(name), std::move(type), true}; };
         const QList<ParamInfo> keyParams {byRef("KeyCode", I2), byRef("Shift", I2)};

@@ -20,6 +20,17 @@ QString TypeRef::displayName() const
     return alias.isEmpty() ? varTypeName(vt) : alias;
 }
 
+void InterfaceInfo::addEvent(QString name, DispId id, QList<ParamInfo> params, QString help)
+{
+    MemberInfo m;
+    m.name = std::move(name);
+    m.id = id;
+    m.params = std::move(params);
+    m.result = TypeRef {VarType::Void, {}};
+    m.help = std::move(help);
+    members.append(std::move(m));
+}
+
 const MemberInfo* InterfaceInfo::find(DispId id, MemberKind kind) const
 {
     for (const MemberInfo& m : members)

@@ -61,6 +61,9 @@ struct InterfaceInfo {
     bool nonExtensible = false;
     QList<MemberInfo> members; // interface order; for an event interface, its events
 
+    // Declares an event of a source interface: no result, parameters as given.
+    void addEvent(QString name, DispId id, QList<ParamInfo> params, QString help = {});
+
     const MemberInfo* find(DispId id, MemberKind kind) const;
     const MemberInfo* findByName(QStringView name, MemberKind kind) const;
     const MemberInfo* findAnyByName(QStringView name) const;
