@@ -32,9 +32,9 @@ struct SharedSettings {
     std::uint8_t CurrentCeaserOffset = 30;
     bool CurrentShowProgress = true;
     bool CancelRequested = false;
-    // The picture holder the progress display draws from; it expires with its instance.
+    // The picture holder the progress display draws from; it expires with its instance, and an
+    // expired one counts as unset.
     std::weak_ptr<PictureHolder> ProgressPictureBox;
-    bool ProgressPictureBoxSet = false;
 
     // Working fields of the file operations.
     std::int32_t CurrentFileLength = 0;

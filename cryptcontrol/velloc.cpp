@@ -127,10 +127,8 @@ Result<void> Velloc::initProperties()
     s.CurrentShowProgress = true;
     s.CurrentProtectionType = 0;
     s.CurrentCeaserOffset = 30;
-    if (!s.ProgressPictureBoxSet || s.ProgressPictureBox.expired()) {
+    if (s.ProgressPictureBox.expired()) // never set, or its instance is gone
         s.ProgressPictureBox = m_pic;
-        s.ProgressPictureBoxSet = true;
-    }
     return {};
 }
 
@@ -150,7 +148,6 @@ Result<void> Velloc::readProperties(const PropertyBag& bag)
     s.CurrentProtectionType = TRY(bag.read(u"ProtectionType", Variant::fromI2(0)).toUI1());
     s.CurrentCeaserOffset = TRY(bag.read(u"CeaserOffset", Variant::fromI2(30)).toUI1());
     s.ProgressPictureBox = m_pic;
-    s.ProgressPictureBoxSet = true;
     return {};
 }
 

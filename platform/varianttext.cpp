@@ -5,17 +5,8 @@
 
 #include <QFile>
 
-#include <charconv>
 
 namespace platform::varianttext {
-
-static QString formatNumber(double value, bool single)
-{
-    char buffer[64];
-    auto [ptr, ec] = single ? std::to_chars(buffer, buffer + sizeof buffer, float(value))
-                            : std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? QString::fromLatin1(buffer, ptr - buffer) : QString::number(value);
-}
 
 QString quote(const QString& text)
 {
@@ -46,7 +37,7 @@ static QString formatFont(const Font& f)
     if (f.underline()) flags += QLatin1Char('u');
     if (f.strikethrough()) flags += QLatin1Char('s');
     if (flags.isEmpty()) flags = QStringLiteral("-");
-    QString text = QStringLiteral("font:%1 %2 %3 %4").arg(quote(f.name()), formatNumber(f.size(), false)).arg(f.weight()).arg(flags);
+    QString text = QStringLiteral("font:%1 %2 %3 %4").arg(quote(f.name()), *Variant::fromR8(f.size()).toString()).arg(f.weight()).arg(flags);
     if (f.description().charset != 0)
         text += QStringLiteral(" %1").arg(f.description().charset);
     return text;
@@ -60,8 +51,8 @@ QString format(const Variant& v, PictureForm pictures)
     case VarType::I2: return QStringLiteral("i2:%1").arg(v.i2());
     case VarType::I4: return QStringLiteral("i4:%1").arg(v.i4());
     case VarType::UI1: return QStringLiteral("ui1:%1").arg(v.ui1());
-    case VarType::R4: return QStringLiteral("r4:") + formatNumber(v.r4(), true);
-    case VarType::R8: return QStringLiteral("r8:") + formatNumber(v.r8(), false);
+    case VarType::R4: return QStringLiteral("r4:") + *v.toString();
+    case VarType::R8: return QStringLiteral("r8:") + *v.toString();
     case VarType::Bool: return v.boolean() ? QStringLiteral("bool:true") : QStringLiteral("bool:false");
     case VarType::BStr: return QStringLiteral("bstr:") + quote(v.string());
     case VarType::Error: return QStringLiteral("error:%1").arg(v.errorCode());
