@@ -1,6 +1,6 @@
 // Encode and Decode: the file named by File, block by block, into a new file that replaces it
 // only when complete.
-#include "filereplacer.h"
+#include "platform/filereplacer.h"
 #include "latin1.h"
 #include "prg.h"
 #include "velloc.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/error.h"
+#include "platform/platform_export.h"
 
 #include <sys/stat.h>
 
@@ -8,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-namespace velpack {
+namespace platform {
 
 // Replaces a file's content without ever leaving it half-written: the new content goes to an
 // unnamed temporary file in the same directory, which takes the original's name (and mode) only
 // once it is complete and on disk. A symbolic link is followed and kept. A killed process leaves
 // the original as it was and no temporary file behind.
-class FileReplacer {
+class PLATFORM_EXPORT FileReplacer {
 public:
     // Opens `path` (which must name a regular file with a single name) for reading and prepares
     // the temporary file.
@@ -66,4 +67,4 @@ private:
     bool m_trimmed = false;
 };
 
-} // namespace velpack
+} // namespace platform

@@ -10,11 +10,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-using platform::Error;
-using platform::Result;
-namespace errc = platform::errc;
 
-namespace velpack {
+namespace platform {
 
 namespace {
 constexpr std::size_t FlushSize = 1 << 20;
@@ -236,4 +233,4 @@ Result<void> FileReplacer::commit()
     return {};
 }
 
-} // namespace velpack
+} // namespace platform
