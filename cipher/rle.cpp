@@ -130,9 +130,6 @@ CipherResult RleDecode(std::string_view text, const CipherParams& params)
         if (marker[1] == RunMarker)
             return Refused("A run triple at position " + std::to_string(marker - in + 1) +
                            " has the count character 255, which the run-length cipher never writes");
-        if (marker[2] == RunMarker)
-            return Refused("A run triple at position " + std::to_string(marker - in + 1) +
-                           " repeats the run marker (code 255), which plain text cannot hold");
         size += static_cast<std::size_t>(marker - p) + marker[1] + 1;
         p = marker + 3;
     }

@@ -17,8 +17,8 @@ inline constexpr std::size_t MaxRunLength = 255;
 // false they return an empty text with cancelled set.
 //
 // RleEncode refuses (error 5) a text that holds code 255. RleDecode refuses (error 5) a text
-// that ends inside a triple, a triple whose count character is 255, and a triple that repeats
-// code 255. Refusals are found before the first progress point.
+// that ends inside a triple or a triple whose count character is 255. Refusals are found before
+// the first progress point.
 CipherResult RleEncode(std::string_view text, const CipherParams& params);
 CipherResult RleDecode(std::string_view text, const CipherParams& params);
 

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,8 +62,21 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         return false;
     }
 
+    // One set of settings for the whole file, taken now like the file's name: a setting changed
+    // while the operation runs (from a handler, or a button of the host between blocks) applies
+    // to the next operation, so no file ends up enciphered in two ways.
+    const std::uint8_t type = s.CurrentProtectionType;
+    const std::string key = TRY(keyBytes(type));
+    cipher::CipherParams params;
+    params.key = key;
+    params.ceaserOffset = s.CurrentCeaserOffset;
+    const cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
+    const std::int64_t blockSize = (direction == cipher::Direction::Decipher && type == std::uint8_t(cipher::PType::String1))
+                                       ? cipher::String1DecodeBlockSize
+                                       : cipher::BlockSize;
+
     OperationScope scope;
-    std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::open(file));
+    std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::examine(file));
     if (replacer->size() > INT32_MAX)
         return Error(errc::Overflow, QStringLiteral("%1 is larger than 2,147,483,647 bytes, the most a file operation "
                                                     "can process; it is left unchanged")
@@ -78,6 +93,10 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     raise(events::Statred, bytesToGo);
     s.CurrentFileLength = TRY(bytesToGo.toI4());
 
+    // Everything that could stop the new content from taking the old one's place is checked
+    // before the first byte is read.
+    TRY_VOID(replacer->prepare());
+
     // The input is the first CurrentFileLength bytes of the file.
     const std::int64_t inputLength = s.CurrentFileLength;
     if (inputLength < 0)
@@ -92,30 +111,22 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         progressWindow()->show();
 
     const std::int64_t bound = s.CurrentFileLength;
-    const std::int64_t blockSize =
-        (direction == cipher::Direction::Decipher && s.CurrentProtectionType == 4) ? 9999 : cipher::BlockSize;
-
     std::int64_t position = 1;
     while (position <= bound) {
         if (position < 1)
             return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
-        const std::uint8_t type = s.CurrentProtectionType;
-        const std::string key = TRY(toBytes(KEY(), "key"));
-        cipher::CipherParams params;
-        params.key = key;
-        params.ceaserOffset = s.CurrentCeaserOffset;
-        cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
 
-        if (type == 1) {
-            // One call over the whole input; the pages it has passed are let go at every
+        if (type == std::uint8_t(cipher::PType::RLE)) {
+            // One call over the whole input; the memory it has passed is let go at every
             // progress point, so the input and the output are not both held whole.
-            const std::string_view input = TRY(replacer->map(std::size_t(inputLength)));
+            const std::string_view input = TRY(replacer->readWhole(std::size_t(inputLength)));
             FileReplacer* source = replacer.get();
-            params.progress = [this, source](std::int64_t at) {
-                source->releaseMappedBefore(std::size_t(at));
+            cipher::CipherParams whole = params;
+            whole.progress = [this, source](std::int64_t at) {
+                source->releaseBefore(std::size_t(at));
                 return progressPoint(at);
             };
-            cipher::CipherResult r = routine(input, params);
+            cipher::CipherResult r = routine(input, whole);
             if (r.error)
                 return Error(r.error->number, QString::fromStdString(r.error->message));
             TRY_VOID(replacer->restart());
@@ -141,7 +152,13 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         Variant current = Variant::fromI4(std::int32_t(position));
         raise(events::Progress, current);
         services::doEvents();
-        position = std::int64_t(TRY(current.toI4())) + blockSize;
+        const std::int64_t next = std::int64_t(TRY(current.toI4())) + blockSize;
+        if (next > INT32_MAX)
+            return Error(errc::Overflow, QStringLiteral("The next block would start at %1, past 2,147,483,647; %2 is left "
+                                                        "unchanged")
+                                             .arg(next)
+                                             .arg(file));
+        position = next;
     }
 
     if (s.CancelRequested)
@@ -161,33 +178,51 @@ Result<Variant> Velloc::CRC(const QString& Filename)
         return Variant();
     }
     const QByteArray path = QFile::encodeName(Filename);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
+    const auto cannotRead = [&Filename](int error) {
         if (error == ENOENT || error == ENOTDIR)
             return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(Filename));
         return Error(errc::PathFileAccess, QStringLiteral("Cannot read %1: %2").arg(Filename, QString::fromLocal8Bit(std::strerror(error))));
-    }
+    };
+    // Only a regular file has a length to sum: a FIFO or a device would be read for ever, and
+    // is refused before it is opened.
+    const auto notRegular = [&Filename](mode_t mode) -> std::optional<Error> {
+        if (S_ISREG(mode))
+            return std::nullopt;
+        const char* what = S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
+        return Error(errc::PathFileAccess,
+                     QStringLiteral("%1 is %2, not a regular file; only a file's bytes can be summed").arg(Filename, QLatin1String(what)));
+    };
     struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (stat(path.constData(), &info) != 0)
+        return cannotRead(errno);
+    if (auto refused = notRegular(info.st_mode))
+        return *refused;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return cannotRead(errno);
+    if (fstat(fd, &info) != 0 || notRegular(info.st_mode)) {
         ::close(fd);
-        return Error(errc::PathFileAccess, QStringLiteral("%1 is a folder, not a file").arg(Filename));
+        return Error(errc::PathFileAccess, QStringLiteral("%1 was replaced by something else while it was being opened").arg(Filename));
     }
+
+    // Exactly the file's length is summed.
     std::uint64_t sum = 0;
     std::uint64_t count = 0;
+    const std::uint64_t length = std::uint64_t(info.st_size);
     static constexpr std::size_t ChunkSize = 1 << 16;
     unsigned char chunk[ChunkSize];
-    while (true) {
-        const ssize_t n = ::read(fd, chunk, ChunkSize);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
+    while (count < length) {
+        const ssize_t n = ::read(fd, chunk, std::size_t(std::min<std::uint64_t>(ChunkSize, length - count)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : 0;
             ::close(fd);
-            return Error(errc::PathFileAccess, QStringLiteral("Cannot read %1: %2").arg(Filename, QString::fromLocal8Bit(std::strerror(error))));
+            if (error)
+                return cannotRead(error);
+            return Error(errc::PathFileAccess,
+                         QStringLiteral("%1 became shorter while it was being read; another program changed it").arg(Filename));
         }
-        if (n == 0)
-            break;
         for (ssize_t i = 0; i < n; ++i)
             sum += chunk[i];
         count += std::uint64_t(n);

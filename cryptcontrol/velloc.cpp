@@ -73,7 +73,9 @@ Result<void> Velloc::setFile(const QString& New_File)
 
 std::shared_ptr<platform::Picture> Velloc::Picture() const
 {
-    return m_pic->picture;
+    // Without a picture a host still gets a picture object, an empty one (handle 0), so that it
+    // can read its handle or size without an error.
+    return m_pic->picture ? m_pic->picture : platform::Picture::create();
 }
 
 Result<void> Velloc::setPicture(std::shared_ptr<platform::Picture> New_Picture)
@@ -227,6 +229,15 @@ bool Velloc::progressPoint(std::int64_t position)
     return true;
 }
 
+Result<std::string> Velloc::keyBytes(std::uint8_t type) const
+{
+    Result<std::string> key = toBytes(KEY(), "key");
+    // Only the keyed ciphers read the key, so only they refuse a key they cannot carry.
+    if (!key && type != std::uint8_t(cipher::PType::Standard) && type != std::uint8_t(cipher::PType::Class))
+        return std::string();
+    return key;
+}
+
 // The texts String1 handles in one call are limited; longer strings are cut into pieces that
 // hold whole three-character codes when deciphering.
 static constexpr std::size_t String1PieceLimit = 32767;
@@ -236,14 +247,14 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
     auto self = shared_from_this(); // a handler may release the host's reference
     SharedSettings& s = sharedSettings();
     const std::string text = TRY(toBytes(StringData, "text"));
-    const std::string key = TRY(toBytes(KEY(), "key"));
+    const std::uint8_t type = s.CurrentProtectionType;
+    const std::string key = TRY(keyBytes(type));
 
     s.CancelRequested = false;
     Variant length = Variant::fromI4(std::int32_t(std::min<qsizetype>(StringData.size(), INT32_MAX)));
     raise(events::Statred, length);
 
     std::string result;
-    const std::uint8_t type = s.CurrentProtectionType;
     if (cipher::CipherRoutine routine = cipher::CipherFor(type, direction)) {
         cipher::CipherParams params;
         params.key = key;

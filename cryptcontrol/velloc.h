@@ -99,6 +99,8 @@ protected:
 private:
     platform::Result<QString> runStringOperation(const QString& text, cipher::Direction direction);
     platform::Result<bool> runFileOperation(cipher::Direction direction);
+    // The key as the cipher `type` reads it; empty for the ciphers that do not read it.
+    platform::Result<std::string> keyBytes(std::uint8_t type) const;
     // The run-length routines' progress point: cancel check, bar, event, pending messages.
     bool progressPoint(std::int64_t position);
     void raise(platform::DispId event, platform::Variant& argument);

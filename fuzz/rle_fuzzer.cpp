@@ -25,8 +25,7 @@ std::optional<Reference> referenceDecode(std::string_view in)
             r.text.push_back(in[i]);
             i += 1;
         } else {
-            if (i + 2 >= in.size() || static_cast<unsigned char>(in[i + 1]) == 255 ||
-                static_cast<unsigned char>(in[i + 2]) == 255)
+            if (i + 2 >= in.size() || static_cast<unsigned char>(in[i + 1]) == 255)
                 return std::nullopt;
             r.text.append(static_cast<unsigned char>(in[i + 1]) + std::size_t(1), in[i + 2]);
             i += 3;

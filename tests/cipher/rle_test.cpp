@@ -52,10 +52,13 @@ INSTANTIATE_TEST_SUITE_P(Vectors, RleKnownAnswer, testing::Values(
     RleCase{"RunsBackToBack", "aaabbbb", triple(3, 'a') + triple(4, 'b')}),
     [](const testing::TestParamInfo<RleCase>& info) { return std::string(info.param.name); });
 
-// Counts 0 and 1 are never written but read unambiguously as one and two copies.
-TEST(RleDecode, AcceptsShortCounts)
+// Counts 0 and 1 are never written but read unambiguously as one and two copies; a triple
+// whose run character is code 255 is never written either, but reads as that many 255s.
+TEST(RleDecode, AcceptsWhatTheAlgorithmDecodes)
 {
     EXPECT_EQ(RleDecode(testtext::codes({0xFF, 0, 'a', 0xFF, 1, 'b'}), {}).text, "abb");
+    EXPECT_EQ(RleDecode(testtext::codes({0xFF, 2, 0xFF}), {}).text, std::string(3, '\xFF'));
+    EXPECT_EQ(RleDecode(testtext::codes({'a', 0xFF, 5, 0xFF, 'b'}), {}).text, "a" + std::string(6, '\xFF') + "b");
 }
 
 TEST(RleRefusals, MalformedOrUnencodableTextIsRefusedBeforeAnyProgress)
@@ -68,7 +71,6 @@ TEST(RleRefusals, MalformedOrUnencodableTextIsRefusedBeforeAnyProgress)
         {&RleDecode, "ab\xFF"},                      // marker last
         {&RleDecode, "ab\xFF\x05"},                  // marker second to last
         {&RleDecode, testtext::codes({0xFF, 0xFF, 'a'})}, // count 255
-        {&RleDecode, testtext::codes({'a', 0xFF, 0x05, 0xFF})}, // run of the marker itself
     };
     for (const auto& c : cases) {
         int calls = 0;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,26 +40,61 @@ TEST(FaultInjection, FullDiskLeavesTheOriginal)
     EXPECT_EQ(dir.entries(), QStringList {"big.bin"});
 }
 
-TEST(FaultInjection, UnwritableFolderIsReportedAndChangesNothing)
+// Run as an ordinary user (root runs the child as `nobody`): what that user may not rewrite,
+// or could not rewrite with everything the file had, is refused with error 75 after Statred and
+// before anything is read, with a message that says why.
+struct RefusalCase {
+    const char* name;
+    mode_t folderMode;
+    mode_t fileMode;
+    bool fileOfTheUser;   // else root's
+    bool groupOfRoot;     // the file's group is one the user is not in
+    const char* because;  // in the message
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusedForAnOrdinaryUser : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(RefusedForAnOrdinaryUser, BeforeAnythingIsReadAndSaysWhy)
 {
+    const RefusalCase& c = GetParam();
     ScratchDir dir;
     const QByteArray original = patternBytes(20000);
     const QString path = dir.path("locked.bin");
     writeAll(path, original);
-    QStringList args;
+    QStringList args {"--announce"};
+    QString because = QString::fromLatin1(c.because).arg(dir.path());
     if (geteuid() == 0) {
-        // Root writes anywhere; run the operation as an ordinary user instead.
-        chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        chmod(QFile::encodeName(path).constData(), 0666);
+        const passwd* nobody = getpwnam("nobody");
+        ASSERT_TRUE(nobody);
+        if (c.fileOfTheUser)
+            ASSERT_EQ(chown(QFile::encodeName(path).constData(), nobody->pw_uid, c.groupOfRoot ? 0 : nobody->pw_gid), 0);
         args << "--user" << "nobody";
-    } else {
-        chmod(QFile::encodeName(dir.path()).constData(), 0555);
+    } else if (!c.fileOfTheUser || c.groupOfRoot) {
+        GTEST_SKIP() << "needs root to give the file to another user";
     }
-    const QString out = runChild(args << "encode" << path);
-    EXPECT_TRUE(out.startsWith("error 75:")) << out.toStdString();
+    chmod(QFile::encodeName(path).constData(), c.fileMode);
+    chmod(QFile::encodeName(dir.path()).constData(), c.folderMode);
+    const QStringList lines = runChild(args << "encode" << path).split('\n');
+    chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    EXPECT_TRUE(lines.last().startsWith("error 75:")) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.last().contains(because)) << lines.last().toStdString() << "\nshould say: " << because.toStdString();
+    EXPECT_EQ(lines.first(), "statred 20000");
+    EXPECT_FALSE(lines.join('\n').contains("progress")) << "nothing was processed";
     EXPECT_EQ(readAll(path), original);
     EXPECT_EQ(dir.entries(), QStringList {"locked.bin"});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedForAnOrdinaryUser,
+    ::testing::Values(
+        RefusalCase {"FolderNotWritable", 0555, 0644, true, false, "The folder %1 cannot be written"},
+        RefusalCase {"AnotherUsersProtectedFile", 0777, 0644, false, false, "belongs to root, and nobody may not write it"},
+        RefusalCase {"GroupTheUserIsNotIn", 0777, 0664, true, true, "may not give a new file that owner and group"},
+        RefusalCase {"AnotherUsersFileInASharedFolder", 01777, 0666, false, false, "lies in the shared folder %1"},
+        RefusalCase {"UnreadableFile", 0777, 0000, true, false, "Cannot read"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FaultInjection, KilledMidwayLeavesAllOldOrAllNew)
 {

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -22,8 +23,8 @@ public:
     bool announce = false;
     void onEvent(Object&, const MemberInfo& event, std::span<Variant> args) override
     {
-        if (announce && event.name == QLatin1String("Progress")) {
-            std::printf("progress %d\n", args[0].i4());
+        if (announce && !args.empty()) {
+            std::printf("%s %d\n", qPrintable(event.name.toLower()), args[0].i4());
             std::fflush(stdout);
         }
     }
@@ -56,13 +57,6 @@ int main(int argc, char** argv)
     const std::string op = argv[i];
     const char* path = argv[i + 1];
 
-    if (user) {
-        const passwd* pw = getpwnam(user);
-        if (!pw || setgid(pw->pw_gid) != 0 || setuid(pw->pw_uid) != 0) {
-            std::printf("cannot become %s\n", user);
-            return 3;
-        }
-    }
     if (limit >= 0) {
         // A write past the limit then fails with EFBIG instead of killing the process.
         std::signal(SIGXFSZ, SIG_IGN);
@@ -75,6 +69,15 @@ int main(int argc, char** argv)
     if (!module) {
         std::printf("%s\n", qPrintable(module.error().message()));
         return 3;
+    }
+    // The user is switched only now: the libraries are loaded from the build tree, which that
+    // user may not be able to enter (a clone in root's home, a private temporary folder).
+    if (user) {
+        const passwd* pw = getpwnam(user);
+        if (!pw || setgroups(0, nullptr) != 0 || setgid(pw->pw_gid) != 0 || setuid(pw->pw_uid) != 0) {
+            std::printf("cannot become %s\n", user);
+            return 3;
+        }
     }
     Result<std::shared_ptr<Object>> object = module.value()->createInstance(velpack::Velloc::Clsid);
     auto* control = dynamic_cast<Control*>(object.value().get());

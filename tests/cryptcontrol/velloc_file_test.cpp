@@ -250,23 +250,6 @@ TEST_F(FileFixture, ProgressHandlerMovesTheNextBlock)
     EXPECT_EQ(readAll(path).size(), 15000) << "blocks 1-10000 and 25001-30000";
 }
 
-TEST_F(FileFixture, SettingsChangedDuringTheOperationApplyFromTheNextBlock)
-{
-    const QByteArray original(20000, 'A');
-    const QString path = file(original);
-    host->handler = [this](const QString& event, std::span<Variant> args) {
-        if (event == "Progress" && args[0].i4() == 1) {
-            EXPECT_TRUE(host->put(d::ProtectionType, Variant::fromI4(200)).ok()); // no cipher from the second block on
-            EXPECT_TRUE(host->put(d::File, Variant::fromString("/somewhere/else")).ok());
-        }
-    };
-    run(d::Encode);
-    const QByteArray out = readAll(path);
-    ASSERT_EQ(out.size(), 20000) << "the file read is the file written";
-    EXPECT_NE(out.left(10000), original.left(10000));
-    EXPECT_EQ(out.mid(10000), original.mid(10000));
-}
-
 TEST_F(FileFixture, SecondOperationWhileOneRunsIsRefused)
 {
     const QByteArray original = patternBytes(15000);

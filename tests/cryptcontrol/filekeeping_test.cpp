@@ -1,0 +1,318 @@
+// What a rewritten file keeps (owner, group, mode, extended attributes and ACLs), what happens
+// when another program changes the file meanwhile, the settings an operation holds on to, and
+// the refusals that come before anything is read.
+#include "vellochost.h"
+
+#include "platform/picture.h"
+#include "velloc.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace platform;
+namespace d = velpack::dispids;
+
+namespace {
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(stat(native(path).constData(), &st), 0);
+    return st;
+}
+
+// A POSIX access ACL as the kernel stores it: the owner rw, user `uid` r, the group r, mask r,
+// others none.
+QByteArray accessAcl(uid_t uid)
+{
+    QByteArray acl;
+    auto u32 = [&acl](std::uint32_t v) { acl.append(reinterpret_cast<const char*>(&v), 4); };
+    auto entry = [&](std::uint16_t tag, std::uint16_t perm, std::uint32_t id) {
+        acl.append(reinterpret_cast<const char*>(&tag), 2);
+        acl.append(reinterpret_cast<const char*>(&perm), 2);
+        u32(id);
+    };
+    u32(2);
+    entry(0x01, 6, ~0u);
+    entry(0x02, 4, uid);
+    entry(0x04, 4, ~0u);
+    entry(0x10, 4, ~0u);
+    entry(0x20, 0, ~0u);
+    return acl;
+}
+
+QByteArray attribute(const QString& path, const char* name)
+{
+    QByteArray value(4096, '\0');
+    const ssize_t n = getxattr(native(path).constData(), name, value.data(), std::size_t(value.size()));
+    return n < 0 ? QByteArray("<none>") : value.left(int(n));
+}
+
+struct KeepFixture : ::testing::Test {
+    void SetUp() override
+    {
+        host = VellocHost::create();
+        ASSERT_TRUE(host);
+        ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
+        host->log.clear();
+    }
+
+    QString file(const QByteArray& content)
+    {
+        const QString path = dir.path("data.bin");
+        writeAll(path, content);
+        EXPECT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
+        host->log.clear();
+        return path;
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<VellocHost> host;
+};
+
+TEST_F(KeepFixture, RewriteKeepsOwnerGroupModeAttributesAndAcl)
+{
+    const QByteArray original = patternBytes(25000);
+    const QString path = file(original);
+    ASSERT_EQ(setxattr(native(path).constData(), "user.origin", "scanner 7", 9, 0), 0);
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_TRUE(nobody);
+    const QByteArray acl = accessAcl(nobody->pw_uid);
+    ASSERT_EQ(setxattr(native(path).constData(), "system.posix_acl_access", acl.constData(), std::size_t(acl.size()), 0), 0);
+    ASSERT_EQ(chmod(native(path).constData(), 0640), 0);
+    const bool root = geteuid() == 0;
+    if (root) // a file of another user, which only that user may read
+        ASSERT_EQ(chown(native(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    const struct stat before = statOf(path);
+
+    for (DispId op : {d::Encode, d::Decode}) {
+        Result<Variant> r = host->call(op);
+        ASSERT_TRUE(r.ok()) << r.error().message().toStdString();
+        const struct stat after = statOf(path);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(attribute(path, "user.origin"), "scanner 7");
+        EXPECT_EQ(attribute(path, "system.posix_acl_access"), acl);
+    }
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+}
+
+// Another program changes the file while the operation runs: at the start (before the read), or
+// between blocks. The operation reports error 75 and leaves the file as the other program made
+// it.
+struct ChangeCase {
+    const char* name;
+    int type;
+    const char* event; // the event in which the change is made
+    std::function<void(const QString& path)> change;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class ChangedUnderTheOperation : public KeepFixture, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(ChangedUnderTheOperation, IsReportedAndTheOtherProgramsVersionStays)
+{
+    const ChangeCase& c = GetParam();
+    QByteArray content = patternBytes(30000);
+    content.replace(char(255), 'x'); // the run-length cipher refuses code 255
+    const QString path = file(content);
+    ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(c.type)).ok());
+    QByteArray changed;
+    bool done = false;
+    host->handler = [&](const QString& event, std::span<Variant>) {
+        if (event == QLatin1String(c.event) && !done) {
+            c.change(path);
+            changed = readAll(path);
+            done = true;
+        }
+    };
+    Result<Variant> r = host->call(d::Encode);
+    ASSERT_TRUE(done);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 75);
+    EXPECT_FALSE(host->events().contains("Finished()"));
+    EXPECT_EQ(readAll(path), changed);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+}
+
+void truncateTo(const QString& path, off_t size)
+{
+    ASSERT_EQ(truncate(native(path).constData(), size), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ChangedUnderTheOperation,
+    ::testing::Values(
+        ChangeCase {"ShrunkBeforeTheRunLengthRead", 1, "Statred", [](const QString& p) { truncateTo(p, 100); }},
+        ChangeCase {"ShrunkBeforeTheBlockRead", 0, "Statred", [](const QString& p) { truncateTo(p, 15000); }},
+        ChangeCase {"ShrunkBetweenBlocks", 0, "Progress", [](const QString& p) { truncateTo(p, 15000); }},
+        ChangeCase {"AppendedInTheLastBlock", 0, "Progress",
+                    [](const QString& p) {
+                        QFile f(p);
+                        ASSERT_TRUE(f.open(QIODevice::Append));
+                        f.write("late words");
+                    }},
+        ChangeCase {"ModeChanged", 0, "Progress", [](const QString& p) { ASSERT_EQ(chmod(native(p).constData(), 0600), 0); }},
+        ChangeCase {"ShrunkUnderTheRunLengthPass", 1, "Progress", [](const QString& p) { truncateTo(p, 0); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeepFixture, FileLockedByAnotherProgramIsRefusedBeforeReading)
+{
+    const QByteArray original = patternBytes(20000);
+    const QString path = file(original);
+    const int holder = open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_SH), 0);
+    Result<Variant> r = host->call(d::Encode);
+    close(holder);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 75);
+    EXPECT_TRUE(r.error().message().contains("lock")) << r.error().message().toStdString();
+    EXPECT_EQ(host->events(), QStringList {"Statred(20000)"});
+    EXPECT_EQ(readAll(path), original);
+}
+
+// A killed process can leave a named temporary file behind. The next operation in the folder
+// removes those whose process is gone and nobody holds, and nothing else.
+TEST_F(KeepFixture, LeftoversOfDeadProcessesAreRemoved)
+{
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const QString deadName = QStringLiteral(".velloc-%1-00000000000000aa.tmp").arg(dead);
+    const QString heldName = QStringLiteral(".velloc-%1-00000000000000bb.tmp").arg(dead);
+    const QString liveName = QStringLiteral(".velloc-%1-00000000000000cc.tmp").arg(getpid());
+    const QString otherName = QStringLiteral(".velloc-notours.tmp");
+    for (const QString& name : {deadName, heldName, liveName, otherName})
+        writeAll(dir.path(name), "half a file");
+    const int holder = open(native(dir.path(heldName)).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+
+    file("plain");
+    Result<Variant> r = host->call(d::Encode);
+    close(holder);
+    ASSERT_TRUE(r.ok());
+    QStringList expected {heldName, liveName, otherName, "data.bin"};
+    expected.sort();
+    EXPECT_EQ(dir.entries(), expected);
+}
+
+// The cipher, key and offset are taken when the operation starts: a change made from a handler
+// (or a button of the host between blocks) applies to the next operation.
+TEST_F(KeepFixture, SettingsChangedDuringTheOperationApplyToTheNextOne)
+{
+    const QByteArray original = patternBytes(30000);
+    const QString path = file(original);
+    host->handler = [this](const QString& event, std::span<Variant> args) {
+        if (event == "Progress" && args[0].i4() == 1) {
+            EXPECT_TRUE(host->put(d::ProtectionType, Variant::fromI4(2)).ok());
+            EXPECT_TRUE(host->put(d::KEY, Variant::fromString("another key")).ok());
+            EXPECT_TRUE(host->put(d::CeaserOffset, Variant::fromI4(7)).ok());
+            EXPECT_TRUE(host->put(d::File, Variant::fromString("/somewhere/else")).ok());
+        }
+    };
+    ASSERT_TRUE(host->call(d::Encode).ok());
+    ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(0)).ok());
+    ASSERT_TRUE(host->put(d::KEY, Variant::fromString("Harbour Lanterns")).ok());
+    ASSERT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
+    host->handler = nullptr;
+    ASSERT_TRUE(host->call(d::Decode).ok());
+    EXPECT_EQ(readAll(path), original) << "every block was enciphered with the settings of the start";
+}
+
+TEST_F(KeepFixture, PositionPastTheLargest32BitValueIsAnOverflow)
+{
+    const QByteArray original = patternBytes(25000);
+    const QString path = file(original);
+    host->handler = [](const QString& event, std::span<Variant> args) {
+        if (event == "Progress")
+            args[0] = Variant::fromI4(2147483647);
+    };
+    Result<Variant> r = host->call(d::Encode);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), 6);
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_FALSE(host->events().contains("Finished()"));
+}
+
+// A key character above U+00FF has no byte: only the ciphers that read the key refuse it, and
+// before any event.
+TEST_F(KeepFixture, KeyWithoutAByteIsRefusedOnlyByTheKeyedCiphers)
+{
+    ASSERT_TRUE(host->put(d::KEY, Variant::fromString(QStringLiteral("key \u0101"))).ok());
+    const QString path = file("some text to carry");
+    for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 200}) {
+        const bool keyed = type == 0 || type == 3;
+        ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(type)).ok());
+        for (DispId op : {d::EncodeString, d::Encode}) {
+            host->log.clear();
+            Result<Variant> r = op == d::Encode ? host->call(op) : host->call(op, {Variant::fromString("some text")});
+            EXPECT_EQ(r.ok(), !keyed) << "type " << type;
+            if (keyed) {
+                EXPECT_EQ(r.error().number(), 5);
+                EXPECT_TRUE(host->events().isEmpty()) << "type " << type;
+            }
+        }
+    }
+}
+
+TEST_F(KeepFixture, PictureWithoutAnImageIsTheEmptyPictureObject)
+{
+    ASSERT_TRUE(host->putRef(d::Picture, Variant::nothing()).ok());
+    Result<Variant> got = host->get(d::Picture);
+    ASSERT_TRUE(got.ok());
+    auto picture = std::dynamic_pointer_cast<Picture>(got->object());
+    ASSERT_TRUE(picture) << "an object, not Nothing";
+    EXPECT_EQ(picture->handle(), 0u);
+}
+
+// CRC sums exactly a regular file's length, and refuses anything else before reading.
+TEST_F(KeepFixture, CrcRefusesWhatIsNotARegularFile)
+{
+    const QString fifo = dir.path("fifo");
+    ASSERT_EQ(mkfifo(native(fifo).constData(), 0600), 0);
+    const QString socketPath = dir.path("socket");
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, native(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const struct {
+        QString path;
+        const char* what;
+    } cases[] = {{fifo, "a FIFO"}, {"/dev/zero", "a device"}, {socketPath, "a socket"}, {dir.path(), "a folder"}};
+    for (const auto& c : cases) {
+        Result<Variant> r = host->call(d::CRC, {Variant::fromString(c.path)});
+        ASSERT_FALSE(r.ok()) << c.what;
+        EXPECT_EQ(r.error().number(), 75);
+        EXPECT_TRUE(r.error().message().contains(c.what)) << r.error().message().toStdString();
+    }
+    close(sock);
+    // A file the system shows with length 0 sums to nothing, whatever reading it would give.
+    Result<Variant> proc = host->call(d::CRC, {Variant::fromString("/proc/self/status")});
+    ASSERT_TRUE(proc.ok());
+    EXPECT_TRUE(proc->isEmpty());
+}
+
+} // namespace
