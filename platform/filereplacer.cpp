@@ -367,7 +367,7 @@ Result<std::string_view> FileReplacer::readWhole(std::size_t length)
         munmap(m_whole, m_wholeLength);
     // Memory of its own, not a mapping of the file: a mapped file that another program
     // truncates takes the pages away under the reader.
-    m_whole = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    m_whole = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (m_whole == MAP_FAILED) {
         m_whole = nullptr;
         return failure(QStringLiteral("Not enough memory to read"), errno);
