@@ -1,7 +1,7 @@
 #include "frmabout.h"
 
 #include "linkwelltxt.h"
-#include "linkwelltypelib.h"
+#include "typelib.h"
 
 #include "platform/font.h"
 #include "platform/services.h"

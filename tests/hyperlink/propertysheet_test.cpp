@@ -3,7 +3,7 @@
 #include "testhost.h"
 
 #include "hyperlink.h"
-#include "linkwelltypelib.h"
+#include "typelib.h"
 #include "urllabel.h"
 
 #include "platform/module.h"

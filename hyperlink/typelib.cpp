@@ -1,6 +1,6 @@
 // The published description of the library. The control's interfaces are the same tables that
 // dispatch its calls, so the order, DISPIDs and help strings exist once.
-#include "linkwelltypelib.h"
+#include "typelib.h"
 
 #include "hyperlink.h"
 #include "linkwelltxt.h"

@@ -1,5 +1,5 @@
 // The library's four entry points.
-#include "linkwelltypelib.h"
+#include "typelib.h"
 
 #include "platform/module.h"
 
