@@ -3,7 +3,6 @@
 // the refusals that come before anything is read.
 #include "vellochost.h"
 
-#include "platform/picture.h"
 #include "velloc.h"
 
 #include <QFile>
@@ -275,16 +274,6 @@ TEST_F(KeepFixture, KeyWithoutAByteIsRefusedOnlyByTheKeyedCiphers)
             }
         }
     }
-}
-
-TEST_F(KeepFixture, PictureWithoutAnImageIsTheEmptyPictureObject)
-{
-    ASSERT_TRUE(host->putRef(d::Picture, Variant::nothing()).ok());
-    Result<Variant> got = host->get(d::Picture);
-    ASSERT_TRUE(got.ok());
-    auto picture = std::dynamic_pointer_cast<Picture>(got->object());
-    ASSERT_TRUE(picture) << "an object, not Nothing";
-    EXPECT_EQ(picture->handle(), 0u);
 }
 
 // CRC sums exactly a regular file's length, and refuses anything else before reading.
