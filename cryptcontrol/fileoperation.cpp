@@ -5,9 +5,8 @@
 #include "prg.h"
 #include "velloc.h"
 
+#include "platform/pathcodec.h"
 #include "platform/services.h"
-
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,10 +37,8 @@ public:
 
 bool namesAFile(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    struct stat info {};
+    return !path.isEmpty() && ::stat(encodePath(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -160,7 +157,7 @@ Result<Variant> Velloc::CRC(const QString& Filename)
         services::messageBox(QStringLiteral("File Not Found"), services::MsgIcon::Critical, services::MsgButtons::Ok);
         return Variant();
     }
-    const QByteArray path = QFile::encodeName(Filename);
+    const QByteArray path = encodePath(Filename);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;

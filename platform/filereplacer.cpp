@@ -1,5 +1,7 @@
 #include "filereplacer.h"
 
+#include "platform/pathcodec.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -19,7 +21,7 @@ constexpr int DiskFull = 61;
 
 QByteArray encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return encodePath(path);
 }
 } // namespace
 
@@ -32,7 +34,7 @@ Error FileReplacer::failure(const QString& what, int error) const
 Result<std::unique_ptr<FileReplacer>> FileReplacer::open(const QString& path)
 {
     std::unique_ptr<FileReplacer> r(new FileReplacer);
-    r->m_target = QFileInfo(path).canonicalFilePath();
+    r->m_target = canonicalPath(path);
     if (r->m_target.isEmpty())
         return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(path));
     r->m_source = ::open(encoded(r->m_target).constData(), O_RDONLY | O_CLOEXEC);
