@@ -115,6 +115,11 @@ struct HostileBag {
     const char* message; // what the error says after its line, or the KEY the bag loads
 };
 
+void PrintTo(const HostileBag& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class HostileBags : public ::testing::TestWithParam<HostileBag> {
 protected:
     QStringList lines() const

@@ -19,6 +19,11 @@ struct PathCase {
     QString text; // what decodePath() gives
 };
 
+void PrintTo(const PathCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PathCodec : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(PathCodec, DecodesAndEncodesBackByteForByte)
