@@ -241,4 +241,21 @@ TEST(HostileFiles, AWindowIconNamingAFileIsRefusedUnread)
     EXPECT_EQ(bait.touched({}), QStringList());
 }
 
+// Frames nested as deep as the description's JSON allows load; deeper is refused by the JSON
+// reader. Neither exhausts the stack.
+TEST(HostileFiles, DeeplyNestedFramesLoadOrAreRefused)
+{
+    for (const int depth : {500, 5000}) {
+        QByteArray json = R"({"controls": )";
+        for (int i = 0; i < depth; ++i)
+            json += R"([{"kind": "frame", "name": "F)" + QByteArray::number(i) + R"(", "controls": )";
+        json += "[]";
+        for (int i = 0; i < depth; ++i)
+            json += "}]";
+        json += "}";
+        const Result<std::unique_ptr<Form>> form = FormLoader::fromJson(json);
+        EXPECT_EQ(form.ok(), depth == 500) << depth << ": " << (form.ok() ? "" : form.error().message().toStdString());
+    }
+}
+
 } // namespace
