@@ -60,12 +60,12 @@ int main(int argc, char** argv)
         script = in.readAll();
     } else {
         const int fd = ::open(platform::encodePath(args[0]).constData(), O_RDONLY | O_CLOEXEC);
-        QFile in;
         if (fd < 0) {
             const QString reason = QString::fromLocal8Bit(std::strerror(errno));
             err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1: %2\n").arg(args[0], reason)));
             return 2;
         }
+        QFile in;
         if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1\n").arg(args[0])));

@@ -4,7 +4,6 @@
 #include "platform/registry.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTextStream>
 
 #include <csignal>
