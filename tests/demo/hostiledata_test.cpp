@@ -3,7 +3,7 @@
 #include "platform/formloader.h"
 #include "platform/propertybag.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
