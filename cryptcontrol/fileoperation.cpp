@@ -5,9 +5,8 @@
 #include "prg.h"
 #include "velloc.h"
 
+#include "platform/pathcodec.h"
 #include "platform/services.h"
-
-#include <QFileInfo>
 
 #include <optional>
 
@@ -40,10 +39,8 @@ public:
 
 bool namesAFile(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    struct stat info {};
+    return !path.isEmpty() && ::stat(encodePath(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -177,7 +174,7 @@ Result<Variant> Velloc::CRC(const QString& Filename)
         services::messageBox(QStringLiteral("File Not Found"), services::MsgIcon::Critical, services::MsgButtons::Ok);
         return Variant();
     }
-    const QByteArray path = QFile::encodeName(Filename);
+    const QByteArray path = encodePath(Filename);
     const auto cannotRead = [&Filename](int error) {
         if (error == ENOENT || error == ENOTDIR)
             return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(Filename));

@@ -2,6 +2,7 @@
 
 #include "velloc.h"
 
+#include "platform/pathcodec.h"
 #include "platform/services.h"
 #include "platform/units.h"
 
@@ -22,6 +23,7 @@
 #include <QWindow>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -242,7 +244,7 @@ QString frmAbout::helpFilePath()
     Dl_info info {};
     QString directory;
     if (dladdr(reinterpret_cast<const void*>(&frmAbout::helpFilePath), &info) && info.dli_fname)
-        directory = QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
+        directory = QFileInfo(decodePath(info.dli_fname)).absolutePath();
     return directory + QLatin1Char('/') + vellibTypeLib().helpFile;
 }
 
@@ -359,7 +361,8 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
 void frmAbout::showHelp()
 {
     const QString path = helpFilePath();
-    if (!QFileInfo(path).isFile()) {
+    struct stat st {};
+    if (::stat(encodePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         services::messageBox(QStringLiteral("Cannot find the help file %1").arg(path), services::MsgIcon::Exclamation,
                              services::MsgButtons::Ok, AppTitle);
         return;

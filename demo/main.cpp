@@ -6,9 +6,14 @@
 #include <QApplication>
 #include <QDir>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Past a file-size limit the control's write fails and its error is shown, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication::setApplicationName(Form1::ProgramName);
     const QString dataDir = QDir::cleanPath(QApplication::applicationDirPath() + QStringLiteral("/../share/velloc"));
     platform::Result<std::unique_ptr<Form1>> form = Form1::create(dataDir);

@@ -1,5 +1,7 @@
 #include "filereplacer.h"
 
+#include "platform/pathcodec.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -31,7 +33,7 @@ constexpr char TempSuffix[] = ".tmp";
 
 QByteArray encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return encodePath(path);
 }
 
 QString errorText(int error)
@@ -137,7 +139,7 @@ QString FileReplacer::folder() const
 Result<std::unique_ptr<FileReplacer>> FileReplacer::examine(const QString& path)
 {
     std::unique_ptr<FileReplacer> r(new FileReplacer);
-    r->m_target = QFileInfo(path).canonicalFilePath();
+    r->m_target = canonicalPath(path);
     if (r->m_target.isEmpty())
         return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(path));
     if (stat(encoded(r->m_target).constData(), &r->m_original) != 0)

@@ -1,11 +1,11 @@
 #include "platform/formloader.h"
 
+#include "platform/localfile.h"
 #include "platform/picture.h"
 #include "platform/registry.h"
 #include "platform/units.h"
 #include "platform/varianttext.h"
 
-#include <QFile>
 #include <QApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -280,10 +280,7 @@ Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const
 
 Result<std::unique_ptr<Form>> FormLoader::load(const QString& path, const Variables& variables)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Error(errc::FileNotFound, QStringLiteral("Cannot read the window description %1: %2").arg(path, file.errorString()));
-    return fromJson(file.readAll(), variables);
+    return fromJson(TRY(localfile::readRegular(path, QStringLiteral("the window description"))), variables);
 }
 
 } // namespace platform

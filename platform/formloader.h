@@ -59,7 +59,9 @@ private:
 // optionbutton (grouped by container), component (with "progId" and "bag", the lines of a
 // property bag's text form). Optional keys: caption/text, font, foreColor, backColor (OLE
 // colours), toolTip, enabled, visible, autoSize, value (an option button's selection).
-// Geometry is in twips. "${NAME}" in any string is replaced by the variable NAME.
+// Geometry is in twips. "${NAME}" in any string is replaced by the variable NAME. A description
+// holds values, not references: its icon, fonts and bags are inline (pictures as
+// picture:base64:...), and a file name in any of them is refused.
 class PLATFORM_EXPORT FormLoader {
 public:
     using Variables = QHash<QString, QString>;

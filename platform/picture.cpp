@@ -1,7 +1,8 @@
 #include "platform/picture.h"
 
+#include "platform/localfile.h"
+
 #include <QBuffer>
-#include <QFile>
 
 namespace platform {
 
@@ -24,10 +25,7 @@ Result<std::shared_ptr<Picture>> Picture::fromData(const QByteArray& encoded)
 
 Result<std::shared_ptr<Picture>> Picture::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Error(errc::FileNotFound, QStringLiteral("Cannot open picture file %1: %2").arg(path, file.errorString()));
-    Result<std::shared_ptr<Picture>> picture = fromData(file.readAll());
+    Result<std::shared_ptr<Picture>> picture = fromData(TRY(localfile::readRegular(path, QStringLiteral("picture file"))));
     if (!picture)
         return Error(picture.error().number(), QStringLiteral("%1 is not a picture").arg(path));
     return picture;

@@ -1,10 +1,8 @@
 #include "platform/propertybag.h"
 
 #include "platform/font.h"
+#include "platform/localfile.h"
 #include "platform/varianttext.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -83,10 +81,8 @@ Result<PropertyBag> PropertyBag::fromText(const QString& text)
 
 Result<PropertyBag> PropertyBag::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Error(errc::FileNotFound, QStringLiteral("Cannot read property bag %1: %2").arg(path, file.errorString()));
-    Result<PropertyBag> bag = fromText(QString::fromUtf8(file.readAll()));
+    const QByteArray text = TRY(localfile::readRegular(path, QStringLiteral("property bag")));
+    Result<PropertyBag> bag = fromText(QString::fromUtf8(text));
     if (!bag)
         return Error(bag.error().number(), QStringLiteral("%1: %2").arg(path, bag.error().message()));
     return bag;
@@ -94,13 +90,7 @@ Result<PropertyBag> PropertyBag::load(const QString& path)
 
 Result<void> PropertyBag::save(const QString& path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Error(errc::PathFileAccess, QStringLiteral("Cannot write property bag %1: %2").arg(path, file.errorString()));
-    file.write(toText().toUtf8());
-    if (!file.commit())
-        return Error(errc::PathFileAccess, QStringLiteral("Cannot write property bag %1: %2").arg(path, file.errorString()));
-    return {};
+    return localfile::write(path, QStringLiteral("property bag"), toText().toUtf8());
 }
 
 } // namespace platform

@@ -27,11 +27,15 @@ public:
     const QList<Entry>& entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
 
-    // Text form: one "name = VALUE" line per entry; lines starting with '#' are comments.
+    // Text form: one "name = VALUE" line per entry; lines starting with '#' are comments. It
+    // holds values only (pictures as their data): a line naming a file or an object is refused.
     QString toText() const;
     static Result<PropertyBag> fromText(const QString& text);
+    // From a regular file of bounded size; a FIFO or a device is refused without waiting on it.
     static Result<PropertyBag> load(const QString& path);
-    Result<void> save(const QString& path) const; // replaces the file atomically
+    // Replaces a regular file atomically (keeping its mode) or makes a new one; refuses
+    // anything else (a device, a FIFO, a file with several hard links) and leaves it as it was.
+    Result<void> save(const QString& path) const;
 
 private:
     qsizetype indexOf(QStringView name) const;

@@ -1,7 +1,9 @@
 #include "platform/registry.h"
 
 #include "platform/commondialog.h"
+#include "platform/localfile.h"
 #include "platform/module.h"
+#include "platform/pathcodec.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QStandardPaths>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <memory>
@@ -61,11 +64,10 @@ QString Registry::entryFileName(const QString& modulePath)
 
 static Result<Registry::LibraryEntry> parseEntry(const QString& file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return Error(errc::PathFileAccess, QStringLiteral("%1: %2").arg(file, f.errorString()));
+    // An entry is a few hundred bytes; anything but a small regular file is not one.
+    const QByteArray json = TRY(localfile::readRegular(file, QStringLiteral("registry entry"), 1 << 20));
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (doc.isNull())
         return Error(errc::InvalidArgument, QStringLiteral("%1: not valid JSON (%2 at offset %3)")
                                                 .arg(file, parseError.errorString())
@@ -144,28 +146,66 @@ Result<void> Registry::removeLibrary(const QString& modulePath)
     return {};
 }
 
-Result<Registry::ClassEntry> Registry::findClass(const QString& progIdOrClsid)
+Result<QList<Registry::ClassEntry>> Registry::findClasses(const QString& progIdOrClsid)
 {
     const auto clsid = Guid::parse(progIdOrClsid);
     QStringList problems;
+    QList<ClassEntry> found;
     for (const LibraryEntry& lib : libraries(&problems))
         for (const ClassEntry& c : lib.classes)
             if (clsid ? c.clsid == *clsid : c.progId.compare(progIdOrClsid, Qt::CaseInsensitive) == 0)
-                return c;
+                found.append(c);
+    if (!found.isEmpty())
+        return found;
     QString message = QStringLiteral("No class is registered as %1 in %2").arg(progIdOrClsid, location());
     if (!problems.isEmpty())
         message += QStringLiteral(" (unreadable entries: %1)").arg(problems.join(QStringLiteral("; ")));
     return Error(errc::CannotCreateObject, message);
 }
 
+QStringList Registry::conflicts(const QList<LibraryEntry>& libraries)
+{
+    struct Claim {
+        QString progId;
+        QString file;
+        QString library;
+    };
+    QList<Claim> live;
+    for (const LibraryEntry& lib : libraries) {
+        const QString library = canonicalPath(lib.path);
+        struct stat st {};
+        if (library.isEmpty() || ::stat(encodePath(library).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        for (const ClassEntry& c : lib.classes)
+            if (!c.progId.isEmpty())
+                live.append(Claim {c.progId, lib.file, library});
+    }
+    QStringList out;
+    QStringList reported;
+    for (qsizetype i = 0; i < live.size(); ++i) {
+        if (reported.contains(live[i].progId, Qt::CaseInsensitive))
+            continue;
+        QStringList claims {QStringLiteral("%1 (%2)").arg(live[i].file, live[i].library)};
+        for (qsizetype j = i + 1; j < live.size(); ++j)
+            if (live[j].progId.compare(live[i].progId, Qt::CaseInsensitive) == 0 && live[j].library != live[i].library)
+                claims << QStringLiteral("%1 (%2)").arg(live[j].file, live[j].library);
+        if (claims.size() < 2)
+            continue;
+        reported << live[i].progId;
+        out << QStringLiteral("%1 is claimed by %2; the first whose library loads is used")
+                   .arg(live[i].progId, claims.join(QStringLiteral(" and ")));
+    }
+    return out;
+}
+
 long registerModule(const TypeLibInfo& lib, const char* modulePath)
 {
-    return Registry::writeLibrary(lib, QString::fromLocal8Bit(modulePath)) ? hr::Ok : hr::RegistrationFailed;
+    return Registry::writeLibrary(lib, decodePath(modulePath)) ? hr::Ok : hr::RegistrationFailed;
 }
 
 long unregisterModule(const TypeLibInfo&, const char* modulePath)
 {
-    return Registry::removeLibrary(QString::fromLocal8Bit(modulePath)) ? hr::Ok : hr::RegistrationFailed;
+    return Registry::removeLibrary(decodePath(modulePath)) ? hr::Ok : hr::RegistrationFailed;
 }
 
 // ---- Module loading ----
@@ -187,14 +227,14 @@ Module::Failure Module::failureOf(const Error& error)
 
 Result<Module*> Module::load(const QString& path)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString canonical = canonicalPath(path);
     if (canonical.isEmpty())
         return Error(loaderr::CannotLoad, QStringLiteral("cannot load %1: no such file").arg(path));
     auto& modules = loadedModules();
     if (auto it = modules.find(canonical); it != modules.end())
         return it->second.get();
 
-    void* handle = dlopen(QFile::encodeName(canonical).constData(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(encodePath(canonical).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return Error(loaderr::CannotLoad, QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(dlerror())));
     auto module = std::make_unique<Module>();
@@ -272,9 +312,20 @@ Result<std::shared_ptr<Object>> createObject(const QString& progIdOrClsid)
     for (const ClassInfo& c : builtIns())
         if (clsid ? c.clsid == *clsid : c.progId.compare(progIdOrClsid, Qt::CaseInsensitive) == 0)
             return c.create();
-    const Registry::ClassEntry entry = TRY(Registry::findClass(progIdOrClsid));
-    Module* module = TRY(Module::load(entry.modulePath));
-    return module->createInstance(entry.clsid);
+    // A broken entry (its library gone or not loadable) does not hide a good one for the same
+    // class: the first whose library loads is used.
+    const QList<Registry::ClassEntry> entries = TRY(Registry::findClasses(progIdOrClsid));
+    QList<Error> failures;
+    for (const Registry::ClassEntry& entry : entries) {
+        Result<Module*> module = Module::load(entry.modulePath);
+        if (module)
+            return module.value()->createInstance(entry.clsid);
+        failures.append(module.releaseError());
+    }
+    QString message = failures.first().message();
+    for (qsizetype i = 1; i < failures.size(); ++i)
+        message += QStringLiteral("; ") + failures[i].message();
+    return Error(failures.first().number(), message);
 }
 
 } // namespace platform

@@ -38,8 +38,12 @@ public:
     static Result<void> writeLibrary(const TypeLibInfo& lib, const QString& modulePath);
     static Result<void> removeLibrary(const QString& modulePath);
 
-    // By programmatic identifier (without regard to case) or {CLSID}.
-    static Result<ClassEntry> findClass(const QString& progIdOrClsid);
+    // Every entry for a programmatic identifier (without regard to case) or {CLSID}, in the
+    // registry's order; an error when there is none.
+    static Result<QList<ClassEntry>> findClasses(const QString& progIdOrClsid);
+    // One line for each programmatic identifier that two entries with a library present claim
+    // for different libraries.
+    static QStringList conflicts(const QList<LibraryEntry>& libraries);
 
     static QString entryFileName(const QString& modulePath);
 };

@@ -1,11 +1,12 @@
 #include "platform/services.h"
 
+#include "platform/pathcodec.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -273,7 +274,8 @@ QUrl documentUrl(const QString& text)
         rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
         return QUrl(QStringLiteral("smb://") + rest, QUrl::TolerantMode);
     }
-    return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    // Built from the path's bytes, so a name that is not UTF-8 still names its file.
+    return QUrl::fromEncoded(QByteArray("file://") + encodePath(absolutePath(text)).toPercentEncoding("/"), QUrl::StrictMode);
 }
 
 } // namespace platform::services

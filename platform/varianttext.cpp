@@ -1,9 +1,8 @@
 #include "platform/varianttext.h"
 
 #include "platform/font.h"
+#include "platform/localfile.h"
 #include "platform/picture.h"
-
-#include <QFile>
 
 
 namespace platform::varianttext {
@@ -79,6 +78,7 @@ namespace {
 struct Parser {
     QStringView text;
     qsizetype& pos;
+    bool script; // file names and objects allowed
     const ObjectResolver& resolve;
 
     Error fail(const QString& what) const { return Error(errc::InvalidArgument, what); }
@@ -205,7 +205,7 @@ struct Parser {
         if (text[pos] == QLatin1Char('$')) {
             ++pos;
             const QString name = word().toString();
-            if (!resolve)
+            if (!script || !resolve)
                 return fail(QStringLiteral("$%1: no objects can be named here").arg(name));
             return resolve(name);
         }
@@ -252,10 +252,9 @@ struct Parser {
             return Variant::fromString(out);
         }
         if (type == QLatin1String("file")) {
-            QFile file(rest.toString());
-            if (!file.open(QIODevice::ReadOnly))
-                return Error(errc::FileNotFound, QStringLiteral("cannot read %1: %2").arg(rest.toString(), file.errorString()));
-            return Variant::fromString(QString::fromLatin1(file.readAll()));
+            if (!script)
+                return fail(QStringLiteral("%1: stored values hold their text, not the name of a file to read").arg(token.toString()));
+            return Variant::fromString(QString::fromLatin1(TRY(localfile::readRegular(rest.toString(), QStringLiteral("file")))));
         }
         if (type == QLatin1String("picture")) {
             if (rest == QLatin1String("none"))
@@ -264,6 +263,9 @@ struct Parser {
                 const QByteArray data = QByteArray::fromBase64(rest.mid(7).toLatin1());
                 return Variant::fromObject(TRY(Picture::fromData(data)));
             }
+            if (!script)
+                return fail(QStringLiteral("%1: stored pictures hold their data (picture:base64:...), not the name of a file to read")
+                                .arg(token.toString()));
             return Variant::fromObject(TRY(Picture::load(rest.toString())));
         }
         return fail(QStringLiteral("%1 is not a value").arg(token.toString()));
@@ -272,21 +274,41 @@ struct Parser {
 
 } // namespace
 
-Result<Variant> parse(QStringView text, qsizetype& pos, const ObjectResolver& resolve)
+static Result<Variant> parseOne(QStringView text, qsizetype& pos, bool script, const ObjectResolver& resolve)
 {
-    Parser p {text, pos, resolve};
+    Parser p {text, pos, script, resolve};
     return p.value();
 }
 
-Result<Variant> parseAll(QStringView text, const ObjectResolver& resolve)
+static Result<Variant> parseWhole(QStringView text, bool script, const ObjectResolver& resolve)
 {
     qsizetype pos = 0;
-    Variant v = TRY(parse(text, pos, resolve));
+    Variant v = TRY(parseOne(text, pos, script, resolve));
     while (pos < text.size() && text[pos].isSpace())
         ++pos;
     if (pos != text.size())
         return Error(errc::InvalidArgument, QStringLiteral("unexpected text after the value: %1").arg(text.mid(pos).toString()));
     return v;
+}
+
+Result<Variant> parse(QStringView text, qsizetype& pos)
+{
+    return parseOne(text, pos, false, {});
+}
+
+Result<Variant> parseAll(QStringView text)
+{
+    return parseWhole(text, false, {});
+}
+
+Result<Variant> parseScript(QStringView text, qsizetype& pos, const ObjectResolver& resolve)
+{
+    return parseOne(text, pos, true, resolve);
+}
+
+Result<Variant> parseScriptAll(QStringView text, const ObjectResolver& resolve)
+{
+    return parseWhole(text, true, resolve);
 }
 
 } // namespace platform::varianttext

@@ -1,10 +1,17 @@
 // compcall: drives registered components from a script, late-bound, and prints what happens.
 #include "scripthost.h"
 
+#include "platform/pathcodec.h"
 #include "platform/registry.h"
 
 #include <QApplication>
 #include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 // Qt's note that it picked a runtime folder itself is no news to a script's reader.
 static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
@@ -22,32 +29,51 @@ int main(int argc, char** argv)
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Past a file-size limit a write fails with an error the control reports, instead of the
+    // signal ending the process without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QFile out;
+    QFile err;
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || !err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return 2;
 
-    QStringList args = app.arguments().mid(1);
+    // Arguments are file names: kept byte for byte (see pathcodec.h), not decoded as text.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << platform::decodePath(argv[i]);
     if (args.size() >= 2 && args[0] == QLatin1String("--registry")) {
         platform::Registry::setLocation(args[1]);
         args = args.mid(2);
     }
     if (args.size() > 1 || (!args.isEmpty() && args[0].startsWith(QLatin1String("--")))) {
-        err << "usage: compcall [--registry DIR] [SCRIPT]\n";
+        err.write("usage: compcall [--registry DIR] [SCRIPT]\n");
         return 2;
     }
-    QFile file;
+    QByteArray script;
     if (args.isEmpty()) {
-        if (!file.open(stdin, QIODevice::ReadOnly)) {
-            err << "compcall: cannot read standard input\n";
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            err.write("compcall: cannot read standard input\n");
             return 2;
         }
+        script = in.readAll();
     } else {
-        file.setFileName(args[0]);
-        if (!file.open(QIODevice::ReadOnly)) {
-            err << "compcall: cannot read " << args[0] << ": " << file.errorString() << '\n';
+        const int fd = ::open(platform::encodePath(args[0]).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1: %2\n").arg(args[0], reason)));
             return 2;
         }
+        QFile in;
+        if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1\n").arg(args[0])));
+            return 2;
+        }
+        script = in.readAll();
     }
-    const QString script = QString::fromUtf8(file.readAll());
+    // A script is text, but the file names in it are bytes: they are kept as they are.
     ScriptHost host(out);
-    return host.run(script, err);
+    return host.run(platform::decodePath(script), err);
 }

@@ -1,10 +1,12 @@
 // compreg: registers component libraries and shows what the registry and a library hold.
 #include "platform/module.h"
+#include "platform/pathcodec.h"
 #include "platform/registry.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTextStream>
+
+#include <csignal>
 
 using namespace platform;
 
@@ -20,9 +22,15 @@ static int usage(QTextStream& err)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Past a file-size limit writing an entry fails with an error, instead of the signal ending
+    // the process without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QStringList args = app.arguments().mid(1);
+    // Arguments are file names: kept byte for byte (see pathcodec.h), not decoded as text.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << decodePath(argv[i]);
     if (args.size() >= 2 && args[0] == QLatin1String("--registry")) {
         Registry::setLocation(args[1]);
         args = args.mid(2);
@@ -45,13 +53,16 @@ int main(int argc, char** argv)
         out.flush();
         for (const QString& p : problems)
             err << "compreg: unreadable registry entry: " << p << '\n';
-        return problems.isEmpty() ? 0 : 1;
+        const QStringList conflicts = Registry::conflicts(libraries);
+        for (const QString& c : conflicts)
+            err << "compreg: conflict: " << c << '\n';
+        return problems.isEmpty() && conflicts.isEmpty() ? 0 : 1;
     }
 
     if (args.size() != 2
         || !QStringList {QStringLiteral("register"), QStringLiteral("unregister"), QStringLiteral("typelib")}.contains(command))
         return usage(err);
-    const QString path = QFileInfo(args[1]).absoluteFilePath();
+    const QString path = absolutePath(args[1]);
     Result<Module*> module = Module::load(path);
     if (!module) {
         err << "compreg: " << module.error().message() << '\n';

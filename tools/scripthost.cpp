@@ -1,11 +1,11 @@
 #include "scripthost.h"
 
+#include "platform/pathcodec.h"
 #include "platform/registry.h"
 #include "platform/units.h"
 #include "platform/varianttext.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
@@ -58,7 +58,7 @@ public:
     QHash<QString, QList<Handler>> m_handlers; // by lower-case event name
 };
 
-ScriptHost::ScriptHost(QTextStream& out)
+ScriptHost::ScriptHost(QIODevice& out)
     : m_out(out)
     , m_ambientFont(Font::create())
 {
@@ -74,10 +74,11 @@ ScriptHost::~ScriptHost()
     services::setResponder(nullptr);
 }
 
+// Text that holds a file name holds its bytes as they are (see pathcodec.h): they are written
+// back as those bytes, so a name that is not UTF-8 comes out as the file system has it.
 void ScriptHost::print(const QString& line)
 {
-    m_out << line << '\n';
-    m_out.flush();
+    m_out.write(encodePath(line + QLatin1Char('\n')));
 }
 
 int ScriptHost::messageBox(const QString& text, services::MsgIcon icon, services::MsgButtons buttons, const QString&)
@@ -92,7 +93,7 @@ std::optional<QString> ScriptHost::openFileDialog(const services::FileDialogRequ
     print(QStringLiteral("dialog open %1").arg(varianttext::quote(request.title)));
     if (!qEnvironmentVariableIsSet("COMPCALL_OPEN"))
         return std::nullopt;
-    return qEnvironmentVariable("COMPCALL_OPEN");
+    return decodePath(qgetenv("COMPCALL_OPEN"));
 }
 
 void ScriptHost::openDocument(const QString& text, const QUrl&)
@@ -139,7 +140,7 @@ QList<Variant> ScriptHost::values(QStringView text)
             ++pos;
         if (pos >= text.size())
             return out;
-        Result<Variant> v = varianttext::parse(text, pos, resolve);
+        Result<Variant> v = varianttext::parseScript(text, pos, resolve);
         if (!v)
             throw ScriptError {v.error().message()};
         out.append(v.value());
@@ -183,6 +184,12 @@ void ScriptHost::onEvent(Binding& b, const MemberInfo& event, std::span<Variant>
     const QList<Handler> handlers = b.m_handlers.value(event.name.toLower());
     if (handlers.isEmpty())
         return;
+    // A handler that raises its own event again would recurse until the stack runs out.
+    if (m_eventArgs.size() >= MaxHandlerDepth)
+        throw ScriptError {QStringLiteral("handlers nested more than %1 deep: the handler of %2.%3 keeps raising events")
+                               .arg(MaxHandlerDepth)
+                               .arg(b.m_name, event.name),
+                           handlers.first().line};
     m_eventArgs.append(args);
     m_events.append(&event);
     for (const Handler& h : handlers) {
@@ -386,7 +393,7 @@ void ScriptHost::execute(const QString& statement, int line)
     }
 }
 
-int ScriptHost::run(const QString& script, QTextStream& err)
+int ScriptHost::run(const QString& script, QIODevice& err)
 {
     const QStringList lines = script.split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
@@ -399,8 +406,7 @@ int ScriptHost::run(const QString& script, QTextStream& err)
         try {
             execute(trimmed, n + 1);
         } catch (const ScriptError& e) {
-            err << "compcall: line " << (e.line ? e.line : n + 1) << ": " << e.message << '\n';
-            err.flush();
+            err.write(encodePath(QStringLiteral("compcall: line %1: %2\n").arg(e.line ? e.line : n + 1).arg(e.message)));
             return 2;
         }
     }

@@ -4,19 +4,22 @@
 #include "platform/services.h"
 
 #include <QHash>
-#include <QTextStream>
+#include <QIODevice>
 
 #include <map>
 
 // Runs compcall scripts: creates objects, drives them late-bound and prints what happens.
 class ScriptHost final : public platform::services::Responder {
 public:
-    explicit ScriptHost(QTextStream& out);
+    // Handlers running inside handlers, at most; a script that nests deeper stops with an error.
+    static constexpr int MaxHandlerDepth = 64;
+
+    explicit ScriptHost(QIODevice& out);
     ~ScriptHost() override;
 
     // Runs the whole script; returns the process exit status (0, or 2 for a script error,
     // which is reported on `err`).
-    int run(const QString& script, QTextStream& err);
+    int run(const QString& script, QIODevice& err);
 
     // Responder: nothing waits for a person.
     int messageBox(const QString& text, platform::services::MsgIcon icon, platform::services::MsgButtons buttons,
@@ -47,7 +50,7 @@ private:
     void report(const platform::Result<platform::Variant>& result, bool printValue);
     void create(const QString& var, const QString& progId, const platform::PropertyBag* bag);
 
-    QTextStream& m_out;
+    QIODevice& m_out;
     std::map<QString, std::unique_ptr<Binding>> m_bindings;
     std::shared_ptr<platform::Font> m_ambientFont;
     QList<std::span<platform::Variant>> m_eventArgs; // innermost handler last

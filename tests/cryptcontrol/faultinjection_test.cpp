@@ -68,8 +68,9 @@ TEST_P(RefusedForAnOrdinaryUser, BeforeAnythingIsReadAndSaysWhy)
     if (geteuid() == 0) {
         const passwd* nobody = getpwnam("nobody");
         ASSERT_TRUE(nobody);
-        if (c.fileOfTheUser)
+        if (c.fileOfTheUser) {
             ASSERT_EQ(chown(QFile::encodeName(path).constData(), nobody->pw_uid, c.groupOfRoot ? 0 : nobody->pw_gid), 0);
+        }
         args << "--user" << "nobody";
     } else if (!c.fileOfTheUser || c.groupOfRoot) {
         GTEST_SKIP() << "needs root to give the file to another user";

@@ -96,8 +96,9 @@ TEST_F(KeepFixture, RewriteKeepsOwnerGroupModeAttributesAndAcl)
     ASSERT_EQ(setxattr(native(path).constData(), "system.posix_acl_access", acl.constData(), std::size_t(acl.size()), 0), 0);
     ASSERT_EQ(chmod(native(path).constData(), 0640), 0);
     const bool root = geteuid() == 0;
-    if (root) // a file of another user, which only that user may read
+    if (root) { // a file of another user, which only that user may read
         ASSERT_EQ(chown(native(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
     const struct stat before = statOf(path);
 
     for (DispId op : {d::Encode, d::Decode}) {

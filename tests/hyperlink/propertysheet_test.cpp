@@ -125,7 +125,7 @@ TEST_F(Sheet, BuiltLibraryPublishesTheTablesAndCreatesTheControlByItsProgrammati
     }
     EXPECT_TRUE(module.value()->canUnloadNow());
     EXPECT_EQ(module.value()->unregisterServer(), hr::Ok);
-    EXPECT_FALSE(Registry::findClass(QStringLiteral("Linkwell.LinkwellTxt")).ok());
+    EXPECT_FALSE(Registry::findClasses(QStringLiteral("Linkwell.LinkwellTxt")).ok());
     ASSERT_EQ(module.value()->registerServer(), hr::Ok);
 }
 

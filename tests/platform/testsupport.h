@@ -49,7 +49,7 @@ inline ::testing::AssertionResult sameVariant(const platform::Variant& actual, c
 // A value written as a scripting literal: "i2:5", R"("text")", "nothing", "$name" through `resolve`.
 inline platform::Variant lit(const char* text, const platform::varianttext::ObjectResolver& resolve = {})
 {
-    platform::Result<platform::Variant> v = platform::varianttext::parseAll(QString::fromUtf8(text), resolve);
+    platform::Result<platform::Variant> v = platform::varianttext::parseScriptAll(QString::fromUtf8(text), resolve);
     if (!v.ok())
         ADD_FAILURE() << "bad literal " << text << ": " << v.error().message().toStdString();
     return v.ok() ? v.value() : platform::Variant();

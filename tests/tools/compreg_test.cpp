@@ -134,6 +134,53 @@ TEST(Compreg, AnUnreadableEntryIsReportedAndTheOthersListed)
         << list.err.toStdString();
 }
 
+// An entry whose library is gone (sorting first, claiming the same classes) does not hide the
+// registered one; two entries whose libraries are present are a conflict that list reports.
+TEST(Compreg, ABrokenEntryDoesNotShadowAGoodOneAndTwoLiveOnesAreAConflict)
+{
+    ToolWorld world;
+    ASSERT_TRUE(world.registerTestWidget());
+    QFile shadow(world.registry() + QStringLiteral("/aaa.json"));
+    ASSERT_TRUE(shadow.open(QIODevice::WriteOnly));
+    shadow.write(QStringLiteral(R"({"path": "/nonexistent/other.so", "abi": 1, "classes": [{"clsid": "%1", "progid": "Velloc.TestWidget"}]})")
+                     .arg(testwidget::WidgetClsid.toString())
+                     .toUtf8());
+    shadow.close();
+    for (const QByteArray& by : {QByteArray("Velloc.TestWidget"), testwidget::WidgetClsid.toString().toUtf8()}) {
+        const ToolRun r = world.compcall({}, "new w " + by + "\nget w.Caption\n");
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(lines(r.out), QStringList {QStringLiteral(R"(bstr:"Widget")")});
+    }
+    ToolRun list = world.compreg({QStringLiteral("list")});
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(list.err.isEmpty()) << list.err.toStdString();
+
+    const QString second = world.work() + QStringLiteral("/libsecond.so");
+    ASSERT_TRUE(QFile::copy(testWidgetPath, second));
+    ASSERT_TRUE(world.registerLibrary(second));
+    list = world.compreg({QStringLiteral("list")});
+    EXPECT_EQ(list.exitCode, 1);
+    const QString claim = QStringLiteral("%1/%2 (%3)");
+    const QString secondClaim = claim.arg(world.registry(), QStringLiteral("libsecond.json"), QFileInfo(second).canonicalFilePath());
+    const QString firstClaim = claim.arg(world.registry(), QStringLiteral("libtestwidget.json"), QFileInfo(testWidgetPath).canonicalFilePath());
+    EXPECT_EQ(lines(list.err),
+              (QStringList {QStringLiteral("compreg: conflict: Velloc.TestWidget is claimed by %1 and %2; the first whose "
+                                           "library loads is used")
+                                .arg(secondClaim, firstClaim),
+                            QStringLiteral("compreg: conflict: Velloc.TestCounter is claimed by %1 and %2; the first whose "
+                                           "library loads is used")
+                                .arg(secondClaim, firstClaim)}));
+
+    // When no entry's library loads, the error names each.
+    ASSERT_TRUE(QFile::remove(second));
+    ASSERT_EQ(world.compreg({QStringLiteral("unregister"), testWidgetPath}).exitCode, 0);
+    const ToolRun gone = world.compcall({}, "new w Velloc.TestWidget\n");
+    EXPECT_EQ(gone.exitCode, 2);
+    EXPECT_EQ(lines(gone.err), QStringList {QStringLiteral("compcall: line 1: cannot load /nonexistent/other.so: no such file; "
+                                                           "cannot load %1: no such file")
+                                                .arg(QFileInfo(world.work()).canonicalFilePath() + QStringLiteral("/libsecond.so"))});
+}
+
 TEST(Compreg, AWrongCallExitsWith2AndShowsHowToCallIt)
 {
     const QString library = testWidgetPath;

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -31,6 +32,7 @@ struct ToolRun {
     bool crashed = false;
     QString out;
     QString err;
+    QByteArray rawOut; // standard output byte for byte
 };
 
 // A scratch world for one test: its own registry, working folder and home, so the tools never
@@ -44,8 +46,10 @@ public:
 
     // Runs a tool in the working folder; `unset` names variables of the tests' own environment
     // the tool must not see.
+    // `inChild` runs in the child before the tool starts (to set a resource limit).
     ToolRun run(const QString& program, const QStringList& args, const QByteArray& input = {},
-                const QProcessEnvironment& extra = {}, const QStringList& unset = {}) const
+                const QProcessEnvironment& extra = {}, const QStringList& unset = {},
+                const std::function<void()>& inChild = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VELLOC_REGISTRY", "COMPCALL_OPEN"})
@@ -59,13 +63,16 @@ public:
         QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(work());
+        if (inChild)
+            process.setChildProcessModifier(inChild);
         process.start(program, args);
         process.write(input);
         process.closeWriteChannel();
         if (!process.waitForFinished(60000))
             process.kill();
-        return ToolRun {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
-                        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        const QByteArray out = process.readAllStandardOutput();
+        return ToolRun {process.exitCode(), process.exitStatus() != QProcess::NormalExit, QString::fromUtf8(out),
+                        QString::fromUtf8(process.readAllStandardError()), out};
     }
     ToolRun compreg(const QStringList& args) const
     {
@@ -75,11 +82,12 @@ public:
     {
         return run(compcallPath, QStringList {QStringLiteral("--registry"), registry()} + args, input, extra);
     }
-    bool registerTestWidget() const
+    bool registerLibrary(const QString& path) const
     {
-        const ToolRun r = compreg({QStringLiteral("register"), testWidgetPath});
+        const ToolRun r = compreg({QStringLiteral("register"), path});
         return r.exitCode == 0 && !r.crashed;
     }
+    bool registerTestWidget() const { return registerLibrary(testWidgetPath); }
 
 private:
     QTemporaryDir m_registry;
