@@ -1,7 +1,8 @@
 #pragma once
 
-// The cipher library: every routine of the ten cipher types and the one selection rule that
-// the encryption control reaches them through.
+// The cipher library: the catalogue of the cipher types, their routines and the one selection
+// rule that the encryption control reaches them through.
+#include "cipher/catalogue.h"
 #include "cipher/ceaser.h"
 #include "cipher/ciphertypes.h"
 #include "cipher/classcipher.h"
@@ -12,9 +13,8 @@
 
 namespace cipher {
 
-// The one selection rule from a cipher type and a direction to a routine. Returns nullptr for
-// the types 10 to 255, whose text passes unchanged. RLE's routines take the whole text in one
-// call and report progress through params.progress; every other routine is called per block.
+// The one selection rule from a cipher type and a direction to a routine, read from the
+// catalogue. Returns nullptr for a number without a row, whose text passes unchanged.
 CipherRoutine CipherFor(std::uint8_t protectionType, Direction direction);
 
 } // namespace cipher

@@ -14,20 +14,6 @@ using TextBlock = std::string;
 
 enum class Direction { Encipher, Decipher };
 
-// The cipher types the control's ProtectionType selects; 10 to 255 select none.
-enum class PType : std::uint8_t {
-    Standard = 0,
-    RLE = 1,
-    Ceaser = 2,
-    Class = 3,
-    String1 = 4,
-    VX1 = 5,
-    VX2 = 6,
-    VX3 = 7,
-    VX4 = 8,
-    VX5 = 9,
-};
-
 // Automation error number for an invalid procedure call or argument: the number of every
 // refusal a routine makes.
 inline constexpr int InvalidArgumentError = 5;

@@ -151,4 +151,14 @@ CipherResult String1Decode(std::string_view text, const CipherParams&)
     }));
 }
 
+TextBlock String1Restored(std::string_view plain)
+{
+    TextBlock kept;
+    for (const unsigned char c : plain) {
+        if (EncodeTable[c][3] != 0)
+            kept.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : char(c));
+    }
+    return kept;
+}
+
 } // namespace cipher

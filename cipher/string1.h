@@ -43,4 +43,8 @@ public:
 CipherResult String1Encode(std::string_view text, const CipherParams& params);
 CipherResult String1Decode(std::string_view text, const CipherParams& params);
 
+// What String1Decode gives back from String1Encode's text: the letters lower-cased, the
+// characters without an entry gone.
+TextBlock String1Restored(std::string_view plain);
+
 } // namespace cipher

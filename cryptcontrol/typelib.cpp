@@ -7,7 +7,9 @@
 #include "bgpic.h"
 #include "latin1.h"
 
+#include "cipher/catalogue.h"
 #include "platform/picture.h"
+#include "platform/standardpicturepage.h"
 
 using namespace platform;
 
@@ -21,9 +23,6 @@ const TypeRef PictureType {VarType::Dispatch, QStringLiteral("IPictureDisp")};
 const TypeRef PTypeType {VarType::I4, QStringLiteral("PType")};
 const TypeRef Byte {VarType::UI1, {}};
 const TypeRef Long {VarType::I4, {}};
-
-const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
-const Guid BGPicClsid = BGPic::Clsid;
 
 Result<Variant> toVariant(Result<QString> r)
 {
@@ -70,14 +69,14 @@ const DispatchTable& Velloc::table()
                       [](Velloc& v, const Variant& x) { return v.setKEY(x.string()); });
         const QString fileHelp = QStringLiteral("Name of File To Operate On");
         d.get<Velloc>(QStringLiteral("File"), dispids::File, Str, fileHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.File()); }, browse({}, BGPicClsid));
+                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.File()); }, browse({}, BGPic::Clsid));
         d.put<Velloc>(QStringLiteral("File"), dispids::File, QStringLiteral("New_File"), Str, fileHelp,
                       [](Velloc& v, const Variant& x) { return v.setFile(x.string()); }, MemberKind::PropertyPut,
-                      browse({}, BGPicClsid));
+                      browse({}, BGPic::Clsid));
         const QString pictureHelp = QStringLiteral("Returns/sets a graphic to be displayed in a control.");
         d.get<Velloc>(QStringLiteral("Picture"), dispids::Picture, PictureType, pictureHelp,
                       [](Velloc& v) -> Result<Variant> { return Variant::fromObject(v.Picture()); },
-                      browse({}, StandardPicturePage));
+                      browse({}, StandardPicturePage::Clsid));
         d.put<Velloc>(QStringLiteral("Picture"), dispids::Picture, QStringLiteral("New_Picture"), PictureType, pictureHelp,
                       [](Velloc& v, const Variant& x) -> Result<void> {
                           auto picture = x.objectAs<platform::Picture>();
@@ -85,7 +84,7 @@ const DispatchTable& Velloc::table()
                               return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object"));
                           return v.setPicture(picture);
                       },
-                      MemberKind::PropertyPutRef, browse({}, StandardPicturePage));
+                      MemberKind::PropertyPutRef, browse({}, StandardPicturePage::Clsid));
         const QString showHelp = QStringLiteral("Show Progress during Operation");
         d.get<Velloc>(QStringLiteral("ShowProgress"), dispids::ShowProgress, Bool, showHelp,
                       [](Velloc& v) -> Result<Variant> { return Variant::fromBool(v.ShowProgress()); },
@@ -151,9 +150,8 @@ const TypeLibInfo& vellibTypeLib()
         l.bitmaps.append({30000, &toolboxBitmap});
 
         EnumInfo ptype {QStringLiteral("PType"), Guid::literal("{C0E9A776-BC9A-11D3-BB5E-403D57C10000}"), {}};
-        const char* names[] = {"Standard", "RLE", "Ceaser", "Class", "String1", "VX1", "VX2", "VX3", "VX4", "VX5"};
-        for (int i = 0; i < 10; ++i)
-            ptype.values.append({QLatin1String(names[i]), i, QLatin1String(names[i])});
+        for (const cipher::CipherType& type : cipher::catalogue())
+            ptype.values.append({fromBytes(type.name), type.number(), fromBytes(type.description)});
         l.enums.append(ptype);
 
         l.interfaces = {&Velloc::table().info(), &Velloc::eventTable(), &BGPic::table().info()};
@@ -165,13 +163,13 @@ const TypeLibInfo& vellibTypeLib()
         control.control = true;
         control.defaultInterface = &Velloc::table().info();
         control.eventInterface = &Velloc::eventTable();
-        control.propertyPages = {BGPicClsid, StandardPicturePage};
+        control.propertyPages = {BGPic::Clsid, StandardPicturePage::Clsid};
         control.create = [] { return std::make_shared<Velloc>(); };
         l.classes.append(control);
 
         ClassInfo page;
         page.name = QStringLiteral("BGPic");
-        page.clsid = BGPicClsid;
+        page.clsid = BGPic::Clsid;
         page.propertyPage = true;
         page.defaultInterface = &BGPic::table().info();
         page.create = [] { return std::make_shared<BGPic>(); };

@@ -22,8 +22,9 @@ const QSize LabelDesignSize {2595, 195};
 Result<std::uint32_t> checkedColor(std::uint32_t color)
 {
     if (!units::isValidOleColor(color))
-        return Error(InvalidPropertyValue, QStringLiteral("Invalid property value: &H%1& is not a colour")
-                                               .arg(QString::number(color, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
+        return Error(errc::InvalidPropertyValue,
+                     QStringLiteral("Invalid property value: &H%1& is not a colour")
+                         .arg(QString::number(color, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
     return color;
 }
 

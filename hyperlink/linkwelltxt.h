@@ -30,9 +30,6 @@ inline constexpr platform::DispId MouseMove = 6;
 inline constexpr platform::DispId MouseUp = 7;
 } // namespace events
 
-// "Invalid property value": a colour outside the 0x00BBGGRR and system-colour encodings.
-inline constexpr int InvalidPropertyValue = 380;
-
 // The hyperlink control: one label, lblURL, whose caption is both the text shown and the
 // address a click opens. Every property passes through to the label; the control keeps no
 // state of its own.

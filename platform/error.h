@@ -10,21 +10,28 @@
 
 namespace platform {
 
-// Automation error numbers the runtime and the controls raise.
+// Automation error numbers the runtime and the controls raise: the one list of them.
 namespace errc {
 inline constexpr int InvalidArgument = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int CannotLoadLibrary = 48;
 inline constexpr int FileNotFound = 53;
+inline constexpr int DiskFull = 61;
+inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int ObjectNotSet = 91;
 inline constexpr int InvalidUseOfNull = 94;
+inline constexpr int InvalidPropertyValue = 380;
 inline constexpr int PropertyReadOnly = 383;
 inline constexpr int PropertyWriteOnly = 394;
 inline constexpr int ObjectRequired = 424;
 inline constexpr int CannotCreateObject = 429;
 inline constexpr int NotSupported = 438;
 inline constexpr int WrongArgumentCount = 450;
+inline constexpr int EntryPointNotFound = 453;
+inline constexpr int UnsupportedAutomationType = 458;
 inline constexpr int CancelSelected = 32755;
 } // namespace errc
 

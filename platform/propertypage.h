@@ -8,10 +8,6 @@
 
 namespace platform {
 
-namespace errc {
-inline constexpr int SubscriptOutOfRange = 9;
-} // namespace errc
-
 class PropertyPage;
 
 // The host's side of a property page: told whenever the page's changed flag flips, so that

@@ -78,9 +78,9 @@ private:
 
 // Error numbers of the loader (distinct, so callers and tests can tell them apart).
 namespace loaderr {
-inline constexpr int CannotLoad = 48;           // "Error in loading DLL"
-inline constexpr int NotAComponentLibrary = 453; // "Can't find DLL entry point"
-inline constexpr int VersionMismatch = 458;      // "uses an Automation type not supported"
+inline constexpr int CannotLoad = errc::CannotLoadLibrary;
+inline constexpr int NotAComponentLibrary = errc::EntryPointNotFound;
+inline constexpr int VersionMismatch = errc::UnsupportedAutomationType;
 } // namespace loaderr
 
 // Classes the runtime itself provides (the common dialog), found before the registry.

@@ -27,8 +27,7 @@ const ClassInfo& StandardColorPage::classInfo()
 
 const DispatchTable& StandardColorPage::dispatch() const
 {
-    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardColorPage"),
-                                                      Guid::literal("{7EBDAAE1-8120-11CF-899F-00AA00688B10}"));
+    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardColorPage"), Clsid);
     return table;
 }
 

@@ -24,8 +24,7 @@ const ClassInfo& StandardFontPage::classInfo()
 
 const DispatchTable& StandardFontPage::dispatch() const
 {
-    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardFontPage"),
-                                                      Guid::literal("{7EBDAAE0-8120-11CF-899F-00AA00688B10}"));
+    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardFontPage"), Clsid);
     return table;
 }
 

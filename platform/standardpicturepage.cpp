@@ -24,8 +24,7 @@ const ClassInfo& StandardPicturePage::classInfo()
 
 const DispatchTable& StandardPicturePage::dispatch() const
 {
-    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardPicturePage"),
-                                                      Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}"));
+    static const DispatchTable table = emptyInterface(QStringLiteral("IStandardPicturePage"), Clsid);
     return table;
 }
 

@@ -1,9 +1,12 @@
 // Every fuzz target runs over its seed corpus here as well, so the seeds' cases are checked in
-// every build, not only where libFuzzer is at hand.
+// every build, not only where libFuzzer is at hand; and the cipher-type targets run over inputs
+// made for every type in the catalogue, so a new type is checked without a seed of its own.
 #include "fuzz/fuzztargets.h"
+#include "testtext.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,3 +56,53 @@ TEST(FuzzSeeds, EveryCorpusHasATarget)
     for (const fs::directory_entry& entry : fs::directory_iterator(CorpusDir))
         EXPECT_TRUE(targets.count(entry.path().filename().string())) << entry.path();
 }
+
+namespace {
+
+class EveryCipherType : public testing::TestWithParam<cipher::CipherType> {};
+
+// An input of the round-trip and decode targets: the type's place in the catalogue, the
+// offset, the key length, the key, the text.
+std::string targetInput(std::size_t place, std::uint8_t offset, std::string_view key, std::string_view text)
+{
+    std::string input{static_cast<char>(place), static_cast<char>(offset), static_cast<char>(key.size())};
+    return input.append(key).append(text);
+}
+
+void run(const fuzztargets::Target& target, const std::string& input)
+{
+    try {
+        target.run(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    } catch (const std::logic_error& failure) {
+        ADD_FAILURE() << target.name << ": " << failure.what();
+    }
+}
+
+} // namespace
+
+// Keys on both sides of every minimum length, offsets that do and do not shift, texts with and
+// without code 255, runs, and enciphered-looking text.
+TEST_P(EveryCipherType, PassesTheRoundTripAndDecodeChecks)
+{
+    const cipher::CipherType& type = GetParam();
+    const auto catalogue = cipher::catalogue();
+    const std::size_t place = std::size_t(std::ranges::find(catalogue, type.type, &cipher::CipherType::type) - catalogue.begin());
+    const std::string texts[] = {
+        "",
+        "Harbour Lanterns\r\n",
+        testtext::mixedText(2000, 1, 254),
+        testtext::mixedText(2000, 2, 255),
+        testtext::codebookText(300, 3),
+        cipher::String1Encode(testtext::codebookText(300, 4), {}).text,
+    };
+    for (const fuzztargets::Target target : {fuzztargets::Target{"roundtrip", &fuzztargets::roundtrip},
+                                              fuzztargets::Target{"decode", &fuzztargets::decode}}) {
+        for (std::string_view key : {"", "K", "Ke", "Harbour Lanterns"})
+            for (std::uint8_t offset : {0, 30, 255})
+                for (const std::string& text : texts)
+                    run(target, targetInput(place, offset, key, text));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, EveryCipherType, testing::ValuesIn(cipher::catalogue()),
+                         [](const testing::TestParamInfo<cipher::CipherType>& info) { return std::string(info.param.name); });

@@ -3,6 +3,7 @@
 #include "cipher/cipher.h"
 
 #include <initializer_list>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -51,3 +52,8 @@ inline std::string codebookText(std::size_t size, unsigned seed)
 }
 
 } // namespace testtext
+
+namespace cipher {
+// Parameterised tests over the catalogue name each case by its type.
+inline void PrintTo(const CipherType& type, std::ostream* os) { *os << type.name; }
+} // namespace cipher

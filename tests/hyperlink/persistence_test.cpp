@@ -75,7 +75,7 @@ TEST_F(Persistence, AValueOfTheWrongKindStopsTheLoad)
     const QList<std::tuple<const char*, int, const char*>> cases = {
         {"HYPERLINK = bstr:\"x\"\nEnabled = i2:0\n", 0, "x"},
         {"forecolor = bstr:\"dark blue\"\nhyperlink = bstr:\"x\"\n", errc::TypeMismatch, "http://www.torvane.example/"},
-        {"backcolor = i4:305419896\nhyperlink = bstr:\"x\"\n", linkwell::InvalidPropertyValue, "http://www.torvane.example/"},
+        {"backcolor = i4:305419896\nhyperlink = bstr:\"x\"\n", errc::InvalidPropertyValue, "http://www.torvane.example/"},
         {"font = nothing\nhyperlink = bstr:\"x\"\n", errc::TypeMismatch, "http://www.torvane.example/"},
         {"hyperlink = bstr:\"x\"\nenabled = bstr:\"maybe\"\n", errc::TypeMismatch, "x"}};
     for (const auto& [text, error, link] : cases) {

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "cipher/ciphertypes.h"
+
+#include <span>
+
+namespace cipher {
+
+// Names for the cipher types the catalogue holds; code that means one particular type uses
+// these. Every other number (0 to 255) selects no cipher: its text passes unchanged.
+enum class PType : std::uint8_t {
+    Standard = 0,
+    RLE = 1,
+    Ceaser = 2,
+    Class = 3,
+    String1 = 4,
+    VX1 = 5,
+    VX2 = 6,
+    VX3 = 7,
+    VX4 = 8,
+    VX5 = 9,
+};
+
+// How a file operation hands a cipher its text.
+enum class Feed {
+    Blocks,    // block by block, the routine starting afresh at every block
+    WholeText, // in one call; the routine reports its own progress points
+};
+
+// One cipher type: everything the control, the published type library, the tests, the fuzzers
+// and the benchmarks know about it. Adding a type is its routines and one row.
+struct CipherType {
+    PType type;                   // the ProtectionType that selects it
+    std::string_view name;        // its name in the PType enumeration
+    std::string_view description; // its help string there
+    CipherRoutine encipher;
+    CipherRoutine decipher;
+    bool usesKey = false;
+    bool usesOffset = false;
+    Feed feed = Feed::Blocks;
+    // Characters of enciphered text that stand for one plain character where that is more
+    // than one: deciphered blocks and pieces are cut after whole codes.
+    std::size_t codeLength = 1;
+    // The longest text one call takes in a string operation, which cuts a longer string into
+    // pieces; 0 when a string goes in one call.
+    std::size_t stringPieceLimit = 0;
+
+    // The refusals (error 5). Both directions refuse a non-empty text with a key shorter than
+    // minimumKeyLength; enciphering also refuses the plain texts refusesPlain names, and
+    // deciphering, when refusesMalformed, a text the cipher cannot have produced.
+    std::size_t minimumKeyLength = 0;
+    bool (*refusesPlain)(std::string_view plain, const CipherParams& params) = nullptr;
+    bool refusesMalformed = false;
+
+    // What deciphering the enciphered text gives back, for a cipher that loses something; when
+    // null, the text itself.
+    TextBlock (*restored)(std::string_view plain) = nullptr;
+    bool preservesLength = true;
+
+    constexpr std::uint8_t number() const { return static_cast<std::uint8_t>(type); }
+};
+
+// Every cipher type, in number order.
+std::span<const CipherType> catalogue();
+
+// The row of a ProtectionType; nullptr for a number that selects no cipher.
+const CipherType* findCipherType(std::uint8_t protectionType);
+
+// What the control asks of the selected type. A number without a row uses neither key nor
+// offset and is fed in blocks of BlockSize.
+bool usesKey(std::uint8_t protectionType);
+bool usesOffset(std::uint8_t protectionType);
+bool feedsWholeText(std::uint8_t protectionType);
+// The characters per block of a file operation: BlockSize, cut after whole codes when
+// deciphering.
+std::int64_t blockSize(std::uint8_t protectionType, Direction direction);
+// The characters per call of a string operation; 0: the whole string in one call.
+std::size_t stringPieceSize(std::uint8_t protectionType, Direction direction);
+
+} // namespace cipher

@@ -1,0 +1,13 @@
+#include "ciphererror.h"
+
+namespace velpack {
+
+// The cipher library depends on nothing, so it names its one error number itself.
+static_assert(cipher::InvalidArgumentError == platform::errc::InvalidArgument);
+
+platform::Error toAutomationError(const cipher::CipherError& error)
+{
+    return platform::Error(error.number, QString::fromStdString(error.message));
+}
+
+} // namespace velpack
