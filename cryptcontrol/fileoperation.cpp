@@ -1,10 +1,12 @@
 // Encode and Decode: the file named by File, block by block, into a new file that replaces it
 // only when complete.
-#include "platform/filereplacer.h"
+#include "ciphererror.h"
+#include "cipher/catalogue.h"
 #include "latin1.h"
 #include "prg.h"
 #include "velloc.h"
 
+#include "platform/filereplacer.h"
 #include "platform/pathcodec.h"
 #include "platform/services.h"
 
@@ -68,9 +70,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     params.key = key;
     params.ceaserOffset = s.CurrentCeaserOffset;
     const cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
-    const std::int64_t blockSize = (direction == cipher::Direction::Decipher && type == std::uint8_t(cipher::PType::String1))
-                                       ? cipher::String1DecodeBlockSize
-                                       : cipher::BlockSize;
+    const std::int64_t blockSize = cipher::blockSize(type, direction);
 
     OperationScope scope;
     std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::examine(file));
@@ -99,7 +99,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     if (inputLength < 0)
         return Error(errc::InvalidArgument, QStringLiteral("The number of bytes to process cannot be negative (%1)").arg(inputLength));
     if (inputLength > replacer->size())
-        return Error(62, QStringLiteral("Input past end of file: %1 holds %2 bytes, %3 were asked for")
+        return Error(errc::InputPastEndOfFile, QStringLiteral("Input past end of file: %1 holds %2 bytes, %3 were asked for")
                              .arg(file)
                              .arg(replacer->size())
                              .arg(inputLength));
@@ -113,7 +113,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         if (position < 1)
             return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
 
-        if (type == std::uint8_t(cipher::PType::RLE)) {
+        if (cipher::feedsWholeText(type)) {
             // One call over the whole input; the memory it has passed is let go at every
             // progress point, so the input and the output are not both held whole.
             const std::string_view input = TRY(replacer->readWhole(std::size_t(inputLength)));
@@ -125,10 +125,10 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
             };
             cipher::CipherResult r = routine(input, whole);
             if (r.error)
-                return Error(r.error->number, QString::fromStdString(r.error->message));
+                return toAutomationError(*r.error);
             TRY_VOID(replacer->restart());
             TRY_VOID(replacer->write(r.text));
-            break; // the run-length routines report their own progress
+            break; // a routine fed the whole text reports its own progress
         }
 
         const std::int64_t length = std::min(blockSize, inputLength - (position - 1));
@@ -136,7 +136,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         if (routine) {
             cipher::CipherResult r = routine(block, params);
             if (r.error)
-                return Error(r.error->number, QString::fromStdString(r.error->message));
+                return toAutomationError(*r.error);
             TRY_VOID(replacer->write(r.text));
         } else {
             TRY_VOID(replacer->write(block));

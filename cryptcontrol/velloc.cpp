@@ -2,6 +2,8 @@
 
 #include "bgpic.h"
 #include "builtinpictures.h"
+#include "ciphererror.h"
+#include "cipher/catalogue.h"
 #include "latin1.h"
 #include "prg.h"
 
@@ -19,7 +21,6 @@ namespace velpack {
 namespace {
 constexpr int FaceWidthTwips = 1110;
 constexpr int FaceHeightTwips = 960;
-const Guid StandardPicturePage = Guid::literal("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
 
 const QImage& defaultPicture()
 {
@@ -41,7 +42,7 @@ Velloc::~Velloc() = default;
 
 QList<Guid> Velloc::propertyPages() const
 {
-    return {BGPic::Clsid, StandardPicturePage};
+    return vellibTypeLib().findClass(Clsid)->propertyPages;
 }
 
 // ---- Properties ----
@@ -233,14 +234,10 @@ Result<std::string> Velloc::keyBytes(std::uint8_t type) const
 {
     Result<std::string> key = toBytes(KEY(), "key");
     // Only the keyed ciphers read the key, so only they refuse a key they cannot carry.
-    if (!key && type != std::uint8_t(cipher::PType::Standard) && type != std::uint8_t(cipher::PType::Class))
+    if (!key && !cipher::usesKey(type))
         return std::string();
     return key;
 }
-
-// The texts String1 handles in one call are limited; longer strings are cut into pieces that
-// hold whole three-character codes when deciphering.
-static constexpr std::size_t String1PieceLimit = 32767;
 
 Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Direction direction)
 {
@@ -260,13 +257,13 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
         params.key = key;
         params.ceaserOffset = s.CurrentCeaserOffset;
         params.progress = [this](std::int64_t position) { return progressPoint(position); };
-        const std::size_t piece = type == 4 ? (direction == cipher::Direction::Decipher ? String1PieceLimit / 3 * 3
-                                                                                         : String1PieceLimit)
-                                            : std::max<std::size_t>(text.size(), 1);
+        // A cipher whose calls take a limited text gets the string in pieces of whole codes.
+        const std::size_t limit = cipher::stringPieceSize(type, direction);
+        const std::size_t piece = limit ? limit : std::max<std::size_t>(text.size(), 1);
         for (std::size_t at = 0; at < text.size() || (at == 0 && text.empty()); at += piece) {
             cipher::CipherResult r = routine(std::string_view(text).substr(at, piece), params);
             if (r.error)
-                return Error(r.error->number, QString::fromStdString(r.error->message));
+                return toAutomationError(*r.error);
             if (r.cancelled) {
                 result.clear();
                 break;

@@ -25,7 +25,6 @@ namespace platform {
 
 namespace {
 constexpr std::size_t FlushSize = 1 << 20;
-constexpr int DiskFull = 61;
 // Temporary files are named ".velloc-PID-RANDOM.tmp". The process that made one holds a lock on
 // it for as long as it lives, so a later run can tell a leftover from a file still in use.
 constexpr char TempPrefix[] = ".velloc-";
@@ -122,7 +121,7 @@ bool sameFile(const struct stat& a, const struct stat& b)
 
 Error FileReplacer::failure(const QString& what, int error) const
 {
-    const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? DiskFull : errc::PathFileAccess;
+    const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? errc::DiskFull : errc::PathFileAccess;
     return Error(number, QStringLiteral("%1 %2: %3").arg(what, m_target, errorText(error)));
 }
 
