@@ -80,8 +80,9 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
                                         .arg(file));
 
     // Preparation: the window, the length, the scale of the bar.
+    // A host that is itself a window (a form) is the window the operation was started from.
     if (s.CurrentShowProgress)
-        setupProgressWindow();
+        setupProgressWindow(dynamic_cast<QWidget*>(site()));
     s.CurrentFileLength = std::int32_t(replacer->size());
     s.ProgressScale = double(s.CurrentFileLength) / std::max(1, progressWindow()->width());
     s.CurrentFileAttributes = replacer->mode();

@@ -6,7 +6,9 @@
 #include "platform/services.h"
 #include "platform/units.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 
@@ -62,12 +64,32 @@ static QSize holderSize()
     return platform::units::toPixels(QSize(width, height));
 }
 
-void setupProgressWindow()
+// Centred over the window the operation was started from: the host's top-level window, or the
+// active window when the host has none; whole on that window's screen.
+static void placeOver(PRG* window, QWidget* hostWindow)
+{
+    QWidget* over = hostWindow && hostWindow->isVisible() ? hostWindow->window() : QApplication::activeWindow();
+    if (over == window)
+        over = nullptr;
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame(QPoint(), window->frameGeometry().size().expandedTo(window->size()));
+    frame.moveCenter(over ? over->frameGeometry().center() : available.center());
+    frame.moveLeft(std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() + 1 - frame.width())));
+    frame.moveTop(std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() + 1 - frame.height())));
+    window->setScreen(screen);
+    window->move(frame.topLeft());
+}
+
+void setupProgressWindow(QWidget* hostWindow)
 {
     PRG* window = progressWindow();
     const QSize size = holderSize();
     window->setFixedSize(size);
     window->resizeCanvas(size);
+    placeOver(window, hostWindow);
     window->show();
 }
 

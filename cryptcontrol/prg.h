@@ -29,8 +29,9 @@ private:
 
 // The thread's progress window, created hidden on first use.
 PRG* progressWindow();
-// Sizes the window like the picture holder and shows it, not modal, without an owner.
-void setupProgressWindow();
+// Sizes the window like the picture holder and shows it, not modal, without an owner, centred
+// over `hostWindow` (the active window when that is null).
+void setupProgressWindow(QWidget* hostWindow);
 // Reveals the picture up to `position` (a line at that place without a picture).
 void UpdateProgress(std::int32_t position);
 // Destroys the window; the next use creates a new one.

@@ -150,11 +150,13 @@ void Form1::encryptString()
         notice(NoText, MsgIcon::None);
         return;
     }
-    m_command5->setEnabled(true);
+    // The buttons change only once the call has succeeded: a failed call (its error shown while
+    // the window is as it was) leaves the typed text and both buttons alone.
     Result<Variant> result = invoke(QStringLiteral("Velloc1"), velloc::EncodeString, InvokeKind::Method,
                                     {Variant::fromString(m_text4->text())});
     if (!result)
         return;
+    m_command5->setEnabled(true);
     m_text4->clear();
     m_text6->setText(result->string());
     m_command4->setEnabled(false);
@@ -162,11 +164,11 @@ void Form1::encryptString()
 
 void Form1::unencryptString()
 {
-    m_command4->setEnabled(true);
     Result<Variant> result = invoke(QStringLiteral("Velloc1"), velloc::DecodeString, InvokeKind::Method,
                                     {Variant::fromString(m_text6->text())});
     if (!result)
         return;
+    m_command4->setEnabled(true);
     m_text4->setText(result->string());
     m_text6->clear();
     m_command5->setEnabled(false);

@@ -2,6 +2,7 @@
 
 #include "frmabout.h"
 #include "hyperlink.h"
+#include "linkface.h"
 #include "urllabel.h"
 
 #include "platform/services.h"
@@ -50,13 +51,15 @@ LinkwellTxt::~LinkwellTxt()
     if (m_lblURL) {
         m_lblURL->setMouseHandler({});
         m_lblURL->setClickHandler({});
+        if (auto* face = dynamic_cast<LinkFace*>(m_lblURL->parentWidget()))
+            face->setActivateHandler({});
     }
 }
 
 QWidget* LinkwellTxt::createWidget()
 {
     // The part of the face the label does not cover is left to the host's background.
-    auto* face = new QWidget;
+    auto* face = new LinkFace;
     face->resize(units::toPixels(DesignSize));
 
     auto* label = new UrlLabel(face);
@@ -80,6 +83,10 @@ QWidget* LinkwellTxt::createWidget()
         labelMouse(event, button, shift, x, y);
     });
     label->setClickHandler([this] { labelClicked(); });
+    // Enter or Space on the focused control opens the link as a click does; no mouse event is
+    // raised for a key.
+    face->setLabel(label);
+    face->setActivateHandler([this] { labelClicked(); });
     m_lblURL = label;
     return face;
 }

@@ -1,5 +1,8 @@
 #include "platform/font.h"
 
+#include <QFontInfo>
+#include <QGuiApplication>
+
 #include <cmath>
 
 namespace platform {
@@ -35,30 +38,61 @@ bool Font::sameValue(const Object* other) const
     return font && font->m_d == m_d;
 }
 
-// The faces the suite's windows were designed with, mapped to free ones of the same metrics.
-static void installSubstitutes()
+namespace {
+// The faces the suite's windows were laid out with, the free faces drawn in their place when the
+// system lacks them, and how wide the described face runs against the first substitute at one
+// size. Liberation Sans has Arial's metrics and is wider than Tahoma; MS Sans Serif, a bitmap
+// face, averages about nine tenths of Arial's width at the same size, so its substitute is
+// drawn that much smaller and captions keep within the boxes made for them.
+struct Substitute {
+    QString face;
+    QStringList substitutes;
+    double widthScale;
+};
+
+const QList<Substitute>& substitutes()
 {
-    static const bool done = [] {
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
-        QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-        QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
-        QFont::insertSubstitutions(QStringLiteral("Times New Roman"), {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
-        return true;
+    static const QList<Substitute> list = [] {
+        const QList<Substitute> l {
+            {QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 0.9},
+            {QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 1.0},
+            {QStringLiteral("Tahoma"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, 1.0},
+            {QStringLiteral("Times New Roman"), {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")}, 1.0},
+        };
+        for (const Substitute& s : l)
+            QFont::insertSubstitutions(s.face, s.substitutes);
+        return l;
     }();
-    Q_UNUSED(done);
+    return list;
 }
+
+// How much smaller to draw a described face: not at all when the system has the face itself.
+double widthScale(const QFont& font, const QString& face)
+{
+    for (const Substitute& s : substitutes())
+        if (face.compare(s.face, Qt::CaseInsensitive) == 0) {
+            if (s.widthScale == 1.0 || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+                return 1.0;
+            return QFontInfo(font).family().compare(face, Qt::CaseInsensitive) == 0 ? 1.0 : s.widthScale;
+        }
+    return 1.0;
+}
+} // namespace
 
 QFont Font::toQFont() const
 {
-    installSubstitutes();
+    substitutes();
     QFont f(m_d.name);
-    f.setPointSizeF(m_d.size > 0 ? m_d.size : 8.25);
+    const double size = m_d.size > 0 ? m_d.size : 8.25;
+    f.setPointSizeF(size);
     // Weight 0 leaves the choice to the font, which means its normal weight.
     f.setWeight(m_d.weight <= 0 ? QFont::Normal : QFont::Weight(std::min(m_d.weight, 1000)));
     f.setItalic(m_d.italic);
     f.setUnderline(m_d.underline);
     f.setStrikeOut(m_d.strikethrough);
     f.setStyleHint(QFont::SansSerif);
+    if (const double scale = widthScale(f, m_d.name); scale != 1.0)
+        f.setPointSizeF(size * scale);
     return f;
 }
 

@@ -90,21 +90,25 @@ public:
                 return fail(name, QStringLiteral("font is not a font"));
             w->setFont(f->toQFont());
         }
-        // Colours are each control's own: a frame's caption colour is not its children's.
+        // Colours are each control's own: a frame's caption colour is not its children's. The
+        // described colours are the active and inactive ones; a disabled control keeps the
+        // style's disabled colours, so that it looks disabled.
+        static constexpr QPalette::ColorGroup Described[] = {QPalette::Active, QPalette::Inactive};
         QPalette palette = QApplication::palette(w);
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            palette.setColor(role, palette.color(role)); // set, so not taken from the container
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                palette.setColor(group, role, palette.color(group, role)); // set, so not taken from the container
         if (o.contains(QStringLiteral("foreColor"))) {
             const QColor c = units::toQColor(TRY(color(name, o, "foreColor")));
-            palette.setColor(QPalette::WindowText, c);
-            palette.setColor(QPalette::ButtonText, c);
-            palette.setColor(QPalette::Text, c);
+            for (QPalette::ColorGroup group : Described)
+                for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                    palette.setColor(group, role, c);
         }
         if (o.contains(QStringLiteral("backColor"))) {
             const QColor c = units::toQColor(TRY(color(name, o, "backColor")));
-            palette.setColor(QPalette::Window, c);
-            palette.setColor(QPalette::Button, c);
-            palette.setColor(QPalette::Base, c);
+            for (QPalette::ColorGroup group : Described)
+                for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
+                    palette.setColor(group, role, c);
             w->setAutoFillBackground(true);
         }
         w->setPalette(palette);
@@ -151,6 +155,8 @@ public:
             w = edit;
         } else if (kind == QLatin1String("button")) {
             auto* button = new QPushButton(caption, parent);
+            // Enter presses the focused button, as on the desktop the windows were made for.
+            button->setAutoDefault(true);
             TRY_VOID(common(name, o, button));
             w = button;
         } else if (kind == QLatin1String("optionbutton")) {

@@ -128,9 +128,12 @@ std::optional<QString> Responder::openFileDialog(const FileDialogRequest& reques
     return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
-void Responder::openDocument(const QString&, const QUrl& url)
+void Responder::openDocument(const QString& text, const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    // The caller (a hyperlink, say) stays silent about a failure; the person is told here.
+    if (!QDesktopServices::openUrl(url))
+        messageBox(QStringLiteral("Cannot open \"%1\": no program is set up to open it.").arg(text),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QString());
 }
 
 static QList<std::pair<int, QString>> parseKeys(const QString& keys)

@@ -40,6 +40,7 @@ public:
     virtual int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title);
     // The chosen path, or nothing when cancelled.
     virtual std::optional<QString> openFileDialog(const FileDialogRequest& request);
+    // Hands the address to the desktop; when no program takes it, says so in a message box.
     virtual void openDocument(const QString& text, const QUrl& url);
     virtual void sendKeys(const QString& keys);
     // Shows `window` modally, owned by `owner`, and returns when it is hidden or closed.

@@ -50,7 +50,12 @@ INSTANTIATE_TEST_SUITE_P(Vectors, CeaserKnownAnswer, testing::Values(
     ShiftCase{1, Direction::Encipher, 0, 1},
     ShiftCase{1, Direction::Decipher, 0, 254},    // 0 - 1 + 255
     ShiftCase{0, Direction::Encipher, 255, 255},  // offset 0 changes nothing, not even 255
-    ShiftCase{0, Direction::Decipher, 255, 255}));
+    ShiftCase{0, Direction::Decipher, 255, 255}),
+    [](const testing::TestParamInfo<ShiftCase>& info) {
+        const ShiftCase& c = info.param;
+        return std::string(c.direction == Direction::Encipher ? "Encipher" : "Decipher") + std::to_string(c.in) + "By"
+            + std::to_string(c.offset) + "Gives" + std::to_string(c.out);
+    });
 
 // Code 255 is looked for in the 32-character steps as well as in the tail.
 TEST(CeaserEncode, RefusesCode255WhenItWouldComeBackAsZero)

@@ -76,7 +76,8 @@ TEST_P(FilePositions, ProgressReportsEachBlockStart)
 INSTANTIATE_TEST_SUITE_P(Sizes, FilePositions,
                          ::testing::Values(PositionCase {0, {}}, PositionCase {1, {"1"}}, PositionCase {10000, {"1"}},
                                            PositionCase {10001, {"1", "10001"}},
-                                           PositionCase {25000, {"1", "10001", "20001"}}));
+                                           PositionCase {25000, {"1", "10001", "20001"}}),
+                         [](const auto& info) { return "Bytes" + std::to_string(info.param.size); });
 
 TEST_F(FileFixture, LengthPreservingCiphersRoundTripAcrossBlocks)
 {

@@ -2,6 +2,7 @@
 #include "platform/formloader.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -75,5 +76,51 @@ TEST(FormLoader, VariablesAutoSizeAndGroups)
     EXPECT_FALSE(a->isChecked()) << "option buttons in one frame are one group";
     EXPECT_TRUE(c->isChecked()) << "an option button outside the frame is another group";
 }
+
+// A described colour holds while the control is enabled; disabled, the control takes the style's
+// disabled colours, so that it looks disabled (a red caption does not stay red).
+struct ColourCase {
+    const char* kind;
+    QPalette::ColorRole role; // where the style takes the caption's colour from
+};
+
+class FormLoaderColours : public ::testing::TestWithParam<ColourCase> {};
+
+int pixelsOf(const QImage& image, const QColor& color)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == color;
+    return n;
+}
+
+TEST_P(FormLoaderColours, DisabledControlsTakeTheStylesDisabledColours)
+{
+    const QByteArray json = QByteArray(R"({"name": "F", "clientWidth": 4000, "clientHeight": 2000, "controls": [
+        {"name": "C", "kind": ")") + GetParam().kind + R"(", "left": 150, "top": 150, "width": 3000, "height": 600,
+         "caption": "WWW MMM", "text": "WWW MMM", "foreColor": 255, "font": "font:\"Arial\" 20 700 -"}]})";
+    Result<std::unique_ptr<Form>> form = FormLoader::fromJson(json);
+    ASSERT_TRUE(form.ok()) << form.error().message().toStdString();
+    (*form)->show();
+    QWidget* control = (*form)->control("C");
+    const QColor red(255, 0, 0);
+    EXPECT_GT(pixelsOf(control->grab().toImage(), red), 10) << "enabled: the described colour";
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_GT(pixelsOf(control->grab().toImage(), red), 10) << "inactive window: still the described colour";
+
+    control->setEnabled(false);
+    const QColor disabled = QApplication::palette(control).color(QPalette::Disabled, GetParam().role);
+    ASSERT_NE(disabled, red);
+    const QImage image = control->grab().toImage();
+    EXPECT_EQ(pixelsOf(image, red), 0) << "disabled: not the enabled caption's colour";
+    EXPECT_GT(pixelsOf(image, disabled), 10) << "disabled: the style's disabled colour";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FormLoaderColours,
+                         ::testing::Values(ColourCase {"label", QPalette::WindowText}, ColourCase {"button", QPalette::ButtonText},
+                                           ColourCase {"optionbutton", QPalette::WindowText},
+                                           ColourCase {"frame", QPalette::WindowText}, ColourCase {"textbox", QPalette::Text}),
+                         [](const auto& info) { return std::string(info.param.kind); });
 
 } // namespace

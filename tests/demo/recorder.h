@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Answers the services for a test and records what a person would have seen.
 class Recorder final : public platform::services::Responder {
 public:
@@ -23,8 +25,13 @@ public:
         return answer;
     }
     void openDocument(const QString& text, const QUrl&) override { log << QStringLiteral("open ") + text; }
-    void showModal(QWidget*, QWidget*) override {}
+    void showModal(QWidget* window, QWidget*) override
+    {
+        if (onModal)
+            onModal(window);
+    }
 
     QStringList log;
     std::optional<QString> answer;
+    std::function<void(QWidget*)> onModal;
 };

@@ -9,6 +9,7 @@
 #include "platform/picture.h"
 #include "platform/units.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTest>
@@ -80,7 +81,18 @@ INSTANTIATE_TEST_SUITE_P(
                       MouseCase {Qt::MiddleButton, Qt::NoModifier, "4, 0"}, MouseCase {Qt::LeftButton, Qt::ShiftModifier, "1, 1"},
                       MouseCase {Qt::LeftButton, Qt::ControlModifier, "1, 2"}, MouseCase {Qt::RightButton, Qt::AltModifier, "2, 4"},
                       MouseCase {Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, "1, 7"},
-                      MouseCase {Qt::LeftButton, Qt::NoModifier, "1, 0", true}));
+                      MouseCase {Qt::LeftButton, Qt::NoModifier, "1, 0", true}),
+    [](const ::testing::TestParamInfo<MouseCase>& info) {
+        const MouseCase& c = info.param;
+        std::string name = c.button == Qt::LeftButton ? "Left" : c.button == Qt::RightButton ? "Right" : "Middle";
+        if (c.modifiers & Qt::ShiftModifier)
+            name += "Shift";
+        if (c.modifiers & Qt::ControlModifier)
+            name += "Ctrl";
+        if (c.modifiers & Qt::AltModifier)
+            name += "Alt";
+        return name + (c.releasedAway ? "ReleasedAway" : "");
+    });
 
 // The caption is opened exactly as it stands, also as a Click handler has just changed it.
 TEST_F(LinkwellTxtTest, ClickOpensTheCaptionAsGivenOrAsTheClickHandlerChangedIt)
@@ -122,7 +134,50 @@ TEST_P(ReleasedInHandler, ControlGoesOnceTheEventIsOver)
     EXPECT_FALSE(watched);
 }
 
-INSTANTIATE_TEST_SUITE_P(Events, ReleasedInHandler, ::testing::Values("MouseDown", "MouseUp", "Click"));
+INSTANTIATE_TEST_SUITE_P(Events, ReleasedInHandler, ::testing::Values("MouseDown", "MouseUp", "Click"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+class KeyboardOpens : public LinkwellTxtTest, public ::testing::WithParamInterface<std::pair<Qt::Key, Qt::KeyboardModifiers>> {};
+
+// The control takes focus by Tab (a click leaves the focus alone), frames its caption while
+// focused, and Enter or Space opens the link as a click does: Click, then the address, and no
+// mouse event. Disabled, it takes no focus and a key does nothing.
+TEST_P(KeyboardOpens, LikeAClickWithoutMouseEvents)
+{
+    QWidget window;
+    QWidget* face = control->widget();
+    face->setParent(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    EXPECT_EQ(face->focusPolicy(), Qt::TabFocus);
+    face->clearFocus();
+    const QImage unfocused = face->grab().toImage();
+    face->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(face->hasFocus());
+    EXPECT_NE(face->grab().toImage(), unfocused) << "a focus frame is drawn";
+    EXPECT_EQ(face->grab(label->geometry()).toImage(), unfocused.copy(label->geometry())) << "around the caption, not over it";
+
+    const auto [key, modifiers] = GetParam();
+    QTest::keyClick(face, key, modifiers);
+    EXPECT_EQ(host.log, (QStringList {QStringLiteral("Click()"), QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink}));
+
+    host.log.clear();
+    ASSERT_TRUE(control->setEnabled(false).ok());
+    EXPECT_EQ(face->focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(face, key, modifiers);
+    EXPECT_EQ(host.log, QStringList {QStringLiteral("changed Enabled")});
+    face->setParent(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyboardOpens,
+                         ::testing::Values(std::pair {Qt::Key_Return, Qt::KeyboardModifiers()},
+                                           std::pair {Qt::Key_Enter, Qt::KeyboardModifiers(Qt::KeypadModifier)},
+                                           std::pair {Qt::Key_Space, Qt::KeyboardModifiers()}),
+                         [](const auto& info) {
+                             return std::string(info.param.first == Qt::Key_Return ? "Return"
+                                                : info.param.first == Qt::Key_Enter ? "KeypadEnter"
+                                                                                    : "Space");
+                         });
 
 // A new instance shows the maker's address in dark blue, underlined, with the hand pointer over
 // the label alone; disabled, it draws grey and raises nothing until enabled again.
@@ -148,6 +203,8 @@ TEST_F(LinkwellTxtTest, NewInstanceDrawsDarkBlueWithTheHandAndDisabledDrawsGreyA
     EXPECT_TRUE(host.log.contains(QStringLiteral("Click()")));
 }
 
+// The key events are declared only: typing raises none of them (Enter and Space open the link,
+// see KeyboardOpens), and the mouse outside the label raises nothing either.
 TEST_F(LinkwellTxtTest, KeysAndTheMouseOutsideTheLabelRaiseNothing)
 {
     QWidget* face = control->widget();
@@ -158,8 +215,10 @@ TEST_F(LinkwellTxtTest, KeysAndTheMouseOutsideTheLabelRaiseNothing)
     face->show();
     for (QWidget* target : {face, static_cast<QWidget*>(label)}) {
         target->setFocus();
-        QTest::keyClicks(target, QStringLiteral("aA \r"));
+        QTest::keyClicks(target, QStringLiteral("aA1"));
         QTest::keyClick(target, Qt::Key_F1);
+        QTest::keyClick(target, Qt::Key_Escape);
+        QTest::keyClick(target, Qt::Key_Return, Qt::ControlModifier);
     }
     face->hide();
     EXPECT_TRUE(host.log.isEmpty());
@@ -265,7 +324,10 @@ TEST_P(AboutKeys, CloseTheBox)
     EXPECT_EQ(frmAbout::loaded(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKeys, ::testing::Values(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKeys, ::testing::Values(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape),
+                         [](const ::testing::TestParamInfo<Qt::Key>& info) {
+                             return std::string(info.param == Qt::Key_Return ? "Return" : info.param == Qt::Key_Enter ? "Enter" : "Escape");
+                         });
 
 // Each About shows the box from its design state, owned by the control, and unloads it: the
 // box's own hyperlink opens the maker's site each time. An About called while the box is

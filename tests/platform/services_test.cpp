@@ -4,6 +4,7 @@
 #include "platform/units.h"
 
 #include <QAbstractButton>
+#include <QDesktopServices>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -80,6 +81,35 @@ TEST(Services, TheRealMessageBoxAnswersWithTheChosenButton)
                   answer);
         EXPECT_EQ(seen, QStringLiteral("Title/Proceed?"));
     }
+}
+
+// Takes the addresses of one scheme in place of a desktop program.
+class UrlTaker : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> taken;
+public slots:
+    void take(const QUrl& url) { taken << url; }
+};
+
+// The desktop host's open service: an address a program takes opens without a word; one that
+// no program is set up to open is named in a message box (the caller, a hyperlink say, stays
+// silent about it). The offscreen platform has no programs at all.
+TEST(Services, AnAddressNoProgramOpensIsNamedInAMessageBox)
+{
+    UrlTaker taker;
+    QDesktopServices::setUrlHandler(QStringLiteral("velloc-taken"), &taker, "take");
+    QTimer poll;
+    QStringList seen;
+    actOnModal<QMessageBox>(poll, [&](QMessageBox& box) {
+        seen << box.text();
+        box.button(QMessageBox::Ok)->click();
+    });
+    services::openDocument(QStringLiteral("Velloc-Taken:harbour"));
+    EXPECT_EQ(taker.taken, QList<QUrl> {QUrl(QStringLiteral("velloc-taken:harbour"))});
+    services::openDocument(QStringLiteral("Mailto:support@torvane.example"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("velloc-taken"));
+    EXPECT_EQ(seen, QStringList {QStringLiteral("Cannot open \"Mailto:support@torvane.example\": no program is set up to open it.")});
 }
 
 // The real file dialog, driven the way a person would: the request's settings show, and the
@@ -220,3 +250,5 @@ TEST(Units, ConvertTwipsAndColours)
 }
 
 } // namespace
+
+#include "services_test.moc"
