@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -159,7 +160,21 @@ TEST_F(Container, DesignEditRunAndSave)
     EXPECT_EQ(insertFromToolbox("Vellib.Velloc"), "Velloc1");
     EXPECT_EQ(insertFromToolbox("Linkwell.LinkwellTxt"), "LinkwellTxt1");
     EXPECT_EQ(insertFromToolbox("Linkwell.LinkwellTxt"), "LinkwellTxt2");
-    EXPECT_EQ(insertFromToolbox("MSComDlg.CommonDialog"), "CommonDialog1");
+    {
+        // Dragged from the toolbox and dropped on the form.
+        QTreeWidget* tree = window.toolbox()->tree();
+        QTreeWidgetItem* row = tree->findItems("MSComDlg.CommonDialog", Qt::MatchFixedString, 1).value(0);
+        ASSERT_TRUE(row);
+        std::unique_ptr<QMimeData> data(tree->model()->mimeData({tree->indexFromItem(row)}));
+        ASSERT_TRUE(data);
+        QDragEnterEvent enter(QPoint(300, 20), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(overlay(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(300, 20), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(overlay(), &drop);
+        EXPECT_EQ(form().selection(), QStringList {"CommonDialog1"});
+        EXPECT_EQ(twips("CommonDialog1").topLeft(), QPoint(300 * 15, 20 * 15));
+    }
     EXPECT_EQ(form().items().size(), 4);
     EXPECT_EQ(twips("Velloc1").size(), QSize(1110, 960)) << "the encryption control's face";
     EXPECT_TRUE(form().item("Velloc1")->face->isVisible());
