@@ -453,9 +453,9 @@ void DesignForm::renameItem(const QString& oldName, const QString& newName)
     if (m_items[i].face)
         m_items[i].face->setObjectName(newName);
     QJsonArray order = m_root.value(QStringLiteral("tabOrder")).toArray();
-    for (auto v : order)
-        if (v.toString() == oldName)
-            v = newName;
+    for (qsizetype i = 0; i < order.size(); ++i)
+        if (order[i].toString() == oldName)
+            order[i] = newName;
     if (m_root.contains(QStringLiteral("tabOrder")))
         m_root.insert(QStringLiteral("tabOrder"), order);
     for (QString& s : m_selection)

@@ -483,6 +483,82 @@ TEST_F(Container, BadFormsAndBags)
     EXPECT_TRUE(window.maybeSave());
 }
 
+// The form's own controls are moved, renamed and deleted like components; the focus order follows.
+TEST_F(Container, BuiltInControlsKeepTheFocusOrder)
+{
+    ASSERT_TRUE(window.openForm(Form1Path).ok());
+    QTest::mouseClick(overlay(), Qt::LeftButton, {}, centreOf("Command1"));
+    ASSERT_EQ(form().selection(), QStringList {"Command1"});
+    const QRect before = form().item("Command1")->face->geometry();
+    QTest::keyClick(overlay(), Qt::Key_Right);
+    EXPECT_EQ(form().item("Command1")->face->geometry(), before.translated(1, 0));
+    ASSERT_TRUE(browser().edit("(Name)", "cmdEncrypt").ok());
+    EXPECT_FALSE(browser().edit("(Name)", "Option1").ok()) << "a name inside a frame is taken too";
+    EXPECT_FALSE(browser().edit("(Name)", "2nd").ok());
+    form().select({"Label1"});
+    QTest::keyClick(overlay(), Qt::Key_Delete);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(window.saveForm(dir.filePath("f.json")).ok());
+    Result<std::unique_ptr<Form>> saved = FormLoader::load(dir.filePath("f.json"));
+    ASSERT_TRUE(saved.ok()) << saved.error().message().toStdString();
+    EXPECT_EQ((*saved)->control("cmdEncrypt")->geometry(), before.translated(1, 0));
+    EXPECT_EQ((*saved)->tabOrder().value(0), "cmdEncrypt");
+    EXPECT_FALSE((*saved)->tabOrder().contains("Label1"));
+    EXPECT_FALSE((*saved)->control("Label1"));
+
+    form().undoStack()->undo();
+    EXPECT_TRUE(form().item("Label1"));
+    form().undoStack()->undo();
+    form().undoStack()->undo();
+    EXPECT_EQ(form().item("Command1")->face->geometry(), before);
+    // The window asks before it closes on unsaved changes; Cancel keeps it open.
+    responder.answer = services::msgresult::Cancel;
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(responder.messages.last().startsWith("Save the changes to f.json?")) << responder.messages.join("|").toStdString();
+}
+
+// The browser's text forms: what a typed value becomes, or the error that keeps the old value.
+struct ParseCase {
+    const char* name;
+    PropertyRow::Editor editor;
+    const char* typed;
+    const char* value; // the value put, or "error N"
+};
+
+class PropertyText : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(PropertyText, TypedValue)
+{
+    PropertyRow row;
+    row.name = "P";
+    row.editor = GetParam().editor;
+    row.type = TypeRef {VarType::I4, "PType"};
+    row.values = {{"Standard", 0, {}}, {"VX1", 5, {}}};
+    Result<Variant> v = row.parse(QString::fromUtf8(GetParam().typed));
+    EXPECT_EQ(v ? varianttext::format(*v) : QStringLiteral("error %1").arg(v.error().number()), GetParam().value);
+    if (v && GetParam().editor != PropertyRow::Editor::Text)
+        EXPECT_EQ(row.parse(row.display(*v)).ok(), true) << "what is shown reads back";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PropertyText,
+    ::testing::Values(ParseCase {"Text", PropertyRow::Editor::Text, " 12 ", R"(bstr:" 12 ")"},
+                      ParseCase {"BoolTrue", PropertyRow::Editor::Bool, "true", "bool:true"},
+                      ParseCase {"BoolOther", PropertyRow::Editor::Bool, "yes", "error 13"},
+                      ParseCase {"EnumShown", PropertyRow::Editor::Enum, "5 - VX1", "i4:5"},
+                      ParseCase {"EnumName", PropertyRow::Editor::Enum, "vx1", "i4:5"},
+                      ParseCase {"EnumUnknown", PropertyRow::Editor::Enum, "VX9", "error 13"},
+                      ParseCase {"ColorHex", PropertyRow::Editor::Color, "&H8000000F&", "i4:-2147483633"},
+                      ParseCase {"ColorDecimal", PropertyRow::Editor::Color, "255", "i4:255"},
+                      ParseCase {"ColorTooLarge", PropertyRow::Editor::Color, "&H100000000&", "error 13"},
+                      ParseCase {"FontLiteral", PropertyRow::Editor::Font, R"(font:"Tahoma" 9.75 700 iu)", R"(font:"Tahoma" 9.75 700 iu)"},
+                      ParseCase {"FontBad", PropertyRow::Editor::Font, "Tahoma", "error 5"},
+                      ParseCase {"PictureNone", PropertyRow::Editor::Picture, "(None)", "nothing"},
+                      ParseCase {"PictureMissing", PropertyRow::Editor::Picture, "/no/such.bmp", "error 53"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The toolbox lists what the registry holds; a broken entry is greyed with its error.
 struct ToolboxCase {
     const char* name;
