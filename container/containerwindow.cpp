@@ -333,7 +333,7 @@ Result<QString> ContainerWindow::insert(const QString& progId)
     if (!inserted)
         (void)shown(Error(inserted.error().number(), tr("Cannot insert %1").arg(inserted.error().message())));
     else
-        m_form->setFocus();
+        m_form->focusDesign();
     return inserted;
 }
 

@@ -166,6 +166,17 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
                                                 .arg(parseError.errorString())
                                                 .arg(parseError.offset));
     const QJsonObject root = doc.object();
+    // Names are how the form finds its controls: a form that repeats or lacks one is refused
+    // whole, as the loader refuses it, rather than opened with a control missing.
+    QStringList names;
+    for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray())
+        collectNames(v.toObject(), names);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i].isEmpty())
+            return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
+        if (names.indexOf(names[i]) != i)
+            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(names[i]));
+    }
     std::unique_ptr<Form> canvas = TRY(buildCanvas(root));
 
     releaseAll();
@@ -221,7 +232,13 @@ void DesignForm::release(DesignItem& item)
     }
     if (item.object && item.cookie)
         item.object->unadvise(item.cookie);
-    delete item.face;
+    if (item.control && item.face) {
+        // A control's face is its own to delete, whenever the last holder lets the control go.
+        item.face->hide();
+        item.face->setParent(nullptr);
+    } else {
+        delete item.face;
+    }
     item.control = nullptr;
     item.object.reset();
 }
@@ -693,6 +710,12 @@ void DesignForm::setRunMode(bool run)
         m_overlay->raise();
     }
     emit runModeChanged(run);
+}
+
+void DesignForm::focusDesign()
+{
+    if (m_overlay && !m_runMode)
+        m_overlay->setFocus();
 }
 
 void DesignForm::refreshOverlay()

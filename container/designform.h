@@ -96,6 +96,9 @@ public:
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
     void report(const platform::Error& error) { emit problem(error.message()); }
 
+    // Gives the keyboard to the form, for the arrow keys and Delete.
+    void focusDesign();
+
     bool runMode() const { return m_runMode; }
     void setRunMode(bool run);
 

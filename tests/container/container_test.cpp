@@ -385,9 +385,10 @@ TEST_F(Container, Form1RoundTrip)
     QFile a(Form1Path), b(saved);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     const QJsonObject before = QJsonDocument::fromJson(a.readAll()).object(), after = QJsonDocument::fromJson(b.readAll()).object();
-    for (const QString& key : before.keys() + after.keys())
+    for (const QString& key : before.keys() + after.keys()) {
         if (key != "controls")
             EXPECT_EQ(before.value(key), after.value(key)) << key.toStdString();
+    }
     const QJsonArray controlsBefore = before.value("controls").toArray(), controlsAfter = after.value("controls").toArray();
     ASSERT_EQ(controlsBefore.size(), controlsAfter.size());
     for (qsizetype i = 0; i < controlsBefore.size(); ++i)
@@ -431,6 +432,9 @@ TEST_F(Container, BadFormsAndBags)
     EXPECT_TRUE(responder.messages.last().contains("is not valid JSON")) << responder.messages.last().toStdString();
     EXPECT_EQ(form().items().size(), 12) << "the open form stays";
     EXPECT_FALSE(window.openForm(dir.filePath("absent.json")).ok());
+    EXPECT_FALSE(window.openForm(write("twice.json", R"({"controls": [{"name": "A", "kind": "label"},
+        {"name": "F", "kind": "frame", "controls": [{"name": "A", "kind": "button"}]}]})")).ok());
+    EXPECT_TRUE(responder.messages.last().endsWith("A: the name is used twice")) << responder.messages.last().toStdString();
     EXPECT_EQ(form().items().size(), 12);
 
     const QString unknown = write("unknown.json", R"({"name": "F", "clientWidth": 4000, "clientHeight": 3000, "controls": [
@@ -527,6 +531,11 @@ struct ParseCase {
     const char* value; // the value put, or "error N"
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PropertyText : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(PropertyText, TypedValue)
@@ -538,8 +547,9 @@ TEST_P(PropertyText, TypedValue)
     row.values = {{"Standard", 0, {}}, {"VX1", 5, {}}};
     Result<Variant> v = row.parse(QString::fromUtf8(GetParam().typed));
     EXPECT_EQ(v ? varianttext::format(*v) : QStringLiteral("error %1").arg(v.error().number()), GetParam().value);
-    if (v && GetParam().editor != PropertyRow::Editor::Text)
-        EXPECT_EQ(row.parse(row.display(*v)).ok(), true) << "what is shown reads back";
+    if (v && GetParam().editor != PropertyRow::Editor::Text) {
+        EXPECT_TRUE(row.parse(row.display(*v)).ok()) << "what is shown reads back";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -568,6 +578,11 @@ struct ToolboxCase {
 };
 
 const char* const ClassList = R"("classes": [{"clsid": "{0E5B0AD4-6F55-4C43-9C38-62A0C0E0A001}", "control": true, "name": "Gauge", "progid": "Test.Gauge"}])";
+
+void PrintTo(const ToolboxCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ToolboxEntries : public ::testing::TestWithParam<ToolboxCase> {};
 
