@@ -76,6 +76,23 @@ void RenameCommand::undo()
     m_form->renameItem(m_new, m_old);
 }
 
+RootCommand::RootCommand(DesignForm* form, const QString& text, QJsonObject before, QJsonObject after)
+    : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after))
+{
+}
+
+void RootCommand::redo()
+{
+    if (platform::Result<void> r = m_form->setRoot(m_after); !r)
+        m_form->report(r.error());
+}
+
+void RootCommand::undo()
+{
+    if (platform::Result<void> r = m_form->setRoot(m_before); !r)
+        m_form->report(r.error());
+}
+
 StateCommand::StateCommand(DesignForm* form, const QString& text, QString name, platform::PropertyBag before,
                            platform::PropertyBag after)
     : QUndoCommand(text), m_form(form), m_name(std::move(name)), m_before(std::move(before)), m_after(std::move(after))

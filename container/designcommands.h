@@ -21,8 +21,6 @@ public:
                    bool alreadyDone = false);
     void redo() override;
     void undo() override;
-    // What the last replay could not bring back, or empty.
-    const QString& lastError() const { return m_lastError; }
 
 private:
     void insertAll();
@@ -54,6 +52,18 @@ public:
 private:
     DesignForm* m_form;
     QString m_old, m_new;
+};
+
+// The form's own keys before and after.
+class RootCommand final : public QUndoCommand {
+public:
+    RootCommand(DesignForm* form, const QString& text, QJsonObject before, QJsonObject after);
+    void redo() override;
+    void undo() override;
+
+private:
+    DesignForm* m_form;
+    QJsonObject m_before, m_after;
 };
 
 // A control's properties before and after an edit, as its property bag; the edit has been made.

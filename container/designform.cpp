@@ -86,11 +86,6 @@ bool sameBag(const QJsonArray& written, const QJsonArray& lines)
 
 } // namespace
 
-bool DesignItem::isComponent() const
-{
-    return kindOf(entry) == QLatin1String("component");
-}
-
 bool isValidControlName(const QString& name)
 {
     static const QRegularExpression pattern(QStringLiteral("^[A-Za-z][A-Za-z0-9_]{0,39}$"));
@@ -105,11 +100,6 @@ DesignForm::DesignForm(QWidget* parent) : QWidget(parent), m_undo(new QUndoStack
 DesignForm::~DesignForm()
 {
     releaseAll();
-}
-
-QString DesignForm::formName() const
-{
-    return m_root.value(QStringLiteral("name")).toString();
 }
 
 void DesignForm::clear()
@@ -137,17 +127,22 @@ Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root)
     return FormLoader::fromJson(QJsonDocument(window).toJson());
 }
 
+void DesignForm::adopt(Form& canvas)
+{
+    canvas.setParent(this, Qt::Widget);
+    canvas.move(0, 0);
+    // The form keeps a window's colours, whatever the area around it shows.
+    canvas.setPalette(QApplication::palette(&canvas));
+    canvas.setBackgroundRole(QPalette::Window);
+    canvas.setAutoFillBackground(true);
+    canvas.show();
+}
+
 void DesignForm::setCanvas(std::unique_ptr<Form> canvas, QJsonObject root)
 {
     m_canvas = std::move(canvas);
     m_root = std::move(root);
-    m_canvas->setParent(this, Qt::Widget);
-    m_canvas->move(0, 0);
-    // The form keeps a window's colours, whatever the area around it shows.
-    m_canvas->setPalette(QApplication::palette(m_canvas.get()));
-    m_canvas->setBackgroundRole(QPalette::Window);
-    m_canvas->setAutoFillBackground(true);
-    m_canvas->show();
+    adopt(*m_canvas);
     setFixedSize(m_canvas->size());
     m_overlay = new SelectionOverlay(this, m_canvas.get());
     m_overlay->setGeometry(m_canvas->rect());
@@ -586,6 +581,62 @@ Result<void> DesignForm::rename(const QString& oldName, const QString& newName)
     if (allNames().contains(newName, Qt::CaseInsensitive) && newName.compare(oldName, Qt::CaseInsensitive) != 0)
         return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(newName));
     m_undo->push(new RenameCommand(this, oldName, newName));
+    return {};
+}
+
+const QStringList& DesignForm::formKeys()
+{
+    static const QStringList keys {QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("clientWidth"),
+                                   QStringLiteral("clientHeight")};
+    return keys;
+}
+
+Result<void> DesignForm::setFormValue(const QString& key, const QString& text)
+{
+    QJsonObject root = m_root;
+    if (key == QLatin1String("name")) {
+        if (!isValidControlName(text))
+            return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a valid name: a letter, then letters, digits or _ (at most 40)").arg(text));
+        root.insert(key, text);
+    } else if (key == QLatin1String("caption")) {
+        root.insert(key, text);
+    } else if (key == QLatin1String("clientWidth") || key == QLatin1String("clientHeight")) {
+        bool ok = false;
+        const int twips = text.trimmed().toInt(&ok);
+        if (!ok || twips < 300 || twips > 100000)
+            return Error(errc::InvalidArgument, QStringLiteral("%1 takes a size in twips from 300 to 100000").arg(key));
+        root.insert(key, twips);
+    } else {
+        return Error(errc::NotSupported, QStringLiteral("The form has no property %1").arg(key));
+    }
+    if (root == m_root)
+        return {};
+    // Tried first, so that a refused value leaves the form as it was.
+    TRY(buildCanvas(root));
+    m_undo->push(new RootCommand(this, QStringLiteral("Set the form's %1").arg(key), m_root, root));
+    return {};
+}
+
+Result<void> DesignForm::setRoot(const QJsonObject& root)
+{
+    std::unique_ptr<Form> canvas = TRY(buildCanvas(root));
+    adopt(*canvas);
+    for (DesignItem& item : m_items)
+        if (item.face) {
+            item.face->setParent(canvas.get());
+            place(item);
+            if (!(m_runMode && item.control && item.control->invisibleAtRunTime()))
+                item.face->show();
+        }
+    m_overlay->setParent(canvas.get());
+    m_overlay->setGeometry(canvas->rect());
+    m_overlay->setVisible(!m_runMode);
+    m_canvas = std::move(canvas);
+    m_root = root;
+    setFixedSize(m_canvas->size());
+    refreshOverlay();
+    emit itemsChanged();
+    emit controlPropertyChanged(QString(), QString());
     return {};
 }
 

@@ -27,8 +27,6 @@ struct DesignItem {
     QPointer<QWidget> face;
     QString problem;       // why a component could not be created; it is kept as written
     int cookie = 0;
-
-    bool isComponent() const;
 };
 
 // The form being designed: the window a form description builds, the controls on it, the
@@ -50,8 +48,6 @@ public:
     platform::Result<QByteArray> toJson() const;
 
     QUndoStack* undoStack() const { return m_undo; }
-    platform::Form* canvas() const { return m_canvas.get(); }
-    QString formName() const;
 
     const QList<DesignItem>& items() const { return m_items; }
     const DesignItem* item(const QString& name) const;
@@ -65,6 +61,10 @@ public:
     void deleteSelection();
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0));
     platform::Result<void> rename(const QString& oldName, const QString& newName);
+    // The form's own keys: "name", "caption", "clientWidth", "clientHeight".
+    static const QStringList& formKeys();
+    QJsonValue formValue(const QString& key) const { return m_root.value(key); }
+    platform::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.
     platform::Result<void> putProperty(const QString& name, platform::DispId id, const platform::Variant& value, bool byRef);
     // Records a change made outside the container's own edits (a property sheet, a bag loaded)
@@ -86,6 +86,8 @@ public:
     void setGeometryTwips(const QString& name, QRect twips);
     void renameItem(const QString& oldName, const QString& newName);
     platform::Result<void> readState(const QString& name, const platform::PropertyBag& bag);
+    // Rebuilds the window itself from the root's keys; the controls move onto it.
+    platform::Result<void> setRoot(const QJsonObject& root);
 
     // Selection.
     QStringList selection() const { return m_selection; }
@@ -119,6 +121,7 @@ signals:
 
 private:
     platform::Result<std::unique_ptr<platform::Form>> buildCanvas(const QJsonObject& root);
+    void adopt(platform::Form& canvas);
     void setCanvas(std::unique_ptr<platform::Form> canvas, QJsonObject root);
     void releaseAll();
     void release(DesignItem& item);

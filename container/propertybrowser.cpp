@@ -27,6 +27,7 @@ namespace container {
 namespace {
 
 const QString NameRow = QStringLiteral("(Name)");
+const QString FormPrefix = QStringLiteral("form:"); // rows of the form's own keys
 constexpr int PropertyRole = Qt::UserRole;
 
 enum Column { PropertyColumn, ValueColumn, MessageColumn };
@@ -315,7 +316,19 @@ void PropertyBrowser::rebuild()
     const DesignItem* item = m_form ? m_form->item(m_control) : nullptr;
     if (!item) {
         m_control.clear();
-        m_title->setText(tr("No control selected"));
+        if (!m_form) {
+            m_title->setText(tr("No form"));
+            return;
+        }
+        // Nothing selected: the form's own keys.
+        m_title->setText(tr("%1 (the form)").arg(m_form->formValue(QStringLiteral("name")).toString()));
+        for (const QString& key : DesignForm::formKeys()) {
+            const QString label = key == QLatin1String("name") ? NameRow : key.at(0).toUpper() + key.mid(1);
+            auto* r = new QTreeWidgetItem(m_tree, {label});
+            r->setData(PropertyColumn, PropertyRole, FormPrefix + key);
+        }
+        refreshValues();
+        readOnlyChanged();
         return;
     }
     const int others = int(m_form->selection().size()) - 1;
@@ -366,6 +379,10 @@ void PropertyBrowser::rebuild()
 
 void PropertyBrowser::refreshValues()
 {
+    if (m_form && m_control.isEmpty())
+        for (const QString& key : DesignForm::formKeys())
+            if (QTreeWidgetItem* r = row(FormPrefix + key))
+                r->setText(ValueColumn, m_form->formValue(key).toVariant().toString());
     const DesignItem* item = m_form ? m_form->item(m_control) : nullptr;
     if (!item)
         return;
@@ -392,7 +409,7 @@ void PropertyBrowser::readOnlyChanged()
         if (name.isEmpty())
             continue;
         const PropertyRow* r = property(name);
-        const bool editable = !readOnly && (name == NameRow || (r && r->writable));
+        const bool editable = !readOnly && (name == NameRow || name.startsWith(FormPrefix) || (r && r->writable));
         (*it)->setFlags(editable ? ((*it)->flags() | Qt::ItemIsEditable) : ((*it)->flags() & ~Qt::ItemIsEditable));
         if (r && !r->writable)
             (*it)->setForeground(ValueColumn, QBrush(Qt::gray));
@@ -401,10 +418,20 @@ void PropertyBrowser::readOnlyChanged()
 
 Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
 {
-    if (!m_form || m_control.isEmpty())
-        return Error(errc::InvalidArgument, tr("No control is selected"));
+    if (!m_form)
+        return Error(errc::InvalidArgument, tr("No form"));
     if (m_form->runMode())
         return Error(errc::PropertyReadOnly, tr("Properties cannot be changed in run mode"));
+    if (property.startsWith(FormPrefix)) {
+        Result<void> set = m_form->setFormValue(property.mid(FormPrefix.size()), text);
+        if (QTreeWidgetItem* r = row(property)) {
+            r->setText(MessageColumn, set ? QString() : tr("error %1: %2").arg(set.error().number()).arg(set.error().message()));
+            r->setForeground(MessageColumn, QBrush(Qt::red));
+        }
+        return set;
+    }
+    if (m_control.isEmpty())
+        return Error(errc::InvalidArgument, tr("No control is selected"));
     if (property == NameRow) {
         Result<void> renamed = m_form->rename(m_control, text.trimmed());
         if (QTreeWidgetItem* r = row(NameRow)) {

@@ -502,6 +502,19 @@ TEST_F(Container, BuiltInControlsKeepTheFocusOrder)
     EXPECT_FALSE(browser().edit("(Name)", "2nd").ok());
     form().select({"Label1"});
     QTest::keyClick(overlay(), Qt::Key_Delete);
+    // With nothing selected the browser edits the form itself.
+    form().select({});
+    EXPECT_EQ(value(browser(), "form:caption"), "Velloc - Velpack Encryption Demo");
+    ASSERT_TRUE(browser().edit("form:caption", "Harbour Tides").ok());
+    ASSERT_TRUE(browser().edit("form:clientWidth", "9000").ok());
+    EXPECT_EQ(form().width(), 600);
+    EXPECT_EQ(form().item("cmdEncrypt")->face->parentWidget()->width(), 600) << "the controls moved onto the new window";
+    EXPECT_TRUE(form().item("cmdEncrypt")->face->isVisible());
+    EXPECT_FALSE(browser().edit("form:clientWidth", "12").ok());
+    EXPECT_TRUE(message(browser(), "form:clientWidth").startsWith("error 5: clientWidth takes a size"));
+    form().undoStack()->undo();
+    EXPECT_EQ(form().width(), 567);
+    form().undoStack()->redo();
 
     QTemporaryDir dir;
     ASSERT_TRUE(window.saveForm(dir.filePath("f.json")).ok());
@@ -511,8 +524,11 @@ TEST_F(Container, BuiltInControlsKeepTheFocusOrder)
     EXPECT_EQ((*saved)->tabOrder().value(0), "cmdEncrypt");
     EXPECT_FALSE((*saved)->tabOrder().contains("Label1"));
     EXPECT_FALSE((*saved)->control("Label1"));
+    EXPECT_EQ((*saved)->windowTitle(), "Harbour Tides");
+    EXPECT_EQ((*saved)->width(), 600);
 
-    form().undoStack()->undo();
+    for (int i = 0; i < 3; ++i)
+        form().undoStack()->undo();
     EXPECT_TRUE(form().item("Label1"));
     form().undoStack()->undo();
     form().undoStack()->undo();
