@@ -178,7 +178,6 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     m_runMode = false;
     setCanvas(std::move(canvas), root);
     m_undo->clear();
-    Error firstFailure;
     for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray()) {
         Result<void> inserted = insertEntry(v.toObject(), int(m_items.size()));
         if (!inserted && problems)
@@ -358,8 +357,9 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     QStringList incoming;
     collectNames(entry, incoming);
     const QStringList present = allNames();
+    // Matched with case, as the loader matches them.
     for (const QString& n : std::as_const(incoming))
-        if (present.contains(n, Qt::CaseInsensitive))
+        if (present.contains(n))
             return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
 
     Result<DesignItem> made = kindOf(entry) == QLatin1String("component") ? createComponent(entry) : createBuiltIn(entry);
