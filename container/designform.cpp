@@ -385,6 +385,8 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     item.face->setObjectName(name);
     place(item);
     item.face->show();
+    if (item.control)
+        item.control->show(); // the container protocol's Show: the face is on screen
     m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));
     refreshOverlay();
     emit itemsChanged();
@@ -754,8 +756,11 @@ void DesignForm::setRunMode(bool run)
     if (run == m_runMode)
         return;
     m_runMode = run;
-    for (DesignItem& it : m_items)
+    for (DesignItem& it : m_items) {
         place(it);
+        if (it.control && it.face && it.face->isVisible())
+            it.control->show();
+    }
     if (m_overlay) {
         m_overlay->setVisible(!run);
         m_overlay->raise();

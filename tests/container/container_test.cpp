@@ -178,6 +178,7 @@ TEST_F(Container, DesignEditRunAndSave)
     EXPECT_EQ(form().items().size(), 4);
     EXPECT_EQ(twips("Velloc1").size(), QSize(1110, 960)) << "the encryption control's face";
     EXPECT_TRUE(form().item("Velloc1")->face->isVisible());
+    EXPECT_EQ(form().item("Velloc1")->face->findChild<QLabel*>("Label1")->text(), "3.0 Build 10") << "told it is shown";
     EXPECT_TRUE(responder.messages.isEmpty()) << responder.messages.join('\n').toStdString();
 
     // Selecting with the mouse, several with Ctrl.
