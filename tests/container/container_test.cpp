@@ -14,6 +14,8 @@
 #include "platform/varianttext.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QToolButton>
 #include <QComboBox>
 #include <QPushButton>
 #include <QFile>
@@ -291,6 +293,19 @@ TEST_F(Container, DesignEditRunAndSave)
         methods.setArgument(0, "/no/such/file");
         EXPECT_FALSE(methods.call().ok());
         EXPECT_TRUE(methods.outcome().contains("error 53")) << methods.outcome().toStdString();
+        // A parameter named like a file has a chooser.
+        QTemporaryDir files;
+        QFile sums(files.filePath("sums.txt"));
+        ASSERT_TRUE(sums.open(QIODevice::WriteOnly));
+        sums.write("AB");
+        sums.close();
+        responder.nextFile = sums.fileName();
+        auto* choose = methods.findChild<QToolButton*>();
+        ASSERT_TRUE(choose);
+        choose->click();
+        ASSERT_TRUE(methods.call().ok()) << methods.outcome().toStdString();
+        EXPECT_TRUE(methods.outcome().startsWith("CRC returned ui1:131")) << methods.outcome().toStdString();
+        responder.nextFile.reset();
     }
     QStringList rows;
     for (const EventLog::Entry& e : window.eventLog()->entries())
@@ -300,6 +315,8 @@ TEST_F(Container, DesignEditRunAndSave)
     window.eventLog()->setFilter("Cipher.Prog");
     EXPECT_EQ(window.eventLog()->tree()->topLevelItemCount(), 1);
     EXPECT_EQ(window.eventLog()->text().count('\n'), 1);
+    window.eventLog()->copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), window.eventLog()->text());
     window.eventLog()->setFilter("");
     EXPECT_EQ(window.eventLog()->tree()->topLevelItemCount(), 3);
 
