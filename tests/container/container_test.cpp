@@ -499,6 +499,10 @@ TEST_F(Container, BadFormsAndBags)
     EXPECT_FALSE(window.loadBag(write("unreadable.bag", "key = bstr:\"open\n")).ok());
     EXPECT_TRUE(responder.messages.last().contains("unreadable.bag")) << responder.messages.last().toStdString();
 
+    // A failed save says so and leaves the form unsaved.
+    EXPECT_FALSE(window.saveForm(dir.filePath("no/such/folder/f.json")).ok());
+    EXPECT_TRUE(responder.messages.last().startsWith("Cannot write")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(window.isWindowModified());
     // Unsaved changes ask before they are dropped.
     responder.answer = services::msgresult::Cancel;
     EXPECT_FALSE(window.maybeSave());
