@@ -1,0 +1,474 @@
+#include "containerwindow.h"
+
+#include "designform.h"
+#include "eventlog.h"
+#include "methodsdialog.h"
+#include "propertybrowser.h"
+#include "toolbox.h"
+
+#include "platform/propertysheet.h"
+#include "platform/services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUndoStack>
+
+using namespace platform;
+
+namespace container {
+
+namespace {
+
+constexpr int MaxRecent = 8;
+const QString FormFilter = QStringLiteral("Form descriptions (*.json)|*.json|All files|*");
+const QString BagFilter = QStringLiteral("Property bags (*.bag *.txt)|*.bag;*.txt|All files|*");
+
+// Written beside the target and renamed over it when complete, so a failure leaves the old file.
+Result<void> writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Error(errc::PathFileAccess, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return Error(errc::PathFileAccess, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    return {};
+}
+
+} // namespace
+
+ContainerWindow::ContainerWindow(QWidget* parent)
+    : QMainWindow(parent), m_form(new DesignForm), m_toolbox(new Toolbox), m_browser(new PropertyBrowser), m_log(new EventLog)
+{
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("formArea"));
+    scroll->setWidget(m_form);
+    scroll->setBackgroundRole(QPalette::Dark);
+    setCentralWidget(scroll);
+
+    auto dock = [this](QWidget* content, const QString& title, const QString& name, Qt::DockWidgetArea area) {
+        auto* d = new QDockWidget(title, this);
+        d->setObjectName(name);
+        d->setWidget(content);
+        addDockWidget(area, d);
+        return d;
+    };
+    QDockWidget* toolboxDock = dock(m_toolbox, tr("Toolbox"), QStringLiteral("toolboxDock"), Qt::LeftDockWidgetArea);
+    QDockWidget* propertiesDock = dock(m_browser, tr("Properties"), QStringLiteral("propertiesDock"), Qt::RightDockWidgetArea);
+    QDockWidget* eventsDock = dock(m_log, tr("Events"), QStringLiteral("eventsDock"), Qt::BottomDockWidgetArea);
+    resizeDocks({toolboxDock, propertiesDock}, {230, 330}, Qt::Horizontal);
+    resizeDocks({eventsDock}, {180}, Qt::Vertical);
+    m_browser->setForm(m_form);
+
+    connect(m_toolbox, &Toolbox::insertRequested, this, [this](const QString& progId) { (void)insert(progId); });
+    connect(m_form, &DesignForm::eventRaised, m_log, &EventLog::addEvent);
+    connect(m_form, &DesignForm::controlPropertyChanged, this, [this](const QString& control, const QString& property) {
+        if (!property.isEmpty())
+            m_log->addChange(control, property);
+    });
+    connect(m_form, &DesignForm::problem, this, [this](const QString& message) {
+        m_log->addNote(message);
+        services::messageBox(message, services::MsgIcon::Critical, services::MsgButtons::Ok, ProgramName);
+    });
+    connect(m_form, &DesignForm::selectionChanged, this, &ContainerWindow::updateActions);
+    connect(m_form, &DesignForm::itemsChanged, this, &ContainerWindow::updateActions);
+    connect(m_form->undoStack(), &QUndoStack::cleanChanged, this, &ContainerWindow::updateTitle);
+    buildMenus();
+    updateTitle();
+    updateActions();
+    resize(1200, 800);
+}
+
+ContainerWindow::~ContainerWindow() = default;
+
+void ContainerWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&New"), QKeySequence::New, this, [this] {
+        if (maybeSave())
+            newForm();
+    });
+    file->addAction(tr("&Open..."), QKeySequence::Open, this, &ContainerWindow::chooseAndOpen);
+    m_recentMenu = file->addMenu(tr("Open &Recent"));
+    file->addAction(tr("&Save"), QKeySequence::Save, this, &ContainerWindow::save);
+    file->addAction(tr("Save &As..."), QKeySequence::SaveAs, this, &ContainerWindow::saveAs);
+    file->addSeparator();
+    m_selectionActions << file->addAction(tr("Save Control's Properties..."), this, &ContainerWindow::chooseBagToSave);
+    QAction* loadBagAction = file->addAction(tr("Load Control's Properties..."), this, &ContainerWindow::chooseBagToLoad);
+    m_selectionActions << loadBagAction;
+    m_designActions << loadBagAction;
+    file->addSeparator();
+    file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+    fillRecentMenu();
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undo = m_form->undoStack()->createUndoAction(this, tr("&Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = m_form->undoStack()->createRedoAction(this, tr("&Redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    QAction* cut = edit->addAction(tr("Cu&t"), QKeySequence::Cut, this, [this] {
+        copy();
+        m_form->deleteSelection();
+    });
+    QAction* copyAction = edit->addAction(tr("&Copy"), QKeySequence::Copy, this, &ContainerWindow::copy);
+    QAction* pasteAction = edit->addAction(tr("&Paste"), QKeySequence::Paste, this, [this] { (void)paste(); });
+    QAction* del = edit->addAction(tr("&Delete"), this, [this] { m_form->deleteSelection(); });
+    QAction* all = edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this] {
+        QStringList names;
+        for (const DesignItem& item : m_form->items())
+            names << item.name;
+        m_form->select(names);
+    });
+    m_selectionActions << cut << copyAction << del;
+    m_designActions << cut << pasteAction << del << all;
+
+    QMenu* control = menuBar()->addMenu(tr("&Control"));
+    QAction* insertAction = control->addAction(tr("&Insert from Toolbox"), this, [this] {
+        const QString progId = m_toolbox->currentProgId();
+        if (progId.isEmpty())
+            services::messageBox(tr("Choose a class in the toolbox first."), services::MsgIcon::Information,
+                                 services::MsgButtons::Ok, ProgramName);
+        else
+            (void)insert(progId);
+    });
+    m_designActions << insertAction;
+    QAction* props = control->addAction(tr("&Properties..."), QKeySequence(Qt::SHIFT | Qt::Key_F4), this, [this] { (void)showProperties(); });
+    QAction* aboutAction = control->addAction(tr("&About..."), this, [this] { (void)about(); });
+    QAction* methods = control->addAction(tr("&Methods..."), this, &ContainerWindow::showMethods);
+    m_selectionActions << props << aboutAction << methods;
+    m_designActions << props;
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    m_runAction = view->addAction(tr("&Run Mode"));
+    m_runAction->setObjectName(QStringLiteral("runMode"));
+    m_runAction->setCheckable(true);
+    m_runAction->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(m_runAction, &QAction::toggled, this, &ContainerWindow::setRunMode);
+    QAction* reload = view->addAction(tr("Reload &Toolbox"), m_toolbox, &Toolbox::reload);
+    m_designActions << reload;
+
+    QToolBar* bar = addToolBar(tr("Form"));
+    bar->setObjectName(QStringLiteral("formToolBar"));
+    bar->addAction(undo);
+    bar->addAction(redo);
+    bar->addSeparator();
+    bar->addAction(props);
+    bar->addAction(aboutAction);
+    bar->addAction(methods);
+    bar->addSeparator();
+    bar->addAction(m_runAction);
+}
+
+void ContainerWindow::updateActions()
+{
+    const QStringList selection = m_form->selection();
+    const DesignItem* first = m_form->item(selection.value(0));
+    const bool hasControl = first && first->object;
+    QList<QAction*> all = m_selectionActions + m_designActions;
+    for (QAction* a : std::as_const(all))
+        a->setEnabled((!m_designActions.contains(a) || !m_form->runMode()) && (!m_selectionActions.contains(a) || hasControl));
+    m_toolbox->setEnabled(!m_form->runMode());
+}
+
+void ContainerWindow::updateTitle()
+{
+    const QString file = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(file, ProgramName));
+    setWindowModified(!m_form->undoStack()->isClean());
+}
+
+Result<void> ContainerWindow::shown(Result<void> result)
+{
+    if (!result) {
+        m_log->addNote(result.error().message());
+        services::messageBox(result.error().message(), services::MsgIcon::Critical, services::MsgButtons::Ok, ProgramName);
+    }
+    return result;
+}
+
+void ContainerWindow::newForm()
+{
+    setRunMode(false);
+    m_form->clear();
+    m_path.clear();
+    updateTitle();
+}
+
+Result<void> ContainerWindow::openForm(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return shown(Error(errc::FileNotFound, tr("Cannot read the form %1: %2").arg(path, file.errorString())));
+    setRunMode(false);
+    QStringList problems;
+    Result<void> opened = m_form->open(file.readAll(), &problems);
+    if (!opened)
+        return shown(Error(opened.error().number(), tr("%1: %2").arg(path, opened.error().message())));
+    m_path = QFileInfo(path).absoluteFilePath();
+    addRecent(m_path);
+    updateTitle();
+    if (!problems.isEmpty()) {
+        // The rest of the form works; the controls named here are kept as they were written.
+        const QString message = tr("Some controls of %1 could not be made and are kept as written:\n%2")
+                                    .arg(path, problems.join(QLatin1Char('\n')));
+        for (const QString& p : std::as_const(problems))
+            m_log->addNote(p);
+        services::messageBox(message, services::MsgIcon::Exclamation, services::MsgButtons::Ok, ProgramName);
+    }
+    return {};
+}
+
+Result<void> ContainerWindow::saveForm(const QString& path)
+{
+    Result<QByteArray> json = m_form->toJson();
+    if (!json)
+        return shown(Error(json.error().number(), tr("%1 was not saved: %2").arg(path, json.error().message())));
+    TRY_VOID(shown(writeAtomically(path, *json)));
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_form->undoStack()->setClean();
+    addRecent(m_path);
+    updateTitle();
+    return {};
+}
+
+bool ContainerWindow::save()
+{
+    if (m_path.isEmpty())
+        return saveAs();
+    return saveForm(m_path).ok();
+}
+
+bool ContainerWindow::saveAs()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Form"), m_path, tr("Form descriptions (*.json)"));
+    return !path.isEmpty() && saveForm(path).ok();
+}
+
+void ContainerWindow::chooseAndOpen()
+{
+    if (!maybeSave())
+        return;
+    services::FileDialogRequest request;
+    request.title = tr("Open Form");
+    request.filter = FormFilter;
+    request.initDir = m_path.isEmpty() ? QString() : QFileInfo(m_path).absolutePath();
+    request.owner = this;
+    if (std::optional<QString> path = services::openFileDialog(request))
+        (void)openForm(*path);
+}
+
+bool ContainerWindow::maybeSave()
+{
+    if (m_form->undoStack()->isClean())
+        return true;
+    const QString file = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+    const int answer = services::messageBox(tr("Save the changes to %1?").arg(file), services::MsgIcon::Question,
+                                            services::MsgButtons::YesNoCancel, ProgramName);
+    if (answer == services::msgresult::Yes)
+        return save();
+    return answer == services::msgresult::No;
+}
+
+void ContainerWindow::closeEvent(QCloseEvent* event)
+{
+    if (maybeSave()) {
+        setRunMode(false);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+QStringList ContainerWindow::recentFiles() const
+{
+    return QSettings().value(QStringLiteral("recentFiles")).toStringList();
+}
+
+void ContainerWindow::addRecent(const QString& path)
+{
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > MaxRecent)
+        files.removeLast();
+    QSettings().setValue(QStringLiteral("recentFiles"), files);
+    fillRecentMenu();
+}
+
+void ContainerWindow::fillRecentMenu()
+{
+    if (!m_recentMenu)
+        return;
+    m_recentMenu->clear();
+    const QStringList files = recentFiles();
+    for (const QString& f : files)
+        m_recentMenu->addAction(f, this, [this, f] {
+            if (maybeSave())
+                (void)openForm(f);
+        });
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+Result<QString> ContainerWindow::insert(const QString& progId)
+{
+    if (m_form->runMode())
+        return Error(errc::InvalidArgument, tr("Controls are inserted in design mode"));
+    Result<QString> inserted = m_form->insertControl(progId);
+    if (!inserted)
+        (void)shown(Error(inserted.error().number(), tr("Cannot insert %1").arg(inserted.error().message())));
+    else
+        m_form->focusDesign();
+    return inserted;
+}
+
+Result<void> ContainerWindow::showProperties()
+{
+    QList<std::shared_ptr<Object>> objects;
+    QStringList names;
+    QList<PropertyBag> before;
+    for (const QString& name : m_form->selection())
+        if (const DesignItem* item = m_form->item(name); item && item->object) {
+            objects << item->object;
+            names << name;
+            Result<PropertyBag> bag = m_form->bagOf(name);
+            if (!bag)
+                return shown(bag.releaseError());
+            before << *bag;
+        }
+    if (objects.isEmpty())
+        return shown(Error(errc::InvalidArgument, tr("Select a control first")));
+    Result<std::unique_ptr<PropertySheet>> sheet = PropertySheet::forControls(objects, this);
+    if (!sheet)
+        return shown(Error(sheet.error().number(), tr("The property pages of %1 cannot be shown: %2")
+                                                       .arg(names.join(QStringLiteral(", ")), sheet.error().message())));
+    (*sheet)->setWindowTitle(tr("Properties of %1").arg(names.join(QStringLiteral(", "))));
+    services::showModal(sheet->get(), this);
+    sheet->reset();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        m_form->recordStateChange(names[i], before[i], tr("Properties of %1").arg(names[i]));
+    return {};
+}
+
+Result<void> ContainerWindow::about()
+{
+    const DesignItem* item = m_form->item(m_form->selection().value(0));
+    if (!item || !item->object)
+        return shown(Error(errc::InvalidArgument, tr("Select a control first")));
+    if (!item->object->dispatch().info().find(dispid::AboutBox, MemberKind::Method))
+        return shown(Error(errc::NotSupported, tr("%1 has no About box").arg(item->name)));
+    std::shared_ptr<Object> object = item->object;
+    Result<Variant> r = object->invoke(dispid::AboutBox, InvokeKind::Method, {});
+    if (!r)
+        return shown(Error(r.error().number(), tr("%1.About: %2").arg(item->name, r.error().message())));
+    return {};
+}
+
+Result<void> ContainerWindow::saveBag(const QString& path)
+{
+    const QString name = m_form->selection().value(0);
+    Result<PropertyBag> bag = m_form->bagOf(name);
+    if (!bag)
+        return shown(bag.releaseError());
+    return shown(bag->save(path));
+}
+
+Result<void> ContainerWindow::loadBag(const QString& path)
+{
+    const QString name = m_form->selection().value(0);
+    if (m_form->runMode())
+        return shown(Error(errc::InvalidArgument, tr("Properties are loaded in design mode")));
+    Result<PropertyBag> bag = PropertyBag::load(path);
+    if (!bag)
+        return shown(bag.releaseError());
+    return shown(m_form->loadBag(name, *bag));
+}
+
+void ContainerWindow::chooseBagToSave()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Control's Properties"), QString(),
+                                                      tr("Property bags (*.bag *.txt)"));
+    if (!path.isEmpty())
+        (void)saveBag(path);
+}
+
+void ContainerWindow::chooseBagToLoad()
+{
+    services::FileDialogRequest request;
+    request.title = tr("Load Control's Properties");
+    request.filter = BagFilter;
+    request.owner = this;
+    if (std::optional<QString> path = services::openFileDialog(request))
+        (void)loadBag(*path);
+}
+
+void ContainerWindow::copy()
+{
+    Result<QJsonArray> copied = m_form->copySelection();
+    if (!copied) {
+        (void)shown(copied.releaseError());
+        return;
+    }
+    const QJsonArray entries = *copied;
+    if (entries.isEmpty())
+        return;
+    auto* data = new QMimeData;
+    const QByteArray json = QJsonDocument(entries).toJson();
+    data->setData(QLatin1String(ControlsMimeType), json);
+    data->setText(QString::fromUtf8(json));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+Result<void> ContainerWindow::paste()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data || !data->hasFormat(QLatin1String(ControlsMimeType)))
+        return shown(Error(errc::InvalidArgument, tr("The clipboard holds no controls")));
+    const QJsonDocument doc = QJsonDocument::fromJson(data->data(QLatin1String(ControlsMimeType)));
+    if (!doc.isArray())
+        return shown(Error(errc::InvalidArgument, tr("The clipboard's controls do not read")));
+    Result<QStringList> pasted = m_form->paste(doc.array());
+    if (!pasted)
+        return shown(pasted.releaseError());
+    return {};
+}
+
+void ContainerWindow::setRunMode(bool run)
+{
+    if (m_runAction && m_runAction->isChecked() != run) {
+        m_runAction->setChecked(run); // comes back here through toggled
+        return;
+    }
+    if (m_form->runMode() == run)
+        return;
+    m_form->setRunMode(run);
+    m_log->addNote(run ? tr("Run mode") : tr("Design mode"));
+    statusBar()->showMessage(run ? tr("Run mode: the controls take the mouse and keyboard") : tr("Design mode"));
+    updateActions();
+}
+
+void ContainerWindow::showMethods()
+{
+    const DesignItem* item = m_form->item(m_form->selection().value(0));
+    if (!item || !item->object)
+        return;
+    MethodsDialog dialog(item->object, item->name, this);
+    dialog.exec();
+}
+
+} // namespace container

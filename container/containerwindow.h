@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+
+namespace container {
+
+class DesignForm;
+class EventLog;
+class PropertyBrowser;
+class Toolbox;
+
+// The control container: the toolbox, the form being designed, the property browser and the
+// event log, with the commands a person gives through the menus. Every command is also a
+// function, so that tests and the command line drive the window the way a person does.
+class ContainerWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    static inline const QString ProgramName = QStringLiteral("Velloc Container");
+    static constexpr auto ControlsMimeType = "application/x-velloc-form-controls";
+
+    explicit ContainerWindow(QWidget* parent = nullptr);
+    ~ContainerWindow() override;
+
+    DesignForm* form() const { return m_form; }
+    Toolbox* toolbox() const { return m_toolbox; }
+    PropertyBrowser* browser() const { return m_browser; }
+    EventLog* eventLog() const { return m_log; }
+    QString path() const { return m_path; }
+
+    // Files. A failure leaves the form as it was and returns the error, already shown.
+    void newForm();
+    platform::Result<void> openForm(const QString& path);
+    platform::Result<void> saveForm(const QString& path);
+    // Asks whether to save unsaved changes; false when the person cancels.
+    bool maybeSave();
+    QStringList recentFiles() const;
+
+    // Commands on the selection.
+    platform::Result<QString> insert(const QString& progId);
+    platform::Result<void> showProperties();
+    platform::Result<void> about();
+    platform::Result<void> saveBag(const QString& path);
+    platform::Result<void> loadBag(const QString& path);
+    void copy();
+    platform::Result<void> paste();
+    void setRunMode(bool run);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void updateActions();
+    void updateTitle();
+    void addRecent(const QString& path);
+    void fillRecentMenu();
+    platform::Result<void> shown(platform::Result<void> result);
+    bool save();
+    bool saveAs();
+    void chooseAndOpen();
+    void chooseBagToSave();
+    void chooseBagToLoad();
+    void showMethods();
+
+    DesignForm* m_form;
+    Toolbox* m_toolbox;
+    PropertyBrowser* m_browser;
+    EventLog* m_log;
+    QString m_path;
+    QMenu* m_recentMenu = nullptr;
+    QAction* m_runAction = nullptr;
+    QList<QAction*> m_selectionActions; // need a selected control
+    QList<QAction*> m_designActions;    // design mode only
+};
+
+} // namespace container

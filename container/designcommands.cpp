@@ -1,0 +1,116 @@
+#include "designcommands.h"
+
+#include "designform.h"
+
+namespace container {
+
+EntriesCommand::EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<std::pair<int, QJsonObject>> entries,
+                               bool alreadyDone)
+    : QUndoCommand(text), m_form(form), m_insert(insert), m_skip(alreadyDone), m_entries(std::move(entries))
+{
+}
+
+void EntriesCommand::insertAll()
+{
+    m_lastError.clear();
+    QStringList names;
+    for (const auto& [index, entry] : std::as_const(m_entries)) {
+        platform::Result<void> r = m_form->insertEntry(entry, index);
+        if (!r)
+            m_lastError += (m_lastError.isEmpty() ? QString() : QStringLiteral("\n")) + r.error().message();
+        names << entry.value(QStringLiteral("name")).toString();
+    }
+    m_form->select(names);
+    if (!m_lastError.isEmpty())
+        m_form->report(platform::Error(platform::errc::InvalidArgument, m_lastError));
+}
+
+void EntriesCommand::removeAll()
+{
+    for (auto it = m_entries.crbegin(); it != m_entries.crend(); ++it)
+        m_form->removeItem(it->second.value(QStringLiteral("name")).toString());
+}
+
+void EntriesCommand::redo()
+{
+    if (std::exchange(m_skip, false))
+        return;
+    m_insert ? insertAll() : removeAll();
+}
+
+void EntriesCommand::undo()
+{
+    m_insert ? removeAll() : insertAll();
+}
+
+GeometryCommand::GeometryCommand(DesignForm* form, const QString& text, QHash<QString, QRect> before, QHash<QString, QRect> after)
+    : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after))
+{
+}
+
+void GeometryCommand::redo()
+{
+    for (auto it = m_after.cbegin(); it != m_after.cend(); ++it)
+        m_form->setGeometryTwips(it.key(), it.value());
+}
+
+void GeometryCommand::undo()
+{
+    for (auto it = m_before.cbegin(); it != m_before.cend(); ++it)
+        m_form->setGeometryTwips(it.key(), it.value());
+}
+
+RenameCommand::RenameCommand(DesignForm* form, QString oldName, QString newName)
+    : QUndoCommand(QStringLiteral("Rename %1 to %2").arg(oldName, newName)), m_form(form), m_old(std::move(oldName)),
+      m_new(std::move(newName))
+{
+}
+
+void RenameCommand::redo()
+{
+    m_form->renameItem(m_old, m_new);
+}
+
+void RenameCommand::undo()
+{
+    m_form->renameItem(m_new, m_old);
+}
+
+RootCommand::RootCommand(DesignForm* form, const QString& text, QJsonObject before, QJsonObject after)
+    : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after))
+{
+}
+
+void RootCommand::redo()
+{
+    if (platform::Result<void> r = m_form->setRoot(m_after); !r)
+        m_form->report(r.error());
+}
+
+void RootCommand::undo()
+{
+    if (platform::Result<void> r = m_form->setRoot(m_before); !r)
+        m_form->report(r.error());
+}
+
+StateCommand::StateCommand(DesignForm* form, const QString& text, QString name, platform::PropertyBag before,
+                           platform::PropertyBag after)
+    : QUndoCommand(text), m_form(form), m_name(std::move(name)), m_before(std::move(before)), m_after(std::move(after))
+{
+}
+
+void StateCommand::redo()
+{
+    if (std::exchange(m_skip, false))
+        return;
+    if (platform::Result<void> r = m_form->readState(m_name, m_after); !r)
+        m_form->report(r.error());
+}
+
+void StateCommand::undo()
+{
+    if (platform::Result<void> r = m_form->readState(m_name, m_before); !r)
+        m_form->report(r.error());
+}
+
+} // namespace container

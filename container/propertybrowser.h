@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/typeinfo.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace container {
+
+class DesignForm;
+
+// One property of a control as the browser shows it.
+struct PropertyRow {
+    enum class Editor { Text, Bool, Enum, Color, Font, Picture, Object };
+
+    QString name;
+    platform::DispId id = 0;
+    platform::TypeRef type;
+    QString help;
+    QString category;
+    bool writable = false;
+    bool byRef = false;             // objects are put by reference where the control allows it
+    Editor editor = Editor::Text;
+    QList<platform::EnumInfo::Value> values; // an enumeration's names
+
+    // The properties of an object's default interface in interface order; enumerations are
+    // looked up among `enums` by the property's type name.
+    static QList<PropertyRow> of(const platform::Object& object, const QList<platform::EnumInfo>& enums);
+    // The value as the browser shows it, and the text an edit is read from.
+    QString display(const platform::Variant& value) const;
+    platform::Result<platform::Variant> parse(const QString& text) const;
+};
+
+// The property browser of the selected control: every property with its current value read
+// through dispatch, its help string as tool tip, and an editor per type. An edit goes through
+// the control's put; a refused value keeps the old one and shows the control's error beside the row.
+class PropertyBrowser final : public QWidget {
+    Q_OBJECT
+public:
+    enum class Order { Interface, Alphabetical, Category };
+
+    explicit PropertyBrowser(QWidget* parent = nullptr);
+
+    void setForm(DesignForm* form);
+    void setOrder(Order order);
+    QString control() const { return m_control; }
+    QTreeWidget* tree() const { return m_tree; }
+
+    // Applies an edit as if typed into the row: the row's text form (see PropertyRow::parse).
+    platform::Result<void> edit(const QString& property, const QString& text);
+    platform::Result<void> put(const QString& property, const platform::Variant& value);
+    // The row of a property (the name row is "(Name)").
+    QTreeWidgetItem* row(const QString& property) const;
+    const PropertyRow* property(const QString& name) const;
+    // Opens the dialog for a colour, font or picture row.
+    void chooseValue(const QString& property);
+
+    void rebuild();
+    void refreshValues();
+
+private:
+    void readOnlyChanged();
+
+    DesignForm* m_form = nullptr;
+    QString m_control;
+    QList<PropertyRow> m_rows;
+    QHash<QString, QString> m_messages; // refused edits, by property
+    Order m_order = Order::Interface;
+    QLabel* m_title;
+    QComboBox* m_orderBox;
+    QTreeWidget* m_tree;
+};
+
+} // namespace container

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace container {
+
+// One class the registry offers, or one registry entry that is broken.
+struct ToolboxEntry {
+    QString name;        // the class name, e.g. "Velloc"
+    QString progId;
+    QString clsid;
+    QString version;     // the type library's version
+    QString library;     // the library's path, or the registry file of a broken entry
+    bool control = false;
+    QImage bitmap;       // the toolbox picture (bitmap 30000 of the type library)
+    QString problem;     // set for a broken entry: it cannot be inserted
+
+    // Every class of the registry in use, then the runtime's own classes. A broken entry
+    // (unreadable file, library that does not load) is listed with its error, never fatal.
+    static QList<ToolboxEntry> scan();
+};
+
+// The toolbox: the registered classes with their pictures, broken entries greyed with their
+// error. A double click, Enter or a drag onto the form inserts a control.
+class Toolbox final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Toolbox(QWidget* parent = nullptr);
+
+    void reload();
+    const QList<ToolboxEntry>& entries() const { return m_entries; }
+    QTreeWidget* tree() const { return m_tree; }
+    // The programmatic identifier of the current row, when it can be inserted.
+    QString currentProgId() const;
+
+signals:
+    void insertRequested(const QString& progId);
+
+private:
+    QTreeWidget* m_tree;
+    QList<ToolboxEntry> m_entries;
+};
+
+} // namespace container
