@@ -12,23 +12,6 @@ using services::MsgButtons;
 using services::MsgIcon;
 
 namespace {
-// The members of the encryption control and the common dialog the window calls.
-namespace velloc {
-constexpr DispId File = 0x68030004;
-constexpr DispId KEY = 0x68030005;
-constexpr DispId ProtectionType = 0x68030001;
-constexpr DispId CeaserOffset = 0x68030000;
-constexpr DispId Encode = 0x60030006;
-constexpr DispId Decode = 0x60030008;
-constexpr DispId EncodeString = 0x60030007;
-constexpr DispId DecodeString = 0x60030009;
-} // namespace velloc
-namespace dialog {
-constexpr DispId FileName = 1;
-constexpr DispId ShowOpen = 30;
-} // namespace dialog
-constexpr int CancelError = 32755;
-
 const QString NoFile = QStringLiteral("Please select a file to encode/decode");
 const QString NoKey = QStringLiteral("Please input the KEY used to encode or decode this file. NOTE: the KEY must be an exact match to decode");
 const QString Proceeding = QStringLiteral("Proceeding with Encyrption.  Note the progress bar graphic can be changed to ANY graphic file you may want to use for a custom progress bar!");
@@ -84,20 +67,21 @@ void Form1::notice(const QString& text, MsgIcon icon)
     services::messageBox(text, icon, MsgButtons::Ok, ProgramName);
 }
 
-Result<Variant> Form1::invoke(const QString& component, DispId id, InvokeKind kind, QList<Variant> args)
+Result<Variant> Form1::invoke(const QString& component, const QString& member, InvokeKind kind, QList<Variant> args)
 {
-    std::shared_ptr<Object> object = m_window->component(component);
-    Result<Variant> r = object ? object->invoke(id, kind, std::span<Variant>(args.data(), args.size()))
-                               : Result<Variant>(Error(errc::ObjectNotSet, component + QStringLiteral(" is missing")));
+    auto caller = m_callers.find(component);
+    if (caller == m_callers.end())
+        caller = m_callers.emplace(component, latebound::Caller(m_window->component(component))).first;
+    Result<Variant> r = caller->second.invoke(member, kind, std::move(args));
     // A failing call is shown and the window goes on.
-    if (!r && r.error().number() != CancelError)
+    if (!r && r.error().number() != errc::CancelSelected)
         notice(QStringLiteral("Error %1: %2").arg(r.error().number()).arg(r.error().message()), MsgIcon::Critical);
     return r;
 }
 
-bool Form1::put(const QString& component, DispId id, Variant value)
+bool Form1::put(const QString& component, const QString& member, Variant value)
 {
-    return invoke(component, id, InvokeKind::PropertyPut, {std::move(value)}).ok();
+    return invoke(component, member, InvokeKind::PropertyPut, {std::move(value)}).ok();
 }
 
 bool Form1::checkFileAndKey()
@@ -118,9 +102,9 @@ void Form1::encryptFile()
     if (!checkFileAndKey())
         return;
     notice(Proceeding, MsgIcon::None);
-    if (put(QStringLiteral("Velloc1"), velloc::KEY, Variant::fromString(m_text2->text()))
-        && put(QStringLiteral("Velloc1"), velloc::File, Variant::fromString(m_text1->text())))
-        (void)invoke(QStringLiteral("Velloc1"), velloc::Encode, InvokeKind::Method);
+    if (put(QStringLiteral("Velloc1"), QStringLiteral("KEY"), Variant::fromString(m_text2->text()))
+        && put(QStringLiteral("Velloc1"), QStringLiteral("File"), Variant::fromString(m_text1->text())))
+        (void)invoke(QStringLiteral("Velloc1"), QStringLiteral("Encode"), InvokeKind::Method);
 }
 
 void Form1::decryptFile()
@@ -128,17 +112,17 @@ void Form1::decryptFile()
     notice(Proceeding, MsgIcon::None);
     if (!checkFileAndKey())
         return;
-    if (put(QStringLiteral("Velloc1"), velloc::KEY, Variant::fromString(m_text2->text()))
-        && put(QStringLiteral("Velloc1"), velloc::File, Variant::fromString(m_text1->text())))
-        (void)invoke(QStringLiteral("Velloc1"), velloc::Decode, InvokeKind::Method);
+    if (put(QStringLiteral("Velloc1"), QStringLiteral("KEY"), Variant::fromString(m_text2->text()))
+        && put(QStringLiteral("Velloc1"), QStringLiteral("File"), Variant::fromString(m_text1->text())))
+        (void)invoke(QStringLiteral("Velloc1"), QStringLiteral("Decode"), InvokeKind::Method);
 }
 
 void Form1::browse()
 {
     // The dialog raises its cancel error when dismissed, so a cancel leaves the path alone.
-    if (!invoke(QStringLiteral("CommonDialog1"), dialog::ShowOpen, InvokeKind::Method))
+    if (!invoke(QStringLiteral("CommonDialog1"), QStringLiteral("ShowOpen"), InvokeKind::Method))
         return;
-    Result<Variant> name = invoke(QStringLiteral("CommonDialog1"), dialog::FileName, InvokeKind::PropertyGet);
+    Result<Variant> name = invoke(QStringLiteral("CommonDialog1"), QStringLiteral("FileName"), InvokeKind::PropertyGet);
     if (name)
         m_text1->setText(name->string());
 }
@@ -152,7 +136,7 @@ void Form1::encryptString()
     }
     // The buttons change only once the call has succeeded: a failed call (its error shown while
     // the window is as it was) leaves the typed text and both buttons alone.
-    Result<Variant> result = invoke(QStringLiteral("Velloc1"), velloc::EncodeString, InvokeKind::Method,
+    Result<Variant> result = invoke(QStringLiteral("Velloc1"), QStringLiteral("EncodeString"), InvokeKind::Method,
                                     {Variant::fromString(m_text4->text())});
     if (!result)
         return;
@@ -164,7 +148,7 @@ void Form1::encryptString()
 
 void Form1::unencryptString()
 {
-    Result<Variant> result = invoke(QStringLiteral("Velloc1"), velloc::DecodeString, InvokeKind::Method,
+    Result<Variant> result = invoke(QStringLiteral("Velloc1"), QStringLiteral("DecodeString"), InvokeKind::Method,
                                     {Variant::fromString(m_text6->text())});
     if (!result)
         return;
@@ -191,10 +175,10 @@ void Form1::text3Changed()
     m_text3->setToolTip(valid ? QString() : QStringLiteral("The offset must be a whole number from 0 to 255; the last valid one stays in use"));
     m_text3->setProperty("accepted", valid);
     if (valid)
-        put(QStringLiteral("Velloc1"), velloc::CeaserOffset, Variant::fromI4(offset));
+        put(QStringLiteral("Velloc1"), QStringLiteral("CeaserOffset"), Variant::fromI4(offset));
 }
 
 void Form1::cipherChosen(int protectionType)
 {
-    put(QStringLiteral("Velloc1"), velloc::ProtectionType, Variant::fromI4(protectionType));
+    put(QStringLiteral("Velloc1"), QStringLiteral("ProtectionType"), Variant::fromI4(protectionType));
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/formloader.h"
+#include "platform/latebinding.h"
 #include "platform/services.h"
 
 #include <QObject>
+
+#include <map>
 
 class QLineEdit;
 class QPushButton;
@@ -32,14 +35,15 @@ public:
 private:
     Form1() = default;
     void bind();
-    // Calls a member of a component; a failure is shown to the user and returned.
-    platform::Result<platform::Variant> invoke(const QString& component, platform::DispId id, platform::InvokeKind kind,
+    // Calls a member of a component by name; a failure is shown to the user and returned.
+    platform::Result<platform::Variant> invoke(const QString& component, const QString& member, platform::InvokeKind kind,
                                                QList<platform::Variant> args = {});
-    bool put(const QString& component, platform::DispId id, platform::Variant value);
+    bool put(const QString& component, const QString& member, platform::Variant value);
     bool checkFileAndKey();
     void notice(const QString& text, platform::services::MsgIcon icon);
 
     std::unique_ptr<platform::Form> m_window;
+    std::map<QString, platform::latebound::Caller> m_callers; // by component name
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text2 = nullptr;
     QLineEdit* m_text3 = nullptr;

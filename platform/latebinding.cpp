@@ -38,4 +38,45 @@ bool has(const Object& object, QStringView name, MemberKind kind)
     return object.dispatch().info().findByName(name, kind) != nullptr;
 }
 
+Caller::Caller(std::shared_ptr<Object> object)
+    : m_object(std::move(object))
+{
+}
+
+Result<DispId> Caller::id(QStringView name)
+{
+    if (!m_object)
+        return Error(errc::ObjectNotSet, QStringLiteral("There is no object to call %1 on").arg(name.toString()));
+    const QString key = name.toString().toLower();
+    if (auto known = m_ids.constFind(key); known != m_ids.constEnd())
+        return *known;
+    const std::optional<DispId> found = m_object->idOfName(name);
+    if (!found)
+        return Error(errc::NotSupported, QStringLiteral("%1 has no member %2").arg(m_object->className(), name.toString()));
+    m_ids.insert(key, *found);
+    return *found;
+}
+
+Result<Variant> Caller::invoke(QStringView name, InvokeKind kind, QList<Variant> args)
+{
+    const DispId member = TRY(id(name));
+    return m_object->invoke(member, kind, std::span<Variant>(args.data(), std::size_t(args.size())));
+}
+
+Result<Variant> Caller::call(QStringView name, QList<Variant> args)
+{
+    return invoke(name, InvokeKind::Method, std::move(args));
+}
+
+Result<Variant> Caller::get(QStringView name)
+{
+    return invoke(name, InvokeKind::PropertyGet, {});
+}
+
+Result<void> Caller::put(QStringView name, Variant value)
+{
+    TRY_VOID(invoke(name, InvokeKind::PropertyPut, {std::move(value)}));
+    return {};
+}
+
 } // namespace platform::latebound

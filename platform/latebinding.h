@@ -2,6 +2,8 @@
 
 #include "platform/object.h"
 
+#include <QHash>
+
 // Property access by member name, as late-bound callers (property pages, scripts) use it.
 namespace platform::latebound {
 
@@ -12,5 +14,23 @@ PLATFORM_EXPORT Result<void> putRef(Object& object, QStringView name, Variant va
 
 // Whether the object has a member of this kind under this name.
 PLATFORM_EXPORT bool has(const Object& object, QStringView name, MemberKind kind);
+
+// An object a host calls by member names, as a late-bound caller does: each name is looked up
+// once, on its first use, so the host keeps no copy of the object's DISPIDs.
+class PLATFORM_EXPORT Caller {
+public:
+    explicit Caller(std::shared_ptr<Object> object);
+
+    Result<Variant> call(QStringView name, QList<Variant> args = {});
+    Result<Variant> get(QStringView name);
+    Result<void> put(QStringView name, Variant value);
+    Result<Variant> invoke(QStringView name, InvokeKind kind, QList<Variant> args);
+
+private:
+    Result<DispId> id(QStringView name);
+
+    std::shared_ptr<Object> m_object;
+    QHash<QString, DispId> m_ids; // by lower-case name
+};
 
 } // namespace platform::latebound

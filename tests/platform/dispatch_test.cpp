@@ -2,6 +2,7 @@
 
 #include "platform/commondialog.h"
 #include "platform/font.h"
+#include "platform/latebinding.h"
 #include "platform/picture.h"
 
 using namespace platform;
@@ -57,6 +58,17 @@ TEST_F(Dispatch, UnknownIdIsError438ForEveryKind)
         EXPECT_TRUE(r.error().message().contains(QStringLiteral("74565"))) << r.error().message().toStdString();
     }
     EXPECT_TRUE(failsWith(widget->invoke(testwidget::event::Done, InvokeKind::Method, {}), errc::NotSupported));
+}
+
+// A host that calls by names: case does not matter, and a name that is not there, or no object at
+// all, is an error the host can show.
+TEST_F(Dispatch, CallerByNames)
+{
+    latebound::Caller caller(widget);
+    ASSERT_TRUE(caller.put(u"CAPTION", Variant::fromString("by name")).ok());
+    EXPECT_EQ(caller.get(u"caption")->string(), "by name");
+    EXPECT_TRUE(failsWith(caller.call(u"Captions"), errc::NotSupported));
+    EXPECT_TRUE(failsWith(latebound::Caller(nullptr).get(u"Caption"), errc::ObjectNotSet));
 }
 
 // An object argument gives its default member's value; one without a default member is error 13.
