@@ -8,14 +8,13 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::localfile {
 
 namespace {
-
-constexpr int DiskFull = 61;
 
 QString reason(int error)
 {
@@ -73,7 +72,7 @@ int writeAll(int fd, const QByteArray& bytes)
 Result<void> writeNew(const QString& path, const QString& what, const QByteArray& bytes)
 {
     const auto fail = [&](int error) {
-        const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? DiskFull : errc::PathFileAccess;
+        const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? errc::DiskFull : errc::PathFileAccess;
         return Error(number, QStringLiteral("Cannot write %1 %2: %3").arg(what, path, reason(error)));
     };
     const QByteArray native = encodePath(path);
@@ -91,8 +90,13 @@ Result<void> writeNew(const QString& path, const QString& what, const QByteArray
     if (tempFd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // Filesystems without unnamed files get a named one, removed on every way out.
         for (int attempt = 0; attempt < 16 && tempFd < 0; ++attempt) {
-            tempName = QByteArray(".velloc-") + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+            // Named and locked as the file replacer names and locks its own, so that a later
+            // replacement in this folder can tell a leftover of a killed process and remove it.
+            tempName = QByteArray(".velloc-") + QByteArray::number(getpid()) + '-'
+                       + QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') + ".tmp";
             tempFd = openat(dir.get(), tempName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            if (tempFd >= 0)
+                flock(tempFd, LOCK_EX);
             if (tempFd < 0 && errno != EEXIST)
                 break;
         }
