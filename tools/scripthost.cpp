@@ -311,6 +311,8 @@ ScriptHost::Status ScriptHost::save(QStringView rest, int)
     Control* c = TRY(control(*b, "has no property bag"));
     PropertyBag bag;
     Result<void> written = c->writeProperties(bag);
+    if (m_failure) // a handler of an event raised while writing failed: no bag is written
+        return {};
     if (written)
         written = bag.save(file);
     if (!written)
