@@ -4,6 +4,7 @@
 #include "platform/localfile.h"
 #include "platform/picture.h"
 
+#include <limits>
 
 namespace platform::varianttext {
 
@@ -78,7 +79,7 @@ namespace {
 struct Parser {
     QStringView text;
     qsizetype& pos;
-    bool script; // file names and objects allowed
+    Literals literals;
     const ObjectResolver& resolve;
 
     Error fail(const QString& what) const { return Error(errc::InvalidArgument, what); }
@@ -141,17 +142,8 @@ struct Parser {
     template <typename Int>
     Result<Int> integer(QStringView digits, const char* type)
     {
-        // Decimal, or hexadecimal after 0x; a leading zero does not make a number octal.
-        const bool negative = digits.startsWith(QLatin1Char('-'));
-        const QStringView magnitude = negative ? digits.mid(1) : digits;
-        const bool hex = magnitude.startsWith(QLatin1String("0x")) || magnitude.startsWith(QLatin1String("0X"));
-        bool ok = false;
-        const qlonglong v = hex ? (negative ? -1 : 1) * magnitude.mid(2).toLongLong(&ok, 16) : digits.toLongLong(&ok, 10);
-        if (!ok)
-            return fail(QStringLiteral("%1 is not a whole number for %2").arg(digits.toString(), QLatin1String(type)));
-        if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
-            return Error(errc::Overflow, QStringLiteral("%1 does not fit in %2").arg(digits.toString(), QLatin1String(type)));
-        return Int(v);
+        return Int(TRY(parseWholeNumber(digits, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max(),
+                                        QLatin1String(type))));
     }
 
     Result<double> real(QStringView digits)
@@ -205,7 +197,7 @@ struct Parser {
         if (text[pos] == QLatin1Char('$')) {
             ++pos;
             const QString name = word().toString();
-            if (!script || !resolve)
+            if (literals != Literals::Script || !resolve)
                 return fail(QStringLiteral("$%1: no objects can be named here").arg(name));
             return resolve(name);
         }
@@ -252,7 +244,7 @@ struct Parser {
             return Variant::fromString(out);
         }
         if (type == QLatin1String("file")) {
-            if (!script)
+            if (literals != Literals::Script)
                 return fail(QStringLiteral("%1: stored values hold their text, not the name of a file to read").arg(token.toString()));
             return Variant::fromString(QString::fromLatin1(TRY(localfile::readRegular(rest.toString(), QStringLiteral("file")))));
         }
@@ -263,7 +255,7 @@ struct Parser {
                 const QByteArray data = QByteArray::fromBase64(rest.mid(7).toLatin1());
                 return Variant::fromObject(TRY(Picture::fromData(data)));
             }
-            if (!script)
+            if (literals != Literals::Script)
                 return fail(QStringLiteral("%1: stored pictures hold their data (picture:base64:...), not the name of a file to read")
                                 .arg(token.toString()));
             return Variant::fromObject(TRY(Picture::load(rest.toString())));
@@ -274,41 +266,35 @@ struct Parser {
 
 } // namespace
 
-static Result<Variant> parseOne(QStringView text, qsizetype& pos, bool script, const ObjectResolver& resolve)
+Result<qint64> parseWholeNumber(QStringView digits, qint64 min, qint64 max, const QString& what)
 {
-    Parser p {text, pos, script, resolve};
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    const QStringView magnitude = negative ? digits.mid(1) : digits;
+    const bool hex = magnitude.startsWith(QLatin1String("0x")) || magnitude.startsWith(QLatin1String("0X"));
+    bool ok = false;
+    const qlonglong v = hex ? (negative ? -1 : 1) * magnitude.mid(2).toLongLong(&ok, 16) : digits.toLongLong(&ok, 10);
+    if (!ok)
+        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a whole number for %2").arg(digits.toString(), what));
+    if (v < min || v > max)
+        return Error(errc::Overflow, QStringLiteral("%1 does not fit in %2").arg(digits.toString(), what));
+    return v;
+}
+
+Result<Variant> parse(QStringView text, qsizetype& pos, Literals literals, const ObjectResolver& resolve)
+{
+    Parser p {text, pos, literals, resolve};
     return p.value();
 }
 
-static Result<Variant> parseWhole(QStringView text, bool script, const ObjectResolver& resolve)
+Result<Variant> parseAll(QStringView text, Literals literals, const ObjectResolver& resolve)
 {
     qsizetype pos = 0;
-    Variant v = TRY(parseOne(text, pos, script, resolve));
+    Variant v = TRY(parse(text, pos, literals, resolve));
     while (pos < text.size() && text[pos].isSpace())
         ++pos;
     if (pos != text.size())
         return Error(errc::InvalidArgument, QStringLiteral("unexpected text after the value: %1").arg(text.mid(pos).toString()));
     return v;
-}
-
-Result<Variant> parse(QStringView text, qsizetype& pos)
-{
-    return parseOne(text, pos, false, {});
-}
-
-Result<Variant> parseAll(QStringView text)
-{
-    return parseWhole(text, false, {});
-}
-
-Result<Variant> parseScript(QStringView text, qsizetype& pos, const ObjectResolver& resolve)
-{
-    return parseOne(text, pos, true, resolve);
-}
-
-Result<Variant> parseScriptAll(QStringView text, const ObjectResolver& resolve)
-{
-    return parseWhole(text, true, resolve);
 }
 
 } // namespace platform::varianttext

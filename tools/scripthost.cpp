@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
+#include <limits>
+
 using namespace platform;
 
 // One script variable: the object, its site in the host, and its event handlers.
@@ -78,6 +81,8 @@ ScriptHost::~ScriptHost()
 // back as those bytes, so a name that is not UTF-8 comes out as the file system has it.
 void ScriptHost::print(const QString& line)
 {
+    if (m_failure)
+        return;
     m_out.write(encodePath(line + QLatin1Char('\n')));
 }
 
@@ -112,39 +117,60 @@ void ScriptHost::showModal(QWidget* window, QWidget*)
     window->hide();
 }
 
-ScriptHost::Binding& ScriptHost::binding(const QString& name)
+// A mistake in the script. Its number is never shown; the message is, with the line.
+static Error mistake(const QString& message)
+{
+    return Error(errc::InvalidArgument, message);
+}
+
+static QString firstWord(QStringView& rest)
+{
+    rest = rest.trimmed();
+    qsizetype end = 0;
+    while (end < rest.size() && !rest[end].isSpace())
+        ++end;
+    const QString word = rest.left(end).toString();
+    rest = rest.mid(end).trimmed();
+    return word;
+}
+
+Result<ScriptHost::Binding*> ScriptHost::binding(const QString& name)
 {
     auto it = m_bindings.find(name);
     if (it == m_bindings.end())
-        throw ScriptError {QStringLiteral("unknown variable %1").arg(name)};
-    return *it->second;
+        return mistake(QStringLiteral("unknown variable %1").arg(name));
+    return it->second.get();
 }
 
-std::pair<ScriptHost::Binding*, QString> ScriptHost::target(const QString& dotted)
+Result<std::pair<ScriptHost::Binding*, QString>> ScriptHost::target(const QString& dotted)
 {
     const qsizetype dot = dotted.indexOf(QLatin1Char('.'));
     if (dot <= 0 || dot == dotted.size() - 1)
-        throw ScriptError {QStringLiteral("expected VAR.MEMBER, found %1").arg(dotted)};
-    return {&binding(dotted.left(dot)), dotted.mid(dot + 1)};
+        return mistake(QStringLiteral("expected VAR.MEMBER, found %1").arg(dotted));
+    return std::pair {TRY(binding(dotted.left(dot))), dotted.mid(dot + 1)};
 }
 
-QList<Variant> ScriptHost::values(QStringView text)
+Result<QList<Variant>> ScriptHost::values(QStringView text)
 {
     QList<Variant> out;
     qsizetype pos = 0;
     auto resolve = [this](const QString& name) -> Result<Variant> {
-        return Variant::fromObject(binding(name).m_object);
+        return Variant::fromObject(TRY(binding(name))->m_object);
     };
     while (true) {
         while (pos < text.size() && text[pos].isSpace())
             ++pos;
         if (pos >= text.size())
             return out;
-        Result<Variant> v = varianttext::parseScript(text, pos, resolve);
-        if (!v)
-            throw ScriptError {v.error().message()};
-        out.append(v.value());
+        out.append(TRY(varianttext::parse(text, pos, varianttext::Literals::Script, resolve)));
     }
+}
+
+Result<Control*> ScriptHost::control(Binding& b, const char* purpose)
+{
+    if (Control* c = b.control())
+        return c;
+    return mistake(QStringLiteral("%1 is not a control and %2").arg(b.m_name, QLatin1String(purpose)));
 }
 
 void ScriptHost::report(const Result<Variant>& result, bool printValue)
@@ -155,28 +181,37 @@ void ScriptHost::report(const Result<Variant>& result, bool printValue)
         print(varianttext::format(result.value()));
 }
 
-void ScriptHost::create(const QString& var, const QString& progId, const PropertyBag* bag)
+ScriptHost::Status ScriptHost::create(const QString& var, const QString& progId, const PropertyBag* bag)
 {
-    Result<std::shared_ptr<Object>> object = createObject(progId);
-    if (!object)
-        throw ScriptError {object.error().message()};
+    std::shared_ptr<Object> object = TRY(createObject(progId));
     if (auto it = m_bindings.find(var); it != m_bindings.end()) {
         if (Control* c = it->second->control())
             c->terminate();
         m_bindings.erase(it);
     }
-    auto b = std::make_unique<Binding>(*this, var, object.value());
+    auto b = std::make_unique<Binding>(*this, var, std::move(object));
     Binding& ref = *b;
     m_bindings[var] = std::move(b);
     if (Control* c = ref.control()) {
         Result<void> r = bag ? c->readProperties(*bag) : c->initProperties();
         if (!r)
-            print(QStringLiteral("error %1: %2").arg(r.error().number()).arg(r.error().message()));
+            report(r.releaseError(), false);
     }
+    return {};
+}
+
+void ScriptHost::fail(const QString& message, int line)
+{
+    // The first mistake stops the script; whatever fails while the calls above it return is
+    // only its consequence.
+    if (!m_failure)
+        m_failure = ScriptError {message, line};
 }
 
 void ScriptHost::onEvent(Binding& b, const MemberInfo& event, std::span<Variant> args)
 {
+    if (m_failure)
+        return;
     QStringList shown;
     for (const Variant& a : args)
         shown << varianttext::format(a);
@@ -185,25 +220,19 @@ void ScriptHost::onEvent(Binding& b, const MemberInfo& event, std::span<Variant>
     if (handlers.isEmpty())
         return;
     // A handler that raises its own event again would recurse until the stack runs out.
-    if (m_eventArgs.size() >= MaxHandlerDepth)
-        throw ScriptError {QStringLiteral("handlers nested more than %1 deep: the handler of %2.%3 keeps raising events")
-                               .arg(MaxHandlerDepth)
-                               .arg(b.m_name, event.name),
-                           handlers.first().line};
+    if (m_eventArgs.size() >= MaxHandlerDepth) {
+        fail(QStringLiteral("handlers nested more than %1 deep: the handler of %2.%3 keeps raising events")
+                 .arg(MaxHandlerDepth)
+                 .arg(b.m_name, event.name),
+             handlers.first().line);
+        return;
+    }
     m_eventArgs.append(args);
     m_events.append(&event);
-    for (const Handler& h : handlers) {
-        try {
-            execute(h.statement, h.line);
-        } catch (ScriptError& e) {
-            // The mistake is in the handler's own line, not in the call that raised the event.
-            if (e.line == 0)
-                e.line = h.line;
-            m_eventArgs.removeLast();
-            m_events.removeLast();
-            throw;
-        }
-    }
+    // A failing handler's error names the handler's own line, not the call that raised the event.
+    for (const Handler& h : handlers)
+        if (!execute(h.statement, h.line))
+            break;
     m_eventArgs.removeLast();
     m_events.removeLast();
 }
@@ -221,176 +250,222 @@ static void sendClick(QWidget* target, QPointF at)
     QApplication::sendEvent(target, &release);
 }
 
-static QString firstWord(QStringView& rest)
-{
-    rest = rest.trimmed();
-    qsizetype end = 0;
-    while (end < rest.size() && !rest[end].isSpace())
-        ++end;
-    const QString word = rest.left(end).toString();
-    rest = rest.mid(end).trimmed();
-    return word;
-}
+struct ScriptHost::Statement {
+    const char* keyword;
+    Status (ScriptHost::*run)(QStringView rest, int line);
+};
 
-void ScriptHost::execute(const QString& statement, int line)
+const ScriptHost::Statement ScriptHost::statements[] = {
+    {"echo", &ScriptHost::echo},     {"new", &ScriptHost::newObject}, {"load", &ScriptHost::load},
+    {"save", &ScriptHost::save},     {"bag", &ScriptHost::bag},       {"get", &ScriptHost::get},
+    {"set", &ScriptHost::set},       {"setref", &ScriptHost::setref}, {"call", &ScriptHost::call},
+    {"invoke", &ScriptHost::invoke}, {"on", &ScriptHost::on},         {"arg", &ScriptHost::arg},
+    {"click", &ScriptHost::click},   {"release", &ScriptHost::release},
+};
+
+bool ScriptHost::execute(const QString& statement, int line)
 {
     QStringView rest(statement);
     const QString keyword = firstWord(rest);
+    const auto found = std::find_if(std::begin(statements), std::end(statements),
+                                    [&](const Statement& s) { return keyword == QLatin1String(s.keyword); });
+    Status status = found == std::end(statements) ? mistake(QStringLiteral("unknown statement %1").arg(keyword))
+                                                  : (this->*found->run)(rest, line);
+    if (!status)
+        fail(status.error().message(), line);
+    return !m_failure;
+}
 
-    if (keyword == QLatin1String("echo")) {
-        print(rest.toString());
-    } else if (keyword == QLatin1String("new")) {
-        const QString var = firstWord(rest);
-        const QString progId = firstWord(rest);
-        if (var.isEmpty() || progId.isEmpty() || !rest.isEmpty())
-            throw ScriptError {QStringLiteral("usage: new VAR PROGID")};
-        create(var, progId, nullptr);
-    } else if (keyword == QLatin1String("load")) {
-        const QString var = firstWord(rest);
-        const QString progId = firstWord(rest);
-        const QString file = rest.toString();
-        if (var.isEmpty() || progId.isEmpty() || file.isEmpty())
-            throw ScriptError {QStringLiteral("usage: load VAR PROGID BAGFILE")};
-        Result<PropertyBag> bag = PropertyBag::load(file);
-        if (!bag)
-            throw ScriptError {bag.error().message()};
-        create(var, progId, &bag.value());
-    } else if (keyword == QLatin1String("save")) {
-        Binding& b = binding(firstWord(rest));
-        const QString file = rest.toString();
-        if (file.isEmpty())
-            throw ScriptError {QStringLiteral("usage: save VAR BAGFILE")};
-        Control* c = b.control();
-        if (!c)
-            throw ScriptError {QStringLiteral("%1 is not a control and has no property bag").arg(b.m_name)};
-        PropertyBag bag;
-        Result<void> r = c->writeProperties(bag);
-        if (!r) {
-            report(r.releaseError(), false);
-            return;
-        }
-        Result<void> saved = bag.save(file);
-        if (!saved)
-            report(saved.releaseError(), false);
-    } else if (keyword == QLatin1String("bag")) {
-        Result<PropertyBag> bag = PropertyBag::load(rest.toString());
-        if (!bag)
-            throw ScriptError {bag.error().message()};
-        for (const PropertyBag::Entry& e : bag->entries())
-            print(QStringLiteral("%1 = %2").arg(e.name, varianttext::format(e.value)));
-    } else if (keyword == QLatin1String("get") || keyword == QLatin1String("set") || keyword == QLatin1String("setref")
-               || keyword == QLatin1String("call")) {
-        auto [b, member] = target(firstWord(rest));
-        // The statement holds the object until its call returns: a handler may release or
-        // rebind the variable meanwhile.
-        const std::shared_ptr<Object> object = b->m_object;
-        const InterfaceInfo& itf = object->dispatch().info();
-        const MemberInfo* info = itf.findAnyByName(member);
-        if (!info)
-            throw ScriptError {QStringLiteral("%1 has no member %2").arg(b->m_object->className(), member)};
-        QList<Variant> args = values(rest);
-        InvokeKind kind = InvokeKind::Method;
-        if (keyword == QLatin1String("get"))
-            kind = InvokeKind::PropertyGet;
-        else if (keyword == QLatin1String("set"))
-            kind = InvokeKind::PropertyPut;
-        else if (keyword == QLatin1String("setref"))
-            kind = InvokeKind::PropertyPutRef;
-        if ((kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) && args.size() != 1)
-            throw ScriptError {QStringLiteral("%1 takes exactly one value").arg(keyword)};
-        report(object->invoke(info->id, kind, std::span<Variant>(args.data(), args.size())),
-               kind == InvokeKind::Method || kind == InvokeKind::PropertyGet);
-    } else if (keyword == QLatin1String("invoke")) {
-        Binding& b = binding(firstWord(rest));
-        const std::shared_ptr<Object> object = b.m_object;
-        const QString idText = firstWord(rest);
-        const QString kindText = firstWord(rest);
-        // Decimal or 0x hexadecimal, either one negative; a leading zero does not mean octal.
-        const bool negative = idText.startsWith(QLatin1Char('-'));
-        const QString magnitude = negative ? idText.mid(1) : idText;
-        const bool hex = magnitude.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-        bool ok = false;
-        qlonglong id = hex ? magnitude.mid(2).toLongLong(&ok, 16) : magnitude.toLongLong(&ok, 10);
-        ok = ok && !magnitude.startsWith(QLatin1Char('-')) && !magnitude.startsWith(QLatin1Char('+'));
-        if (negative)
-            id = -id;
-        if (!ok || id < std::numeric_limits<std::int32_t>::min() || id > std::numeric_limits<std::uint32_t>::max())
-            throw ScriptError {QStringLiteral("%1 is not a DISPID").arg(idText)};
-        const DispId dispId = DispId(std::uint32_t(id));
-        static const QHash<QString, InvokeKind> kinds = {{QStringLiteral("method"), InvokeKind::Method},
-                                                         {QStringLiteral("get"), InvokeKind::PropertyGet},
-                                                         {QStringLiteral("put"), InvokeKind::PropertyPut},
-                                                         {QStringLiteral("putref"), InvokeKind::PropertyPutRef}};
-        if (!kinds.contains(kindText))
-            throw ScriptError {QStringLiteral("KIND must be method, get, put or putref, not %1").arg(kindText)};
-        if (!b.m_object->dispatch().info().findAny(dispId))
-            throw ScriptError {QStringLiteral("%1 has no member with DISPID %2").arg(b.m_object->className(), idText)};
-        QList<Variant> args = values(rest);
-        const InvokeKind kind = kinds.value(kindText);
-        report(object->invoke(dispId, kind, std::span<Variant>(args.data(), args.size())),
-               kind == InvokeKind::Method || kind == InvokeKind::PropertyGet);
-    } else if (keyword == QLatin1String("on")) {
-        auto [b, event] = target(firstWord(rest));
-        const InterfaceInfo* events = b->m_object->eventInterface();
-        const MemberInfo* info = events ? events->findAnyByName(event) : nullptr;
-        if (!info)
-            throw ScriptError {QStringLiteral("%1 has no event %2").arg(b->m_object->className(), event)};
-        if (rest.isEmpty())
-            throw ScriptError {QStringLiteral("usage: on VAR.EVENT STATEMENT")};
-        b->m_handlers[info->name.toLower()].append(Handler {line, rest.toString()});
-    } else if (keyword == QLatin1String("arg")) {
-        if (m_eventArgs.isEmpty())
-            throw ScriptError {QStringLiteral("arg is only allowed inside an on handler")};
-        bool ok = false;
-        const int n = firstWord(rest).toInt(&ok);
-        std::span<Variant> args = m_eventArgs.last();
-        if (!ok || n < 1 || std::size_t(n) > args.size())
-            throw ScriptError {QStringLiteral("the event %1 has no argument %2").arg(m_events.last()->name).arg(n)};
-        const QList<Variant> v = values(rest);
-        if (v.size() != 1)
-            throw ScriptError {QStringLiteral("usage: arg N VALUE")};
-        Result<Variant> converted = v[0].convertTo(m_events.last()->params[n - 1].type.vt);
-        if (converted)
-            args[n - 1] = converted.value();
-        else
-            report(converted.releaseError(), false);
-    } else if (keyword == QLatin1String("click")) {
-        // click VAR [X Y]: a left click on the control's face at X, Y twips, received by the
-        // part of the face under that point; without a point, in the middle of its first part.
-        Binding& b = binding(firstWord(rest));
-        const std::shared_ptr<Object> object = b.m_object;
-        Control* c = b.control();
-        if (!c)
-            throw ScriptError {QStringLiteral("%1 is not a control and cannot be clicked").arg(b.m_name)};
-        const QList<Variant> point = values(rest);
-        QWidget* face = c->widget();
-        QWidget* target = face;
-        QPointF at;
-        if (point.isEmpty()) {
-            for (QWidget* part : face->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (!part->isHidden()) {
-                    target = part;
-                    break;
-                }
-            at = QRectF(target->rect()).center();
-        } else if (point.size() == 2 && point[0].toI4() && point[1].toI4()) {
-            const QPoint pixel(units::toPixelsX(*point[0].toI4()), units::toPixelsY(*point[1].toI4()));
-            if (QWidget* part = face->childAt(pixel))
+ScriptHost::Status ScriptHost::echo(QStringView rest, int)
+{
+    print(rest.toString());
+    return {};
+}
+
+ScriptHost::Status ScriptHost::newObject(QStringView rest, int)
+{
+    const QString var = firstWord(rest);
+    const QString progId = firstWord(rest);
+    if (var.isEmpty() || progId.isEmpty() || !rest.isEmpty())
+        return mistake(QStringLiteral("usage: new VAR PROGID"));
+    return create(var, progId, nullptr);
+}
+
+ScriptHost::Status ScriptHost::load(QStringView rest, int)
+{
+    const QString var = firstWord(rest);
+    const QString progId = firstWord(rest);
+    const QString file = rest.toString();
+    if (var.isEmpty() || progId.isEmpty() || file.isEmpty())
+        return mistake(QStringLiteral("usage: load VAR PROGID BAGFILE"));
+    const PropertyBag bag = TRY(PropertyBag::load(file));
+    return create(var, progId, &bag);
+}
+
+ScriptHost::Status ScriptHost::save(QStringView rest, int)
+{
+    Binding* b = TRY(binding(firstWord(rest)));
+    const QString file = rest.toString();
+    if (file.isEmpty())
+        return mistake(QStringLiteral("usage: save VAR BAGFILE"));
+    Control* c = TRY(control(*b, "has no property bag"));
+    PropertyBag bag;
+    Result<void> written = c->writeProperties(bag);
+    if (m_failure) // a handler of an event raised while writing failed: no bag is written
+        return {};
+    if (written)
+        written = bag.save(file);
+    if (!written)
+        report(written.releaseError(), false);
+    return {};
+}
+
+ScriptHost::Status ScriptHost::bag(QStringView rest, int)
+{
+    const PropertyBag bag = TRY(PropertyBag::load(rest.toString()));
+    for (const PropertyBag::Entry& e : bag.entries())
+        print(QStringLiteral("%1 = %2").arg(e.name, varianttext::format(e.value)));
+    return {};
+}
+
+ScriptHost::Status ScriptHost::get(QStringView rest, int)
+{
+    return invokeByName(rest, InvokeKind::PropertyGet, "get");
+}
+
+ScriptHost::Status ScriptHost::set(QStringView rest, int)
+{
+    return invokeByName(rest, InvokeKind::PropertyPut, "set");
+}
+
+ScriptHost::Status ScriptHost::setref(QStringView rest, int)
+{
+    return invokeByName(rest, InvokeKind::PropertyPutRef, "setref");
+}
+
+ScriptHost::Status ScriptHost::call(QStringView rest, int)
+{
+    return invokeByName(rest, InvokeKind::Method, "call");
+}
+
+ScriptHost::Status ScriptHost::invokeByName(QStringView rest, InvokeKind kind, const char* keyword)
+{
+    const auto [b, member] = TRY(target(firstWord(rest)));
+    const MemberInfo* info = b->m_object->dispatch().info().findAnyByName(member);
+    if (!info)
+        return mistake(QStringLiteral("%1 has no member %2").arg(b->m_object->className(), member));
+    QList<Variant> args = TRY(values(rest));
+    const bool put = kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef;
+    if (put && args.size() != 1)
+        return mistake(QStringLiteral("%1 takes exactly one value").arg(QLatin1String(keyword)));
+    invokeMember(*b, info->id, kind, args);
+    return {};
+}
+
+ScriptHost::Status ScriptHost::invoke(QStringView rest, int)
+{
+    Binding* b = TRY(binding(firstWord(rest)));
+    const QString idText = firstWord(rest);
+    const QString kindText = firstWord(rest);
+    // From the most negative 32-bit number to the largest unsigned one: a DISPID is both.
+    const Result<qint64> id = varianttext::parseWholeNumber(idText, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::uint32_t>::max(), QStringLiteral("a DISPID"));
+    if (!id)
+        return mistake(QStringLiteral("%1 is not a DISPID").arg(idText));
+    const DispId dispId = DispId(std::uint32_t(id.value()));
+    static const QHash<QString, InvokeKind> kinds = {{QStringLiteral("method"), InvokeKind::Method},
+                                                     {QStringLiteral("get"), InvokeKind::PropertyGet},
+                                                     {QStringLiteral("put"), InvokeKind::PropertyPut},
+                                                     {QStringLiteral("putref"), InvokeKind::PropertyPutRef}};
+    if (!kinds.contains(kindText))
+        return mistake(QStringLiteral("KIND must be method, get, put or putref, not %1").arg(kindText));
+    if (!b->m_object->dispatch().info().findAny(dispId))
+        return mistake(QStringLiteral("%1 has no member with DISPID %2").arg(b->m_object->className(), idText));
+    QList<Variant> args = TRY(values(rest));
+    invokeMember(*b, dispId, kinds.value(kindText), args);
+    return {};
+}
+
+void ScriptHost::invokeMember(Binding& b, DispId id, InvokeKind kind, QList<Variant>& args)
+{
+    // The statement holds the object until its call returns: a handler may release or rebind
+    // the variable meanwhile.
+    const std::shared_ptr<Object> object = b.m_object;
+    report(object->invoke(id, kind, std::span<Variant>(args.data(), args.size())),
+           kind == InvokeKind::Method || kind == InvokeKind::PropertyGet);
+}
+
+ScriptHost::Status ScriptHost::on(QStringView rest, int line)
+{
+    const auto [b, event] = TRY(target(firstWord(rest)));
+    const InterfaceInfo* events = b->m_object->eventInterface();
+    const MemberInfo* info = events ? events->findAnyByName(event) : nullptr;
+    if (!info)
+        return mistake(QStringLiteral("%1 has no event %2").arg(b->m_object->className(), event));
+    if (rest.isEmpty())
+        return mistake(QStringLiteral("usage: on VAR.EVENT STATEMENT"));
+    b->m_handlers[info->name.toLower()].append(Handler {line, rest.toString()});
+    return {};
+}
+
+ScriptHost::Status ScriptHost::arg(QStringView rest, int)
+{
+    if (m_eventArgs.isEmpty())
+        return mistake(QStringLiteral("arg is only allowed inside an on handler"));
+    bool ok = false;
+    const int n = firstWord(rest).toInt(&ok);
+    std::span<Variant> args = m_eventArgs.last();
+    if (!ok || n < 1 || std::size_t(n) > args.size())
+        return mistake(QStringLiteral("the event %1 has no argument %2").arg(m_events.last()->name).arg(n));
+    const QList<Variant> v = TRY(values(rest));
+    if (v.size() != 1)
+        return mistake(QStringLiteral("usage: arg N VALUE"));
+    Result<Variant> converted = v[0].convertTo(m_events.last()->params[n - 1].type.vt);
+    if (converted)
+        args[n - 1] = converted.value();
+    else
+        report(converted.releaseError(), false);
+    return {};
+}
+
+// click VAR [X Y]: a left click on the control's face at X, Y twips, received by the part of
+// the face under that point; without a point, in the middle of its first part.
+ScriptHost::Status ScriptHost::click(QStringView rest, int)
+{
+    Binding* b = TRY(binding(firstWord(rest)));
+    const std::shared_ptr<Object> object = b->m_object;
+    Control* c = TRY(control(*b, "cannot be clicked"));
+    const QList<Variant> point = TRY(values(rest));
+    QWidget* face = c->widget();
+    QWidget* target = face;
+    QPointF at;
+    if (point.isEmpty()) {
+        for (QWidget* part : face->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!part->isHidden()) {
                 target = part;
-            at = target->mapFrom(face, QPointF(pixel));
-        } else {
-            throw ScriptError {QStringLiteral("usage: click VAR [X Y]")};
-        }
-        sendClick(target, at);
-    } else if (keyword == QLatin1String("release")) {
-        const QString var = firstWord(rest);
-        Binding& b = binding(var);
-        if (Control* c = b.control())
-            c->terminate();
-        m_bindings.erase(var);
+                break;
+            }
+        at = QRectF(target->rect()).center();
+    } else if (point.size() == 2 && point[0].toI4() && point[1].toI4()) {
+        const QPoint pixel(units::toPixelsX(*point[0].toI4()), units::toPixelsY(*point[1].toI4()));
+        if (QWidget* part = face->childAt(pixel))
+            target = part;
+        at = target->mapFrom(face, QPointF(pixel));
     } else {
-        throw ScriptError {QStringLiteral("unknown statement %1").arg(keyword)};
+        return mistake(QStringLiteral("usage: click VAR [X Y]"));
     }
+    sendClick(target, at);
+    return {};
+}
+
+ScriptHost::Status ScriptHost::release(QStringView rest, int)
+{
+    const QString var = firstWord(rest);
+    Binding* b = TRY(binding(var));
+    if (Control* c = b->control())
+        c->terminate();
+    m_bindings.erase(var);
+    return {};
 }
 
 int ScriptHost::run(const QString& script, QIODevice& err)
@@ -403,10 +478,9 @@ int ScriptHost::run(const QString& script, QIODevice& err)
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
             continue;
-        try {
-            execute(trimmed, n + 1);
-        } catch (const ScriptError& e) {
-            err.write(encodePath(QStringLiteral("compcall: line %1: %2\n").arg(e.line ? e.line : n + 1).arg(e.message)));
+        if (!execute(trimmed, n + 1)) {
+            err.write(encodePath(QStringLiteral("compcall: line %1: %2\n").arg(m_failure->line).arg(m_failure->message)));
+            m_failure.reset();
             return 2;
         }
     }

@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <map>
+#include <optional>
 
 // Runs compcall scripts: creates objects, drives them late-bound and prints what happens.
 class ScriptHost final : public platform::services::Responder {
@@ -30,29 +31,59 @@ public:
     void showModal(QWidget* window, QWidget* owner) override;
 
 private:
+    // What a statement gives back. Its error is a script error: it stops the script (an error
+    // raised by a call is printed instead, and the script goes on).
+    using Status = platform::Result<void>;
     struct ScriptError {
         QString message;
-        int line = 0; // where the failing statement is written, when not the running line
+        int line = 0; // where the failing statement is written
     };
     struct Handler {
         int line;
         QString statement;
     };
+    struct Statement;
     class Binding;
 
+    static const Statement statements[];
+
     void print(const QString& line);
-    void execute(const QString& statement, int line);
+    // Runs one statement; false once a script error stopped the script.
+    bool execute(const QString& statement, int line);
+    void fail(const QString& message, int line);
     void onEvent(Binding& binding, const platform::MemberInfo& event, std::span<platform::Variant> args);
 
-    Binding& binding(const QString& name);
-    std::pair<Binding*, QString> target(const QString& dotted);
-    QList<platform::Variant> values(QStringView text);
+    platform::Result<Binding*> binding(const QString& name);
+    platform::Result<std::pair<Binding*, QString>> target(const QString& dotted);
+    platform::Result<QList<platform::Variant>> values(QStringView text);
+    platform::Result<platform::Control*> control(Binding& binding, const char* purpose);
     void report(const platform::Result<platform::Variant>& result, bool printValue);
-    void create(const QString& var, const QString& progId, const platform::PropertyBag* bag);
+    Status create(const QString& var, const QString& progId, const platform::PropertyBag* bag);
+    Status invokeByName(QStringView rest, platform::InvokeKind kind, const char* keyword);
+    void invokeMember(Binding& binding, platform::DispId id, platform::InvokeKind kind, QList<platform::Variant>& args);
+
+    // The statements, one each.
+    Status echo(QStringView rest, int line);
+    Status newObject(QStringView rest, int line);
+    Status load(QStringView rest, int line);
+    Status save(QStringView rest, int line);
+    Status bag(QStringView rest, int line);
+    Status get(QStringView rest, int line);
+    Status set(QStringView rest, int line);
+    Status setref(QStringView rest, int line);
+    Status call(QStringView rest, int line);
+    Status invoke(QStringView rest, int line);
+    Status on(QStringView rest, int line);
+    Status arg(QStringView rest, int line);
+    Status click(QStringView rest, int line);
+    Status release(QStringView rest, int line);
 
     QIODevice& m_out;
     std::map<QString, std::unique_ptr<Binding>> m_bindings;
     std::shared_ptr<platform::Font> m_ambientFont;
     QList<std::span<platform::Variant>> m_eventArgs; // innermost handler last
     QList<const platform::MemberInfo*> m_events;
+    // The script error that stopped the script. From then on the host prints nothing and runs
+    // no handler: the call that raised the failing handler's event returns without a word.
+    std::optional<ScriptError> m_failure;
 };

@@ -155,4 +155,30 @@ TEST(VariantText, ParsesLiteralsAndRefusesMalformedOnes)
         EXPECT_EQ(outcome(varianttext::parseAll(QString::fromUtf8(text))), QString::fromUtf8(gives)) << text;
 }
 
+// Whole numbers as the literals and compcall's DISPIDs write them, within the reader's range.
+TEST(VariantText, ReadsWholeNumbersWithinTheirRange)
+{
+    constexpr qint64 lo = std::numeric_limits<std::int32_t>::min();
+    constexpr qint64 hi = std::numeric_limits<std::uint32_t>::max();
+    struct Row {
+        const char* digits;
+        qint64 min;
+        qint64 max;
+        const char* gives;
+    };
+    const Row rows[] = {
+        {"0x68030001", lo, hi, "1745027073"}, {"-0x228", lo, hi, "-552"}, {"-0552", lo, hi, "-552"},
+        {"0XfF", 0, 255, "255"}, {"4294967295", lo, hi, "4294967295"}, {"-2147483648", lo, hi, "-2147483648"},
+        {"4294967296", lo, hi, "error 6"}, {"-2147483649", lo, hi, "error 6"}, {"256", 0, 255, "error 6"},
+        {"-1", 0, 255, "error 6"}, {"--5", lo, hi, "error 5"}, {"0x", lo, hi, "error 5"}, {"", lo, hi, "error 5"},
+        {"5x", lo, hi, "error 5"}, {"1.5", lo, hi, "error 5"},
+    };
+    for (const Row& row : rows) {
+        const Result<qint64> r = varianttext::parseWholeNumber(QString::fromUtf8(row.digits), row.min, row.max,
+                                                               QStringLiteral("a number"));
+        const QString got = r ? QString::number(r.value()) : QStringLiteral("error %1").arg(r.error().number());
+        EXPECT_EQ(got, QString::fromUtf8(row.gives)) << row.digits;
+    }
+}
+
 } // namespace
