@@ -38,12 +38,11 @@ Result<Variant> toVariant(Result<bool> r)
     return Variant::fromBool(r.value());
 }
 
-MemberInfo browse(QString category, Guid page = {})
+// The settings a thread starts with are the properties' defaults.
+const SharedSettings& initialSettings()
 {
-    MemberInfo m;
-    m.category = std::move(category);
-    m.propertyPage = page;
-    return m;
+    static const SharedSettings initial;
+    return initial;
 }
 } // namespace
 
@@ -63,50 +62,67 @@ const DispatchTable& Velloc::table()
                          [](Velloc& v, std::span<Variant> a) { return toVariant(v.DecodeString(a[0].string())); });
         d.method<Velloc>(QStringLiteral("CRC"), dispids::CRC, {ParamInfo {QStringLiteral("Filename"), Str, true}}, AnyValue,
                          {}, [](Velloc& v, std::span<Variant> a) { return v.CRC(a[0].string()); });
-        d.get<Velloc>(QStringLiteral("KEY"), dispids::KEY, Str, {},
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.KEY()); });
-        d.put<Velloc>(QStringLiteral("KEY"), dispids::KEY, QStringLiteral("New_Key"), Str, {},
-                      [](Velloc& v, const Variant& x) { return v.setKEY(x.string()); });
-        const QString fileHelp = QStringLiteral("Name of File To Operate On");
-        d.get<Velloc>(QStringLiteral("File"), dispids::File, Str, fileHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.File()); }, browse({}, BGPic::Clsid));
-        d.put<Velloc>(QStringLiteral("File"), dispids::File, QStringLiteral("New_File"), Str, fileHelp,
-                      [](Velloc& v, const Variant& x) { return v.setFile(x.string()); }, MemberKind::PropertyPut,
-                      browse({}, BGPic::Clsid));
-        const QString pictureHelp = QStringLiteral("Returns/sets a graphic to be displayed in a control.");
-        d.get<Velloc>(QStringLiteral("Picture"), dispids::Picture, PictureType, pictureHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromObject(v.Picture()); },
-                      browse({}, StandardPicturePage::Clsid));
-        d.put<Velloc>(QStringLiteral("Picture"), dispids::Picture, QStringLiteral("New_Picture"), PictureType, pictureHelp,
-                      [](Velloc& v, const Variant& x) -> Result<void> {
-                          auto picture = x.objectAs<platform::Picture>();
-                          if (x.object() && !picture)
-                              return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object"));
-                          return v.setPicture(picture);
-                      },
-                      MemberKind::PropertyPutRef, browse({}, StandardPicturePage::Clsid));
-        const QString showHelp = QStringLiteral("Show Progress during Operation");
-        d.get<Velloc>(QStringLiteral("ShowProgress"), dispids::ShowProgress, Bool, showHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromBool(v.ShowProgress()); },
-                      browse(QStringLiteral("FileSetup")));
-        d.put<Velloc>(QStringLiteral("ShowProgress"), dispids::ShowProgress, QStringLiteral("New_ShowProgress"), Bool,
-                      showHelp, [](Velloc& v, const Variant& x) { return v.setShowProgress(x.boolean()); },
-                      MemberKind::PropertyPut, browse(QStringLiteral("FileSetup")));
+        d.property<Velloc>({.name = QStringLiteral("KEY"), .id = dispids::KEY, .type = Str,
+                            .putParam = QStringLiteral("New_Key"),
+                            .get = [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.KEY()); },
+                            .store = [](Velloc& v, const Variant& x) { return v.storeKEY(x.string()); },
+                            .persistedName = QStringLiteral("Key"),
+                            .defaultValue = [](Velloc&) { return Variant::fromString(initialSettings().CurrentKey); }});
+        d.property<Velloc>({.name = QStringLiteral("File"), .id = dispids::File, .type = Str,
+                            .putParam = QStringLiteral("New_File"),
+                            .help = QStringLiteral("Name of File To Operate On"), .page = BGPic::Clsid,
+                            .get = [](Velloc& v) -> Result<Variant> { return Variant::fromString(v.File()); },
+                            .store = [](Velloc& v, const Variant& x) { return v.storeFile(x.string()); },
+                            .defaultValue = [](Velloc&) { return Variant::fromString(initialSettings().CurrentFile); }});
+        d.property<Velloc>(
+            {.name = QStringLiteral("Picture"), .id = dispids::Picture, .type = PictureType,
+             .putParam = QStringLiteral("New_Picture"),
+             .help = QStringLiteral("Returns/sets a graphic to be displayed in a control."),
+             .page = StandardPicturePage::Clsid, .putKind = MemberKind::PropertyPutRef,
+             .get = [](Velloc& v) -> Result<Variant> { return Variant::fromObject(v.Picture()); },
+             .store = [](Velloc& v, const Variant& x) -> Result<void> {
+                 auto picture = x.objectAs<platform::Picture>();
+                 if (x.object() && !picture)
+                     return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object"));
+                 return v.storePicture(picture);
+             },
+             .defaultValue = [](Velloc&) { return Variant::nothing(); },
+             // Saved as held: no picture is Nothing, not the empty picture the getter returns.
+             .saved = [](Velloc& v) { return Variant::fromObject(v.m_pic->picture); },
+             .load = [](Velloc& v, const Variant& x) -> Result<void> {
+                 std::shared_ptr<Object> object = TRY(x.toObject());
+                 auto picture = std::dynamic_pointer_cast<platform::Picture>(object);
+                 if (object && !picture)
+                     return Error(errc::TypeMismatch, QStringLiteral("The stored Picture is not a picture"));
+                 return v.storePicture(picture);
+             }});
+        d.property<Velloc>({.name = QStringLiteral("ShowProgress"), .id = dispids::ShowProgress, .type = Bool,
+                            .putParam = QStringLiteral("New_ShowProgress"),
+                            .help = QStringLiteral("Show Progress during Operation"), .category = QStringLiteral("FileSetup"),
+                            .get = [](Velloc& v) -> Result<Variant> { return Variant::fromBool(v.ShowProgress()); },
+                            .store = [](Velloc& v, const Variant& x) { return v.storeShowProgress(x.boolean()); },
+                            .defaultValue = [](Velloc&) { return Variant::fromBool(initialSettings().CurrentShowProgress); }});
         d.method<Velloc>(QStringLiteral("CancelOperation"), dispids::CancelOperation, {}, Bool,
                          QStringLiteral("Stops Current Operation"),
                          [](Velloc& v, std::span<Variant>) -> Result<Variant> { return Variant::fromBool(v.CancelOperation()); });
         d.method<Velloc>(QStringLiteral("About"), dispids::About, {}, AnyValue, {},
                          [](Velloc& v, std::span<Variant>) { return v.About(); });
-        const QString typeHelp = QStringLiteral("Set's the type Protection");
-        d.get<Velloc>(QStringLiteral("ProtectionType"), dispids::ProtectionType, PTypeType, typeHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromI4(v.ProtectionType()); });
-        d.put<Velloc>(QStringLiteral("ProtectionType"), dispids::ProtectionType, QStringLiteral("New_ProtectionType"),
-                      PTypeType, typeHelp, [](Velloc& v, const Variant& x) { return v.setProtectionType(x.i4()); });
-        const QString offsetHelp = QStringLiteral("Number between 1 and 255 used during the Ceaser Encryption.");
-        d.get<Velloc>(QStringLiteral("CeaserOffset"), dispids::CeaserOffset, Byte, offsetHelp,
-                      [](Velloc& v) -> Result<Variant> { return Variant::fromUI1(v.CeaserOffset()); });
-        d.put<Velloc>(QStringLiteral("CeaserOffset"), dispids::CeaserOffset, QStringLiteral("New_CeaserOffset"), Byte,
-                      offsetHelp, [](Velloc& v, const Variant& x) { return v.setCeaserOffset(x.ui1()); });
+        // The cipher settings are stored as bytes; their defaults are 16-bit numbers.
+        d.property<Velloc>(
+            {.name = QStringLiteral("ProtectionType"), .id = dispids::ProtectionType, .type = PTypeType,
+             .putParam = QStringLiteral("New_ProtectionType"), .help = QStringLiteral("Set's the type Protection"),
+             .get = [](Velloc& v) -> Result<Variant> { return Variant::fromI4(v.ProtectionType()); },
+             .store = [](Velloc& v, const Variant& x) { return v.storeProtectionType(x.i4()); },
+             .defaultValue = [](Velloc&) { return Variant::fromI2(initialSettings().CurrentProtectionType); },
+             .storedAs = VarType::UI1});
+        d.property<Velloc>(
+            {.name = QStringLiteral("CeaserOffset"), .id = dispids::CeaserOffset, .type = Byte,
+             .putParam = QStringLiteral("New_CeaserOffset"),
+             .help = QStringLiteral("Number between 1 and 255 used during the Ceaser Encryption."),
+             .get = [](Velloc& v) -> Result<Variant> { return Variant::fromUI1(v.CeaserOffset()); },
+             .store = [](Velloc& v, const Variant& x) { return v.storeCeaserOffset(x.ui1()); },
+             .defaultValue = [](Velloc&) { return Variant::fromI2(initialSettings().CurrentCeaserOffset); },
+             .storedAs = VarType::UI1});
         return d;
     }();
     return t;

@@ -27,8 +27,6 @@ const QImage& defaultPicture()
     static const QImage image = defaultProgressPicture();
     return image;
 }
-
-Variant defaultKey() { return Variant::fromString(QString::fromLatin1(DefaultKey)); }
 } // namespace
 
 Velloc::Velloc()
@@ -55,10 +53,11 @@ QString Velloc::KEY() const
     return s.CurrentKey;
 }
 
-Result<void> Velloc::setKEY(const QString& New_Key)
+Result<void> Velloc::storeKEY(const QString& New_Key)
 {
+    // An empty key, assigned or stored, stands for the built-in one.
     sharedSettings().CurrentKey = New_Key.isEmpty() ? QString::fromLatin1(DefaultKey) : New_Key;
-    return propertyChanged(QStringLiteral("Key"));
+    return {};
 }
 
 QString Velloc::File() const
@@ -66,10 +65,10 @@ QString Velloc::File() const
     return sharedSettings().CurrentFile;
 }
 
-Result<void> Velloc::setFile(const QString& New_File)
+Result<void> Velloc::storeFile(const QString& New_File)
 {
     sharedSettings().CurrentFile = New_File;
-    return propertyChanged(QStringLiteral("File"));
+    return {};
 }
 
 std::shared_ptr<platform::Picture> Velloc::Picture() const
@@ -79,10 +78,10 @@ std::shared_ptr<platform::Picture> Velloc::Picture() const
     return m_pic->picture ? m_pic->picture : platform::Picture::create();
 }
 
-Result<void> Velloc::setPicture(std::shared_ptr<platform::Picture> New_Picture)
+Result<void> Velloc::storePicture(std::shared_ptr<platform::Picture> New_Picture)
 {
     m_pic->picture = std::move(New_Picture);
-    return propertyChanged(QStringLiteral("Picture"));
+    return {};
 }
 
 bool Velloc::ShowProgress() const
@@ -90,10 +89,10 @@ bool Velloc::ShowProgress() const
     return sharedSettings().CurrentShowProgress;
 }
 
-Result<void> Velloc::setShowProgress(bool New_ShowProgress)
+Result<void> Velloc::storeShowProgress(bool New_ShowProgress)
 {
     sharedSettings().CurrentShowProgress = New_ShowProgress;
-    return propertyChanged(QStringLiteral("ShowProgress"));
+    return {};
 }
 
 std::int32_t Velloc::ProtectionType() const
@@ -101,12 +100,12 @@ std::int32_t Velloc::ProtectionType() const
     return sharedSettings().CurrentProtectionType;
 }
 
-Result<void> Velloc::setProtectionType(std::int32_t New_ProtectionType)
+Result<void> Velloc::storeProtectionType(std::int32_t New_ProtectionType)
 {
     if (New_ProtectionType < 0 || New_ProtectionType > 255)
         return Error(errc::Overflow);
     sharedSettings().CurrentProtectionType = std::uint8_t(New_ProtectionType);
-    return propertyChanged(QStringLiteral("ProtectionType"));
+    return {};
 }
 
 std::uint8_t Velloc::CeaserOffset() const
@@ -114,22 +113,21 @@ std::uint8_t Velloc::CeaserOffset() const
     return sharedSettings().CurrentCeaserOffset;
 }
 
-Result<void> Velloc::setCeaserOffset(std::uint8_t New_CeaserOffset)
+Result<void> Velloc::storeCeaserOffset(std::uint8_t New_CeaserOffset)
 {
     sharedSettings().CurrentCeaserOffset = New_CeaserOffset;
-    return propertyChanged(QStringLiteral("CeaserOffset"));
+    return {};
 }
 
 // ---- Container protocol ----
+// The persisted properties and their defaults are the member table's; what follows is only
+// what this control does differently.
 
 Result<void> Velloc::initProperties()
 {
+    // A new instance keeps its built-in picture.
+    TRY_VOID(initPersisted({u"Picture"}));
     SharedSettings& s = sharedSettings();
-    s.CurrentKey = QString::fromLatin1(DefaultKey);
-    s.CurrentFile.clear();
-    s.CurrentShowProgress = true;
-    s.CurrentProtectionType = 0;
-    s.CurrentCeaserOffset = 30;
     if (s.ProgressPictureBox.expired()) // never set, or its instance is gone
         s.ProgressPictureBox = m_pic;
     return {};
@@ -137,33 +135,18 @@ Result<void> Velloc::initProperties()
 
 Result<void> Velloc::readProperties(const PropertyBag& bag)
 {
-    SharedSettings& s = sharedSettings();
-    const QString key = TRY(bag.read(u"Key", defaultKey()).toString());
-    s.CurrentKey = key.isEmpty() ? QString::fromLatin1(DefaultKey) : key;
-    s.CurrentFile = TRY(bag.read(u"File", Variant::fromString({})).toString());
-    const Variant picture = bag.read(u"Picture", Variant::nothing());
-    std::shared_ptr<Object> object = TRY(picture.toObject());
-    auto asPicture = std::dynamic_pointer_cast<platform::Picture>(object);
-    if (object && !asPicture)
-        return Error(errc::TypeMismatch, QStringLiteral("The stored Picture is not a picture"));
-    m_pic->picture = asPicture;
-    s.CurrentShowProgress = TRY(bag.read(u"ShowProgress", Variant::fromBool(true)).toBool());
-    s.CurrentProtectionType = TRY(bag.read(u"ProtectionType", Variant::fromI2(0)).toUI1());
-    s.CurrentCeaserOffset = TRY(bag.read(u"CeaserOffset", Variant::fromI2(30)).toUI1());
-    s.ProgressPictureBox = m_pic;
+    TRY_VOID(readPersisted(bag));
+    // The last instance loaded draws the progress window.
+    sharedSettings().ProgressPictureBox = m_pic;
     return {};
 }
 
 Result<void> Velloc::writeProperties(PropertyBag& bag)
 {
-    const SharedSettings& s = sharedSettings();
-    bag.write(u"Key", Variant::fromString(s.CurrentKey), defaultKey());
-    bag.write(u"Picture", Variant::fromObject(m_pic->picture), Variant::nothing());
-    bag.write(u"File", Variant::fromString(s.CurrentFile), Variant::fromString({}));
-    bag.write(u"ShowProgress", Variant::fromBool(s.CurrentShowProgress), Variant::fromBool(true));
-    bag.write(u"ProtectionType", Variant::fromUI1(s.CurrentProtectionType), Variant::fromI2(0));
-    bag.write(u"CeaserOffset", Variant::fromUI1(s.CurrentCeaserOffset), Variant::fromI2(30));
-    return {};
+    // The stored format has the picture second, before the file.
+    TRY_VOID(writePersistedEntry(bag, u"Key"));
+    TRY_VOID(writePersistedEntry(bag, u"Picture"));
+    return writePersisted(bag, {u"Key", u"Picture"});
 }
 
 void Velloc::resize()

@@ -76,19 +76,13 @@ public:
     bool CancelOperation();
     platform::Result<platform::Variant> About();
 
-    // Properties.
+    // Properties (assigned through the member table, which also tells the host).
     QString KEY() const;
-    platform::Result<void> setKEY(const QString& New_Key);
     QString File() const;
-    platform::Result<void> setFile(const QString& New_File);
     std::shared_ptr<platform::Picture> Picture() const;
-    platform::Result<void> setPicture(std::shared_ptr<platform::Picture> New_Picture);
     bool ShowProgress() const;
-    platform::Result<void> setShowProgress(bool New_ShowProgress);
     std::int32_t ProtectionType() const;
-    platform::Result<void> setProtectionType(std::int32_t New_ProtectionType);
     std::uint8_t CeaserOffset() const;
-    platform::Result<void> setCeaserOffset(std::uint8_t New_CeaserOffset);
 
     const std::shared_ptr<PictureHolder>& PIC() const { return m_pic; }
     QLabel* Label1() const { return m_label1; }
@@ -97,6 +91,14 @@ protected:
     QWidget* createWidget() override;
 
 private:
+    // The properties' stores: each checks and keeps a value, and tells no one.
+    platform::Result<void> storeKEY(const QString& New_Key);
+    platform::Result<void> storeFile(const QString& New_File);
+    platform::Result<void> storePicture(std::shared_ptr<platform::Picture> New_Picture);
+    platform::Result<void> storeShowProgress(bool New_ShowProgress);
+    platform::Result<void> storeProtectionType(std::int32_t New_ProtectionType);
+    platform::Result<void> storeCeaserOffset(std::uint8_t New_CeaserOffset);
+
     platform::Result<QString> runStringOperation(const QString& text, cipher::Direction direction);
     platform::Result<bool> runFileOperation(cipher::Direction direction);
     // The key as the cipher `type` reads it; empty for the ciphers that do not read it.

@@ -29,16 +29,6 @@ Result<std::uint32_t> checkedColor(std::uint32_t color)
     return color;
 }
 
-Result<std::uint32_t> colorFrom(const Variant& v)
-{
-    return checkedColor(std::uint32_t(TRY(v.toI4())));
-}
-
-// A copy, so that the label never draws with the container's or a bag's own font object.
-std::shared_ptr<platform::Font> fontCopy(const Variant& v)
-{
-    return platform::Font::create(v.objectAs<platform::Font>()->description());
-}
 } // namespace
 
 LinkwellTxt::LinkwellTxt()
@@ -141,31 +131,7 @@ void LinkwellTxt::labelClicked()
 
 Result<void> LinkwellTxt::initProperties()
 {
-    return {};
-}
-
-Result<void> LinkwellTxt::readProperties(const PropertyBag& bag)
-{
-    UrlLabel* label = lblURL();
-    label->setBackColor(TRY(colorFrom(bag.read(u"BackColor", Variant::fromI4(std::int32_t(DefaultBackColor))))));
-    label->setForeColor(TRY(colorFrom(bag.read(u"ForeColor", Variant::fromI4(std::int32_t(DefaultForeColor))))));
-    const Variant font = bag.read(u"Font", Variant::fromObject(ambientFont()));
-    if (!font.objectAs<platform::Font>())
-        return Error(errc::TypeMismatch, QStringLiteral("The stored \"Font\" is not a font"));
-    label->setFontObject(fontCopy(font));
-    label->setCaption(TRY(bag.read(u"HyperLink", Variant::fromString(DefaultHyperlink)).toString()));
-    label->setEnabled(TRY(bag.read(u"Enabled", Variant::fromBool(true)).toBool()));
-    return {};
-}
-
-Result<void> LinkwellTxt::writeProperties(PropertyBag& bag)
-{
-    UrlLabel* label = lblURL();
-    bag.write(u"BackColor", Variant::fromI4(std::int32_t(label->backColor())), Variant::fromI4(std::int32_t(DefaultBackColor)));
-    bag.write(u"ForeColor", Variant::fromI4(std::int32_t(label->foreColor())), Variant::fromI4(std::int32_t(DefaultForeColor)));
-    bag.write(u"Font", Variant::fromObject(label->fontObject()), Variant::fromObject(ambientFont()));
-    bag.write(u"HyperLink", Variant::fromString(label->caption()), Variant::fromString(DefaultHyperlink));
-    bag.write(u"Enabled", Variant::fromBool(label->isEnabled()), Variant::fromBool(true));
+    // A new instance keeps the face it was made with.
     return {};
 }
 
@@ -186,8 +152,13 @@ std::uint32_t LinkwellTxt::BackColor()
 
 Result<void> LinkwellTxt::setBackColor(std::uint32_t New_BackColor)
 {
+    return putProperty(dispids::BackColor, Variant::fromI4(std::int32_t(New_BackColor)));
+}
+
+Result<void> LinkwellTxt::storeBackColor(std::uint32_t New_BackColor)
+{
     lblURL()->setBackColor(TRY(checkedColor(New_BackColor)));
-    return propertyChanged(QStringLiteral("BackColor"));
+    return {};
 }
 
 std::uint32_t LinkwellTxt::ForeColor()
@@ -197,8 +168,13 @@ std::uint32_t LinkwellTxt::ForeColor()
 
 Result<void> LinkwellTxt::setForeColor(std::uint32_t New_ForeColor)
 {
+    return putProperty(dispids::ForeColor, Variant::fromI4(std::int32_t(New_ForeColor)));
+}
+
+Result<void> LinkwellTxt::storeForeColor(std::uint32_t New_ForeColor)
+{
     lblURL()->setForeColor(TRY(checkedColor(New_ForeColor)));
-    return propertyChanged(QStringLiteral("ForeColor"));
+    return {};
 }
 
 std::shared_ptr<platform::Font> LinkwellTxt::Font()
@@ -208,10 +184,15 @@ std::shared_ptr<platform::Font> LinkwellTxt::Font()
 
 Result<void> LinkwellTxt::setFont(std::shared_ptr<platform::Font> New_Font)
 {
+    return putProperty(dispids::Font, Variant::fromObject(std::move(New_Font)));
+}
+
+Result<void> LinkwellTxt::storeFont(std::shared_ptr<platform::Font> New_Font)
+{
     if (!New_Font)
         return Error(errc::ObjectRequired, QStringLiteral("Font needs a font object, not Nothing"));
     lblURL()->setFontObject(std::move(New_Font));
-    return propertyChanged(QStringLiteral("Font"));
+    return {};
 }
 
 QString LinkwellTxt::Hyperlink()
@@ -221,8 +202,13 @@ QString LinkwellTxt::Hyperlink()
 
 Result<void> LinkwellTxt::setHyperlink(const QString& New_Hyperlink)
 {
+    return putProperty(dispids::Hyperlink, Variant::fromString(New_Hyperlink));
+}
+
+Result<void> LinkwellTxt::storeHyperlink(const QString& New_Hyperlink)
+{
     lblURL()->setCaption(New_Hyperlink);
-    return propertyChanged(QStringLiteral("HyperLink"));
+    return {};
 }
 
 bool LinkwellTxt::Enabled()
@@ -232,8 +218,13 @@ bool LinkwellTxt::Enabled()
 
 Result<void> LinkwellTxt::setEnabled(bool New_Enabled)
 {
+    return putProperty(dispids::Enabled, Variant::fromBool(New_Enabled));
+}
+
+Result<void> LinkwellTxt::storeEnabled(bool New_Enabled)
+{
     lblURL()->setEnabled(New_Enabled);
-    return propertyChanged(QStringLiteral("Enabled"));
+    return {};
 }
 
 Result<Variant> LinkwellTxt::About()

@@ -54,11 +54,13 @@ public:
     const platform::DispatchTable& dispatch() const override { return table(); }
     const platform::InterfaceInfo* eventInterface() const override { return &eventTable(); }
 
+    // A new instance keeps the face it was made with; reading and writing a bag are the
+    // generic walks of the member table.
     platform::Result<void> initProperties() override;
-    platform::Result<void> readProperties(const platform::PropertyBag& bag) override;
-    platform::Result<void> writeProperties(platform::PropertyBag& bag) override;
     QList<platform::Guid> propertyPages() const override;
 
+    // The properties. An assignment goes through the member table, as a late-bound caller's
+    // does: it is checked, stored, and the host told.
     std::uint32_t BackColor();
     platform::Result<void> setBackColor(std::uint32_t New_BackColor);
     std::uint32_t ForeColor();
@@ -80,6 +82,13 @@ protected:
     QWidget* createWidget() override;
 
 private:
+    // The properties' stores: each checks and keeps a value, and tells no one.
+    platform::Result<void> storeBackColor(std::uint32_t New_BackColor);
+    platform::Result<void> storeForeColor(std::uint32_t New_ForeColor);
+    platform::Result<void> storeFont(std::shared_ptr<platform::Font> New_Font);
+    platform::Result<void> storeHyperlink(const QString& New_Hyperlink);
+    platform::Result<void> storeEnabled(bool New_Enabled);
+
     void labelClicked();
     void labelMouse(platform::DispId event, int button, int shift, float x, float y);
 

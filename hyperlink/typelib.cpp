@@ -28,38 +28,54 @@ const DispatchTable& LinkwellTxt::table()
     static const DispatchTable t = [] {
         DispatchTable d(InterfaceInfo {QStringLiteral("_LinkwellTxt"), Guid::literal("{A0369AC1-B6D8-11D3-901D-00207816FA15}"),
                                        true, false, true, true});
-        const QString backHelp = QStringLiteral("Returns/sets the background color used to display text and graphics in an object.");
-        d.get<LinkwellTxt>(QStringLiteral("BackColor"), dispids::BackColor, OleColor, backHelp,
-                           [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromI4(std::int32_t(c.BackColor())); });
-        d.put<LinkwellTxt>(QStringLiteral("BackColor"), dispids::BackColor, QStringLiteral("New_BackColor"), OleColor, backHelp,
-                           [](LinkwellTxt& c, const Variant& v) { return c.setBackColor(std::uint32_t(v.i4())); });
-        const QString foreHelp = QStringLiteral("Returns/sets the foreground color used to display text and graphics in an object.");
-        d.get<LinkwellTxt>(QStringLiteral("ForeColor"), dispids::ForeColor, OleColor, foreHelp,
-                           [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromI4(std::int32_t(c.ForeColor())); });
-        d.put<LinkwellTxt>(QStringLiteral("ForeColor"), dispids::ForeColor, QStringLiteral("New_ForeColor"), OleColor, foreHelp,
-                           [](LinkwellTxt& c, const Variant& v) { return c.setForeColor(std::uint32_t(v.i4())); });
-        const QString fontHelp = QStringLiteral("Returns a Font object.");
-        d.get<LinkwellTxt>(QStringLiteral("Font"), dispids::Font, FontType, fontHelp,
-                           [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromObject(c.Font()); });
-        d.put<LinkwellTxt>(QStringLiteral("Font"), dispids::Font, QStringLiteral("New_Font"), FontType, fontHelp,
-                           [](LinkwellTxt& c, const Variant& v) -> Result<void> {
-                               auto font = v.objectAs<platform::Font>();
-                               if (v.object() && !font)
-                                   return Error(errc::TypeMismatch, QStringLiteral("Font takes a font object"));
-                               return c.setFont(std::move(font));
-                           },
-                           MemberKind::PropertyPutRef);
-        const QString linkHelp = QStringLiteral("Set Hyperlink path to access.  Click 'CUSTOM' tab for more information");
-        d.get<LinkwellTxt>(QStringLiteral("Hyperlink"), dispids::Hyperlink, Str, linkHelp,
-                           [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromString(c.Hyperlink()); });
-        d.put<LinkwellTxt>(QStringLiteral("Hyperlink"), dispids::Hyperlink, QStringLiteral("New_Hyperlink"), Str, linkHelp,
-                           [](LinkwellTxt& c, const Variant& v) { return c.setHyperlink(v.string()); });
-        const QString enabledHelp =
-            QStringLiteral("Returns/sets a value that determines whether an object can respond to user-generated events.");
-        d.get<LinkwellTxt>(QStringLiteral("Enabled"), dispids::Enabled, Bool, enabledHelp,
-                           [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromBool(c.Enabled()); });
-        d.put<LinkwellTxt>(QStringLiteral("Enabled"), dispids::Enabled, QStringLiteral("New_Enabled"), Bool, enabledHelp,
-                           [](LinkwellTxt& c, const Variant& v) { return c.setEnabled(v.boolean()); });
+        const auto oleColor = [](const Variant& v) { return std::uint32_t(v.i4()); };
+        d.property<LinkwellTxt>(
+            {.name = QStringLiteral("BackColor"), .id = dispids::BackColor, .type = OleColor,
+             .putParam = QStringLiteral("New_BackColor"),
+             .help = QStringLiteral("Returns/sets the background color used to display text and graphics in an object."),
+             .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromI4(std::int32_t(c.BackColor())); },
+             .store = [oleColor](LinkwellTxt& c, const Variant& v) { return c.storeBackColor(oleColor(v)); },
+             .defaultValue = [](LinkwellTxt&) { return Variant::fromI4(std::int32_t(LinkwellTxt::DefaultBackColor)); }});
+        d.property<LinkwellTxt>(
+            {.name = QStringLiteral("ForeColor"), .id = dispids::ForeColor, .type = OleColor,
+             .putParam = QStringLiteral("New_ForeColor"),
+             .help = QStringLiteral("Returns/sets the foreground color used to display text and graphics in an object."),
+             .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromI4(std::int32_t(c.ForeColor())); },
+             .store = [oleColor](LinkwellTxt& c, const Variant& v) { return c.storeForeColor(oleColor(v)); },
+             .defaultValue = [](LinkwellTxt&) { return Variant::fromI4(std::int32_t(LinkwellTxt::DefaultForeColor)); }});
+        d.property<LinkwellTxt>(
+            {.name = QStringLiteral("Font"), .id = dispids::Font, .type = FontType, .putParam = QStringLiteral("New_Font"),
+             .help = QStringLiteral("Returns a Font object."), .putKind = MemberKind::PropertyPutRef,
+             .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromObject(c.Font()); },
+             .store = [](LinkwellTxt& c, const Variant& v) -> Result<void> {
+                 auto font = v.objectAs<platform::Font>();
+                 if (v.object() && !font)
+                     return Error(errc::TypeMismatch, QStringLiteral("Font takes a font object"));
+                 return c.storeFont(std::move(font));
+             },
+             .defaultValue = [](LinkwellTxt& c) { return Variant::fromObject(c.ambientFont()); },
+             // A copy, so that the label never draws with the container's or a bag's own font object.
+             .load = [](LinkwellTxt& c, const Variant& v) -> Result<void> {
+                 auto font = v.objectAs<platform::Font>();
+                 if (!font)
+                     return Error(errc::TypeMismatch, QStringLiteral("The stored \"Font\" is not a font"));
+                 return c.storeFont(platform::Font::create(font->description()));
+             }});
+        d.property<LinkwellTxt>(
+            {.name = QStringLiteral("Hyperlink"), .id = dispids::Hyperlink, .type = Str,
+             .putParam = QStringLiteral("New_Hyperlink"),
+             .help = QStringLiteral("Set Hyperlink path to access.  Click 'CUSTOM' tab for more information"),
+             .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromString(c.Hyperlink()); },
+             .store = [](LinkwellTxt& c, const Variant& v) { return c.storeHyperlink(v.string()); },
+             .persistedName = QStringLiteral("HyperLink"),
+             .defaultValue = [](LinkwellTxt&) { return Variant::fromString(LinkwellTxt::DefaultHyperlink); }});
+        d.property<LinkwellTxt>(
+            {.name = QStringLiteral("Enabled"), .id = dispids::Enabled, .type = Bool,
+             .putParam = QStringLiteral("New_Enabled"),
+             .help = QStringLiteral("Returns/sets a value that determines whether an object can respond to user-generated events."),
+             .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromBool(c.Enabled()); },
+             .store = [](LinkwellTxt& c, const Variant& v) { return c.storeEnabled(v.boolean()); },
+             .defaultValue = [](LinkwellTxt&) { return Variant::fromBool(true); }});
         d.method<LinkwellTxt>(QStringLiteral("About"), dispids::About, {}, AnyValue, {},
                               [](LinkwellTxt& c, std::span<Variant>) { return c.About(); });
         return d;

@@ -31,10 +31,14 @@ public:
     void setSite(ControlSite* site) { m_site = site; }
     ControlSite* site() const { return m_site; }
 
-    // The container protocol, called by the host.
-    virtual Result<void> initProperties() { return {}; }
-    virtual Result<void> readProperties(const PropertyBag& bag) { Q_UNUSED(bag); return {}; }
-    virtual Result<void> writeProperties(PropertyBag& bag) { Q_UNUSED(bag); return {}; }
+    // The container protocol, called by the host. By default each walks the persisted
+    // properties of the default interface in table order: a new instance takes every default;
+    // a read takes each stored value (its default when absent) as an assignment checks it,
+    // without telling the host, and stops at the first it cannot take, the earlier ones kept;
+    // a write saves each value that differs from its default.
+    virtual Result<void> initProperties() { return initPersisted(); }
+    virtual Result<void> readProperties(const PropertyBag& bag) { return readPersisted(bag); }
+    virtual Result<void> writeProperties(PropertyBag& bag) { return writePersisted(bag); }
     virtual void resize() {}
     virtual void show() {}
     virtual void terminate() {}
@@ -53,11 +57,22 @@ public:
 protected:
     virtual QWidget* createWidget() = 0;
     // Tells the host a property changed, under the given name.
-    Result<void> propertyChanged(const QString& name);
+    Result<void> propertyChanged(const QString& name) override;
+
+    // The generic walks, for a class whose protocol differs in part: each skips the properties
+    // named in `except` (persisted names).
+    Result<void> initPersisted(std::initializer_list<QStringView> except = {});
+    Result<void> readPersisted(const PropertyBag& bag, std::initializer_list<QStringView> except = {});
+    Result<void> writePersisted(PropertyBag& bag, std::initializer_list<QStringView> except = {});
+    // One persisted property, by its persisted name.
+    Result<void> writePersistedEntry(PropertyBag& bag, QStringView name);
     bool userMode() const { return m_site ? m_site->userMode() : true; }
     std::shared_ptr<Font> ambientFont() const;
 
 private:
+    Result<void> readEntry(const PersistedProperty& p, const PropertyBag* bag);
+    Result<void> writeEntry(const PersistedProperty& p, PropertyBag& bag);
+
     ControlSite* m_site = nullptr;
     QPointer<QWidget> m_widget;
     QSize m_extent;

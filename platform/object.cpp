@@ -85,7 +85,20 @@ Result<Variant> DispatchTable::invoke(Object& self, DispId id, InvokeKind kind, 
     return result;
 }
 
+Result<void> DispatchTable::notifyChanged(Object& self, const QString& name)
+{
+    return self.propertyChanged(name);
+}
+
 Object::~Object() = default;
+
+Result<void> Object::putProperty(DispId id, Variant value)
+{
+    const InvokeKind kind = dispatch().info().find(id, MemberKind::PropertyPut) ? InvokeKind::PropertyPut
+                                                                                : InvokeKind::PropertyPutRef;
+    TRY_VOID(invoke(id, kind, std::span<Variant>(&value, 1)));
+    return {};
+}
 
 Result<Variant> Object::invoke(DispId id, InvokeKind kind, std::span<Variant> args)
 {

@@ -23,6 +23,45 @@ public:
     virtual void onEvent(Object& source, const MemberInfo& event, std::span<Variant> args) = 0;
 };
 
+// One property, declared once: what the type library publishes (the get row and the put row
+// share name, DISPID, type, help, category and page), how it is read and stored, and how it is
+// persisted. From it the table makes the get and put members; a put stores through `store` and
+// then tells the host, under the persisted name, that the property changed. A property with a
+// default is persisted: the container protocol's generic walks (platform::Control) read, write
+// and initialise it in table order.
+template <typename T>
+struct Property {
+    QString name;
+    DispId id = 0;
+    TypeRef type;
+    QString putParam; // the put's parameter, New_<name> by convention
+    QString help;
+    QString category;
+    Guid page;
+    MemberKind putKind = MemberKind::PropertyPut; // PropertyPutRef: assigned by reference only
+    std::function<Result<Variant>(T&)> get;
+    // Checks and stores a value of the declared type; tells no one.
+    std::function<Result<void>(T&, const Variant&)> store;
+
+    // Persistence. A property without a default is not persisted.
+    QString persistedName;                       // empty: `name`
+    std::function<Variant(T&)> defaultValue;     // may depend on the instance
+    VarType storedAs = VarType::Empty;           // the stored type, when narrower than the declared one
+    std::function<Variant(T&)> saved;            // the value written, when it is not what `get` returns
+    std::function<Result<void>(T&, const Variant&)> load; // takes a stored value, when not as `store` does
+};
+
+// A persisted property as the container protocol's walks see it.
+struct PersistedProperty {
+    QString name;      // the persisted name
+    VarType type;      // the declared type
+    VarType storedAs;  // Empty: as declared
+    std::function<Variant(Object&)> defaultValue;
+    std::function<Result<Variant>(Object&)> value;
+    std::function<Result<void>(Object&, const Variant&)> load; // takes a value of the declared type
+                                                               // (objects: as stored)
+};
+
 // The members of one dispatch interface: their declaration (the published type information)
 // and their implementation, in one table. Arguments are coerced to the declared parameter
 // types before a handler runs; by-reference parameters are written back into the caller's
@@ -73,12 +112,44 @@ public:
         });
     }
 
+    // A property's get and put members, and its persisted entry if it has a default.
+    template <typename T>
+    DispatchTable& property(Property<T> p)
+    {
+        MemberInfo get {p.name, p.id, MemberKind::PropertyGet, {}, p.type, p.help, p.category, p.page};
+        MemberInfo put {p.name, p.id, p.putKind, {ParamInfo {p.putParam, p.type, false}}, TypeRef {VarType::Void, {}},
+                        p.help, p.category, p.page};
+        const QString persistedName = p.persistedName.isEmpty() ? p.name : p.persistedName;
+        add(std::move(get), [fn = p.get](Object& o, std::span<Variant>) { return fn(static_cast<T&>(o)); });
+        add(std::move(put), [store = p.store, persistedName](Object& o, std::span<Variant> a) -> Result<Variant> {
+            TRY_VOID(store(static_cast<T&>(o), a[0]));
+            TRY_VOID(notifyChanged(o, persistedName));
+            return Variant();
+        });
+        if (p.defaultValue) {
+            PersistedProperty e {persistedName, p.type.vt, p.storedAs, {}, {}, {}};
+            e.defaultValue = [fn = p.defaultValue](Object& o) { return fn(static_cast<T&>(o)); };
+            if (p.saved)
+                e.value = [fn = p.saved](Object& o) -> Result<Variant> { return fn(static_cast<T&>(o)); };
+            else
+                e.value = [fn = p.get](Object& o) { return fn(static_cast<T&>(o)); };
+            e.load = [fn = p.load ? p.load : p.store](Object& o, const Variant& v) { return fn(static_cast<T&>(o), v); };
+            m_persisted.append(std::move(e));
+        }
+        return *this;
+    }
+
     const InterfaceInfo& info() const { return m_info; }
+    // The persisted properties, in table order.
+    const QList<PersistedProperty>& persisted() const { return m_persisted; }
     Result<Variant> invoke(Object& self, DispId id, InvokeKind kind, std::span<Variant> args) const;
 
 private:
+    static Result<void> notifyChanged(Object& self, const QString& name);
+
     InterfaceInfo m_info;
     QList<Handler> m_handlers; // parallel to m_info.members
+    QList<PersistedProperty> m_persisted;
 };
 
 // A component object: late-bound access through its dispatch table, events to sinks, and
@@ -108,12 +179,26 @@ public:
     int advise(EventSink* sink);
     void unadvise(int cookie);
 
+    // Assigns a property as a late-bound caller does: through its put member (by value, or by
+    // reference when that is the only assignment it takes), notification included.
+    Result<void> putProperty(DispId id, Variant value);
+
 protected:
+    // Tells whoever hosts the object that a property changed, under its persisted name; the
+    // refusal of a host reaches the assignment's caller. A plain object has no one to tell.
+    virtual Result<void> propertyChanged(const QString& name)
+    {
+        Q_UNUSED(name);
+        return {};
+    }
+
     // Raises the event with this DISPID of the event interface, synchronously, to every sink.
     void fireEvent(DispId id, std::span<Variant> args);
     void fireEvent(DispId id) { fireEvent(id, std::span<Variant>()); }
 
 private:
+    friend class DispatchTable;
+
     struct Connection {
         int cookie;
         EventSink* sink;
