@@ -33,45 +33,23 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport.h"
+
 using namespace container;
 using namespace platform;
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
 const QString Form1Path = QStringLiteral(VELLOC_SOURCE_DIR "/demo/Form1.json");
 
-// Answers for the person: message boxes and modal windows are recorded, documents not opened.
-class TestResponder final : public services::Responder {
-public:
-    TestResponder() { services::setResponder(this); }
-    ~TestResponder() override { services::setResponder(nullptr); }
-
-    int messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&) override
-    {
-        messages << text;
-        return answer ? answer : services::firstButton(buttons);
-    }
-    std::optional<QString> openFileDialog(const services::FileDialogRequest&) override { return nextFile; }
-    void openDocument(const QString& text, const QUrl&) override { opened << text; }
-    void showModal(QWidget* window, QWidget*) override
-    {
-        modal << window->windowTitle();
-        window->show();
-        if (onModal)
-            onModal(window);
-        window->hide();
-    }
-
-    QStringList messages, opened, modal;
-    int answer = 0;
-    std::optional<QString> nextFile;
-    std::function<void(QWidget*)> onModal;
-};
+// The texts of the message boxes the host showed, in order.
+QStringList messages(const testsupport::RecordingHost& host)
+{
+    QStringList out;
+    for (const QString& line : host.log.filter(QStringLiteral("msgbox ")))
+        out << line.mid(line.indexOf(u'"') + 1).chopped(1);
+    return out;
+}
 
 QString get(const DesignForm& form, const QString& control, const QString& property)
 {
@@ -151,7 +129,7 @@ protected:
         QApplication::processEvents(); // the view commits the editor's data once Enter is handled
     }
 
-    TestResponder responder;
+    testsupport::RecordingHost responder;
     ContainerWindow window;
 };
 
@@ -181,7 +159,7 @@ TEST_F(Container, DesignEditRunAndSave)
     EXPECT_EQ(twips("Velloc1").size(), QSize(1110, 960)) << "the encryption control's face";
     EXPECT_TRUE(form().item("Velloc1")->face->isVisible());
     EXPECT_EQ(form().item("Velloc1")->face->findChild<QLabel*>("Label1")->text(), "3.0 Build 10") << "told it is shown";
-    EXPECT_TRUE(responder.messages.isEmpty()) << responder.messages.join('\n').toStdString();
+    EXPECT_TRUE(messages(responder).isEmpty()) << messages(responder).join('\n').toStdString();
 
     // Selecting with the mouse, several with Ctrl.
     QTest::mouseClick(overlay(), Qt::LeftButton, {}, centreOf("Velloc1"));
@@ -299,13 +277,13 @@ TEST_F(Container, DesignEditRunAndSave)
         ASSERT_TRUE(sums.open(QIODevice::WriteOnly));
         sums.write("AB");
         sums.close();
-        responder.nextFile = sums.fileName();
+        responder.fileToOpen = sums.fileName();
         auto* choose = methods.findChild<QToolButton*>();
         ASSERT_TRUE(choose);
         choose->click();
         ASSERT_TRUE(methods.call().ok()) << methods.outcome().toStdString();
         EXPECT_TRUE(methods.outcome().startsWith("CRC returned ui1:131")) << methods.outcome().toStdString();
-        responder.nextFile.reset();
+        responder.fileToOpen.reset();
     }
     QStringList rows;
     for (const EventLog::Entry& e : window.eventLog()->entries())
@@ -322,7 +300,8 @@ TEST_F(Container, DesignEditRunAndSave)
 
     // The property sheet for the hyperlink control: its page edits, OK applies, undo takes it back.
     form().select({"LinkwellTxt1"});
-    responder.onModal = [](QWidget* window) {
+    responder.onModal = [](QWidget* window, QWidget*) {
+        window->show();
         auto* sheet = dynamic_cast<PropertySheet*>(window);
         ASSERT_TRUE(sheet);
         auto* text = sheet->findChild<QLineEdit*>("txtHyperLink");
@@ -344,14 +323,14 @@ TEST_F(Container, DesignEditRunAndSave)
     form().undoStack()->redo();
 
     // About boxes through the standard member.
-    responder.modal.clear();
+    responder.log.clear();
     ASSERT_TRUE(window.about().ok());
     form().select({"Cipher"});
     ASSERT_TRUE(window.about().ok());
-    EXPECT_EQ(responder.modal.size(), 2) << responder.modal.join(", ").toStdString();
+    EXPECT_EQ(responder.log.filter(QStringLiteral("window ")).size(), 2) << responder.log.join(", ").toStdString();
     form().select({"CommonDialog1"});
     EXPECT_FALSE(window.about().ok());
-    EXPECT_TRUE(responder.messages.last().contains("has no About box"));
+    EXPECT_TRUE(messages(responder).last().contains("has no About box"));
 
     // Run mode: the encryption control hides, clicks reach the controls, the browser is read-only.
     form().select({"LinkwellTxt1"});
@@ -365,7 +344,7 @@ TEST_F(Container, DesignEditRunAndSave)
     QWidget* link = form().item("LinkwellTxt1")->face->findChild<QLabel*>("lblURL");
     ASSERT_TRUE(link);
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_EQ(responder.opened, QStringList {"http://harbour.example/tides"});
+    EXPECT_EQ(responder.log.filter(QStringLiteral("open ")), QStringList {R"(open "http://harbour.example/tides")"});
     window.setRunMode(false);
     EXPECT_TRUE(form().item("Cipher")->face->isVisible());
     EXPECT_TRUE(overlay()->isVisible());
@@ -394,7 +373,7 @@ TEST_F(Container, DesignEditRunAndSave)
 TEST_F(Container, Form1RoundTrip)
 {
     ASSERT_TRUE(window.openForm(Form1Path).ok());
-    EXPECT_TRUE(responder.messages.isEmpty()) << responder.messages.join('\n').toStdString();
+    EXPECT_TRUE(messages(responder).isEmpty()) << messages(responder).join('\n').toStdString();
     EXPECT_EQ(form().items().size(), 12);
     QTemporaryDir dir;
     const QString saved = dir.filePath("Form1.json");
@@ -448,12 +427,12 @@ TEST_F(Container, BadFormsAndBags)
     ASSERT_TRUE(window.openForm(Form1Path).ok());
 
     EXPECT_FALSE(window.openForm(write("broken.json", "{ \"controls\": [ ")).ok());
-    EXPECT_TRUE(responder.messages.last().contains("is not valid JSON")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(messages(responder).last().contains("is not valid JSON")) << messages(responder).last().toStdString();
     EXPECT_EQ(form().items().size(), 12) << "the open form stays";
     EXPECT_FALSE(window.openForm(dir.filePath("absent.json")).ok());
     EXPECT_FALSE(window.openForm(write("twice.json", R"({"controls": [{"name": "A", "kind": "label"},
         {"name": "F", "kind": "frame", "controls": [{"name": "A", "kind": "button"}]}]})")).ok());
-    EXPECT_TRUE(responder.messages.last().endsWith("A: the name is used twice")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(messages(responder).last().endsWith("A: the name is used twice")) << messages(responder).last().toStdString();
     EXPECT_EQ(form().items().size(), 12);
 
     const QString unknown = write("unknown.json", R"({"name": "F", "clientWidth": 4000, "clientHeight": 3000, "controls": [
@@ -461,11 +440,11 @@ TEST_F(Container, BadFormsAndBags)
          "bag": ["needle = i4:3"]},
         {"name": "Velloc1", "kind": "component", "progId": "Vellib.Velloc", "bag": ["protectiontype = i4:300"]},
         {"name": "Velloc2", "kind": "component", "progId": "Vellib.Velloc", "left": 2000, "top": 100}]})");
-    responder.messages.clear();
+    responder.log.clear();
     ASSERT_TRUE(window.openForm(unknown).ok());
-    ASSERT_EQ(responder.messages.size(), 1);
-    EXPECT_TRUE(responder.messages[0].contains("Gauge1: No class is registered as No.Such")) << responder.messages[0].toStdString();
-    EXPECT_TRUE(responder.messages[0].contains("Velloc1: the control refused its saved properties"));
+    ASSERT_EQ(messages(responder).size(), 1);
+    EXPECT_TRUE(messages(responder)[0].contains("Gauge1: No class is registered as No.Such")) << messages(responder)[0].toStdString();
+    EXPECT_TRUE(messages(responder)[0].contains("Velloc1: the control refused its saved properties"));
     ASSERT_EQ(form().items().size(), 3);
     EXPECT_FALSE(form().item("Gauge1")->problem.isEmpty());
     EXPECT_EQ(get(form(), "Velloc2", "KEY"), R"(bstr:"Harbour Lanterns")") << "the rest works";
@@ -494,19 +473,19 @@ TEST_F(Container, BadFormsAndBags)
     ASSERT_TRUE(window.loadBag(bagPath).ok());
     EXPECT_EQ(get(form(), "Velloc2", "KEY"), R"(bstr:"Pilot Boat")");
     EXPECT_FALSE(window.loadBag(write("refused.bag", "key = bstr:\"Sea\"\nprotectiontype = i4:300\n")).ok());
-    EXPECT_TRUE(responder.messages.last().startsWith("Velloc2 refused the properties")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(messages(responder).last().startsWith("Velloc2 refused the properties")) << messages(responder).last().toStdString();
     EXPECT_EQ(get(form(), "Velloc2", "KEY"), R"(bstr:"Pilot Boat")");
     EXPECT_FALSE(window.loadBag(write("unreadable.bag", "key = bstr:\"open\n")).ok());
-    EXPECT_TRUE(responder.messages.last().contains("unreadable.bag")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(messages(responder).last().contains("unreadable.bag")) << messages(responder).last().toStdString();
 
     // A failed save says so and leaves the form unsaved.
     EXPECT_FALSE(window.saveForm(dir.filePath("no/such/folder/f.json")).ok());
-    EXPECT_TRUE(responder.messages.last().startsWith("Cannot write")) << responder.messages.last().toStdString();
+    EXPECT_TRUE(messages(responder).last().startsWith("Cannot write")) << messages(responder).last().toStdString();
     EXPECT_TRUE(window.isWindowModified());
     // Unsaved changes ask before they are dropped.
-    responder.answer = services::msgresult::Cancel;
+    responder.messageAnswer = services::msgresult::Cancel;
     EXPECT_FALSE(window.maybeSave());
-    responder.answer = services::msgresult::No;
+    responder.messageAnswer = services::msgresult::No;
     EXPECT_TRUE(window.maybeSave());
 }
 
@@ -556,10 +535,10 @@ TEST_F(Container, BuiltInControlsKeepTheFocusOrder)
     form().undoStack()->undo();
     EXPECT_EQ(form().item("Command1")->face->geometry(), before);
     // The window asks before it closes on unsaved changes; Cancel keeps it open.
-    responder.answer = services::msgresult::Cancel;
+    responder.messageAnswer = services::msgresult::Cancel;
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(responder.messages.last().startsWith("Save the changes to f.json?")) << responder.messages.join("|").toStdString();
+    EXPECT_TRUE(messages(responder).last().startsWith("Save the changes to f.json?")) << messages(responder).join("|").toStdString();
 }
 
 // The browser's text forms: what a typed value becomes, or the error that keeps the old value.

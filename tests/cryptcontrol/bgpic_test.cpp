@@ -1,6 +1,6 @@
 // The control's property page BGPic, from the built library, in the runtime's property sheet,
 // with the file-open dialog answered by a responder.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "bgpic.h"
 #include "velloc.h"
@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using velpack::BGPic;
 
 namespace {
@@ -53,14 +54,12 @@ class BGPicSheet : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host = VellocHost::create(); // answers the dialogs and records them
+        host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid); // answers the dialogs and records them
         ASSERT_TRUE(host);
-        Registry::setLocation(registry.path());
         Result<Module*> module = Module::load(QStringLiteral(VELPACK_MODULE));
         ASSERT_TRUE(module.ok());
         ASSERT_EQ(module.value()->registerServer(), hr::Ok);
     }
-    void TearDown() override { Registry::setLocation(QString()); }
 
     QString file() { return host->get(velpack::dispids::File).value().string(); }
     qsizetype logged(const char* what) { return host->log.filter(QLatin1String(what)).size(); }
@@ -90,30 +89,24 @@ protected:
         return sheet.exec();
     }
 
-    QTemporaryDir registry;
-    std::unique_ptr<VellocHost> host;
+    ScopedRegistry registry;
+    std::unique_ptr<RecordingHost> host;
 };
 
 // The first page receives the selection at once and asks for a file, the name not preset
 // from File, over the sheet.
 TEST_F(BGPicSheet, VellocShowsBGPicFirstAndThePicturePageSecondAndAsksForAFileAtOnce)
 {
-    struct : services::Responder {
-        std::optional<services::FileDialogRequest> request;
-        std::optional<QString> openFileDialog(const services::FileDialogRequest& r) override { request = r; return {}; }
-    } asked;
-    services::setResponder(&asked);
     setFile(QStringLiteral("/srv/data/ledger.txt"));
     auto s = sheet({host->object()});
-    services::setResponder(host.get());
     ASSERT_TRUE(s);
     ASSERT_EQ(s->tabs()->count(), 2);
     EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
     EXPECT_EQ(s->pages()[1]->className(), QStringLiteral("StandardPicture"));
-    ASSERT_TRUE(asked.request);
-    EXPECT_EQ(asked.request->fileName, QString());
-    ASSERT_TRUE(asked.request->owner);
-    EXPECT_EQ(asked.request->owner->window(), s.get());
+    ASSERT_EQ(host->requests.size(), 1);
+    EXPECT_EQ(host->requests[0].fileName, QString());
+    ASSERT_TRUE(host->requests[0].owner);
+    EXPECT_EQ(host->requests[0].owner->window(), s.get());
 }
 
 // A chosen path ends in File and the page confirms the sheet itself once it is shown; a
@@ -132,7 +125,7 @@ TEST_F(BGPicSheet, ChosenPathIsAppliedAndClosesTheSheetCancelKeepsEverything)
     for (const auto& [before, answer, browse] : rows) {
         SCOPED_TRACE(QStringLiteral("%1 -> %2 %3").arg(before, answer.value_or(QStringLiteral("cancel"))).arg(browse).toStdString());
         setFile(before);
-        host->dialogAnswer = answer;
+        host->fileToOpen = answer;
         auto s = sheet({host->object()}, browse ? std::optional(QList<Guid> {member->propertyPage}) : std::nullopt);
         ASSERT_TRUE(s);
         EXPECT_EQ(s->pages()[0]->className(), QStringLiteral("BGPic"));
@@ -145,7 +138,7 @@ TEST_F(BGPicSheet, ChosenPathIsAppliedAndClosesTheSheetCancelKeepsEverything)
         EXPECT_EQ(logged("msgbox"), 0);
         EXPECT_EQ(file(), answer.value_or(before));
         EXPECT_EQ(textBox(*s)->text(), answer.value_or(before));
-        EXPECT_EQ(logged("changed File"), answer ? 1 : 0);
+        EXPECT_EQ(logged("changed v.File"), answer ? 1 : 0);
     }
 }
 
@@ -171,7 +164,7 @@ TEST_F(BGPicSheet, TypedPathReachesOnlyTheFirstSelected)
             (withOk ? s->okButton() : s->applyButton())->click();
             EXPECT_EQ(s->isVisible(), !withOk);
             EXPECT_EQ(file(), vellocFirst ? QStringLiteral("/typed/by/hand.dat") : QStringLiteral("/srv/control.txt"));
-            EXPECT_EQ(logged("changed File"), vellocFirst ? 1 : 0);
+            EXPECT_EQ(logged("changed v.File"), vellocFirst ? 1 : 0);
             EXPECT_EQ(other->file, vellocFirst ? QStringLiteral("/srv/holder-a.txt") : QStringLiteral("/typed/by/hand.dat"));
         }
     }
@@ -181,7 +174,7 @@ TEST_F(BGPicSheet, TypedPathReachesOnlyTheFirstSelected)
 // and the sheet reports it and stays open.
 TEST_F(BGPicSheet, AnObjectWithoutFileStillGetsTheDialogAndItsRefusalKeepsTheSheetOpen)
 {
-    host->dialogAnswer = QStringLiteral("/srv/picked.txt");
+    host->fileToOpen = QStringLiteral("/srv/picked.txt");
     auto s = sheet({Font::create()}, QList<Guid> {BGPic::Clsid}); // a font has no File
     ASSERT_TRUE(s);
     EXPECT_EQ(logged("dialog open"), 1);
@@ -190,7 +183,7 @@ TEST_F(BGPicSheet, AnObjectWithoutFileStillGetsTheDialogAndItsRefusalKeepsTheShe
     ASSERT_EQ(logged("msgbox"), 1);
     EXPECT_TRUE(host->log.filter(QStringLiteral("msgbox")).constFirst().contains(QStringLiteral("File")));
     // A new selection asks again.
-    host->dialogAnswer = std::nullopt;
+    host->fileToOpen = std::nullopt;
     ASSERT_TRUE(s->setSelection({std::make_shared<FileHolder>(QStringLiteral("/srv/holder.txt"))}).ok());
     EXPECT_EQ(logged("dialog open"), 2);
     EXPECT_EQ(textBox(*s)->text(), QStringLiteral("/srv/holder.txt"));

@@ -1,6 +1,8 @@
 // File operations under failure: a full disk, a folder the user may not write, and a process
 // killed midway. The original must always survive whole, and no temporary file may stay.
-#include "vellochost.h"
+#include "testsupport.h"
+
+using namespace testsupport;
 
 #include <QFile>
 #include <QProcess>
@@ -81,8 +83,8 @@ TEST_P(RefusedForAnOrdinaryUser, BeforeAnythingIsReadAndSaysWhy)
     chmod(QFile::encodeName(dir.path()).constData(), 0700);
     EXPECT_TRUE(lines.last().startsWith("error 75:")) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines.last().contains(because)) << lines.last().toStdString() << "\nshould say: " << because.toStdString();
-    EXPECT_EQ(lines.first(), "statred 20000");
-    EXPECT_FALSE(lines.join('\n').contains("progress")) << "nothing was processed";
+    EXPECT_EQ(lines.first(), "event v.Statred(i4:20000)");
+    EXPECT_FALSE(lines.join('\n').contains("Progress")) << "nothing was processed";
     EXPECT_EQ(readAll(path), original);
     EXPECT_EQ(dir.entries(), QStringList {"locked.bin"});
 }
@@ -105,7 +107,7 @@ TEST(FaultInjection, KilledMidwayLeavesAllOldOrAllNew)
     QByteArray enciphered;
     {
         writeAll(path, original);
-        ASSERT_EQ(runChild({"encode", path}), "result ok");
+        ASSERT_EQ(runChild({"encode", path}), "bool:false");
         enciphered = readAll(path);
         ASSERT_NE(enciphered, original);
     }
@@ -121,7 +123,7 @@ TEST(FaultInjection, KilledMidwayLeavesAllOldOrAllNew)
         const int block = QRandomGenerator::global()->bounded(70);
         int seen = 0;
         while (seen <= block && p.waitForReadyRead(5000))
-            seen += p.readAllStandardOutput().count("progress");
+            seen += p.readAllStandardOutput().count("Progress");
         const qint64 pid = p.processId(); // 0 once it has ended: kill(0) would hit this test too
         if (pid > 0)
             ::kill(pid_t(pid), SIGKILL);
@@ -135,7 +137,7 @@ TEST(FaultInjection, KilledMidwayLeavesAllOldOrAllNew)
             ASSERT_TRUE(name == "victim.bin" || name.startsWith(leftoverPrefix)) << "round " << round << ": " << name.toStdString();
     }
     EXPECT_GT(sawOld, 0);
-    ASSERT_EQ(runChild({"decode", path}), "result ok");
+    ASSERT_EQ(runChild({"decode", path}), "bool:false");
     EXPECT_EQ(dir.entries(), QStringList {"victim.bin"});
 }
 

@@ -1,7 +1,7 @@
 // What a rewritten file keeps (owner, group, mode, extended attributes and ACLs), what happens
 // when another program changes the file meanwhile, the settings an operation holds on to, and
 // the refusals that come before anything is read.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "cipher/catalogue.h"
 #include "velloc.h"
@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using namespace testsupport;
 namespace d = velpack::dispids;
 
 namespace {
@@ -67,7 +68,7 @@ QByteArray attribute(const QString& path, const char* name)
 struct KeepFixture : ::testing::Test {
     void SetUp() override
     {
-        host = VellocHost::create();
+        host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
         ASSERT_TRUE(host);
         ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
         host->log.clear();
@@ -83,7 +84,7 @@ struct KeepFixture : ::testing::Test {
     }
 
     ScratchDir dir;
-    std::unique_ptr<VellocHost> host;
+    std::unique_ptr<RecordingHost> host;
 };
 
 TEST_F(KeepFixture, RewriteKeepsOwnerGroupModeAttributesAndAcl)
@@ -139,7 +140,7 @@ TEST_P(ChangedUnderTheOperation, IsReportedAndTheOtherProgramsVersionStays)
     ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(c.type)).ok());
     QByteArray changed;
     bool done = false;
-    host->handler = [&](const QString& event, std::span<Variant>) {
+    host->onEvent = [&](const QString& event, std::span<Variant>) {
         if (event == QLatin1String(c.event) && !done) {
             c.change(path);
             changed = readAll(path);
@@ -150,7 +151,7 @@ TEST_P(ChangedUnderTheOperation, IsReportedAndTheOtherProgramsVersionStays)
     ASSERT_TRUE(done);
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().number(), 75);
-    EXPECT_FALSE(host->events().contains("Finished()"));
+    EXPECT_FALSE(host->events().contains("event v.Finished()"));
     EXPECT_EQ(readAll(path), changed);
     EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
 }
@@ -188,7 +189,7 @@ TEST_F(KeepFixture, FileLockedByAnotherProgramIsRefusedBeforeReading)
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().number(), 75);
     EXPECT_TRUE(r.error().message().contains("lock")) << r.error().message().toStdString();
-    EXPECT_EQ(host->events(), QStringList {"Statred(20000)"});
+    EXPECT_EQ(host->events(), QStringList {"event v.Statred(i4:20000)"});
     EXPECT_EQ(readAll(path), original);
 }
 
@@ -225,7 +226,7 @@ TEST_F(KeepFixture, SettingsChangedDuringTheOperationApplyToTheNextOne)
 {
     const QByteArray original = patternBytes(30000);
     const QString path = file(original);
-    host->handler = [this](const QString& event, std::span<Variant> args) {
+    host->onEvent = [this](const QString& event, std::span<Variant> args) {
         if (event == "Progress" && args[0].i4() == 1) {
             EXPECT_TRUE(host->put(d::ProtectionType, Variant::fromI4(2)).ok());
             EXPECT_TRUE(host->put(d::KEY, Variant::fromString("another key")).ok());
@@ -237,7 +238,7 @@ TEST_F(KeepFixture, SettingsChangedDuringTheOperationApplyToTheNextOne)
     ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(0)).ok());
     ASSERT_TRUE(host->put(d::KEY, Variant::fromString("Harbour Lanterns")).ok());
     ASSERT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
-    host->handler = nullptr;
+    host->onEvent = nullptr;
     ASSERT_TRUE(host->call(d::Decode).ok());
     EXPECT_EQ(readAll(path), original) << "every block was enciphered with the settings of the start";
 }
@@ -246,7 +247,7 @@ TEST_F(KeepFixture, PositionPastTheLargest32BitValueIsAnOverflow)
 {
     const QByteArray original = patternBytes(25000);
     const QString path = file(original);
-    host->handler = [](const QString& event, std::span<Variant> args) {
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
         if (event == "Progress")
             args[0] = Variant::fromI4(2147483647);
     };
@@ -254,7 +255,7 @@ TEST_F(KeepFixture, PositionPastTheLargest32BitValueIsAnOverflow)
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().number(), 6);
     EXPECT_EQ(readAll(path), original);
-    EXPECT_FALSE(host->events().contains("Finished()"));
+    EXPECT_FALSE(host->events().contains("event v.Finished()"));
 }
 
 // A key character above U+00FF has no byte: only the ciphers that read the key refuse it, and

@@ -1,9 +1,9 @@
 // Runs one file operation of the encryption control in a process of its own, so that the tests
 // can limit it, run it as another user or kill it midway.
 //   fileop_child [--limit BYTES] [--user NAME] [--type N] [--announce] encode|decode PATH
-#include "platform/module.h"
-#include "platform/registry.h"
-#include "platform/services.h"
+// It prints what compcall would: the events as they happen (with --announce), the message boxes,
+// and the call's result or error.
+#include "testsupport.h"
 #include "velloc.h"
 
 #include <QApplication>
@@ -17,24 +17,6 @@
 
 using namespace platform;
 
-namespace {
-class Printer final : public EventSink, public services::Responder {
-public:
-    bool announce = false;
-    void onEvent(Object&, const MemberInfo& event, std::span<Variant> args) override
-    {
-        if (announce && !args.empty()) {
-            std::printf("%s %d\n", qPrintable(event.name.toLower()), args[0].i4());
-            std::fflush(stdout);
-        }
-    }
-    int messageBox(const QString& text, services::MsgIcon, services::MsgButtons buttons, const QString&) override
-    {
-        std::printf("msgbox %s\n", qPrintable(text));
-        return services::firstButton(buttons);
-    }
-};
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -70,6 +52,10 @@ int main(int argc, char** argv)
         std::printf("%s\n", qPrintable(module.error().message()));
         return 3;
     }
+    auto print = [](const QString& line) {
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+    };
     // The user is switched only now: the libraries are loaded from the build tree, which that
     // user may not be able to enter (a clone in root's home, a private temporary folder).
     if (user) {
@@ -80,22 +66,21 @@ int main(int argc, char** argv)
         }
     }
     Result<std::shared_ptr<Object>> object = module.value()->createInstance(velpack::Velloc::Clsid);
-    auto* control = dynamic_cast<Control*>(object.value().get());
-    Printer printer;
-    printer.announce = announce;
-    services::setResponder(&printer);
-    object.value()->advise(&printer);
-    (void)control->initProperties();
-    auto put = [&](DispId id, Variant v) { (void)object.value()->invoke(id, InvokeKind::PropertyPut, {v}); };
-    put(velpack::dispids::ShowProgress, Variant::fromBool(false));
-    put(velpack::dispids::ProtectionType, Variant::fromI4(type));
-    put(velpack::dispids::File, Variant::fromString(QString::fromLocal8Bit(path)));
-    Result<Variant> r = object.value()->invoke(op == "encode" ? velpack::dispids::Encode : velpack::dispids::Decode,
-                                               InvokeKind::Method, std::initializer_list<Variant> {});
-    if (r)
-        std::printf("result ok\n");
-    else
-        std::printf("error %d: %s\n", r.error().number(), qPrintable(r.error().message()));
-    control->terminate();
+    if (!object)
+        return 3;
+    testsupport::RecordingHost host;
+    host.adopt(object.value());
+    (void)host.control().initProperties();
+    host.onEvent = [&](const QString&, std::span<Variant>) {
+        if (announce)
+            print(host.log.last());
+    };
+    (void)host.put(velpack::dispids::ShowProgress, Variant::fromBool(false));
+    (void)host.put(velpack::dispids::ProtectionType, Variant::fromI4(type));
+    (void)host.put(velpack::dispids::File, Variant::fromString(QString::fromLocal8Bit(path)));
+    Result<Variant> r = host.call(op == "encode" ? velpack::dispids::Encode : velpack::dispids::Decode);
+    for (const QString& line : host.log.filter(QStringLiteral("msgbox ")))
+        print(line);
+    print(r ? varianttext::format(r.value()) : QStringLiteral("error %1: %2").arg(r.error().number()).arg(r.error().message()));
     return 0;
 }

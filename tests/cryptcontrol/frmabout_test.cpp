@@ -1,6 +1,6 @@
 // The library's about box: its face, its logo, the window placement it uses, and About
 // through the built library with the platform's own modal display.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "frmabout.h"
 #include "velloc.h"
@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using velpack::frmAbout;
 
 namespace {
@@ -141,7 +142,7 @@ public:
 TEST(VelpackAbout, ClosesItselfAfterFiveSecondsTwiceReusingTheLoadedBoxUntilTerminate)
 {
     ModalRecorder recorder;
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host);
     services::setResponder(&recorder);
     for (int round = 0; round < 2; ++round) {

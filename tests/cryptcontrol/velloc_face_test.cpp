@@ -1,7 +1,8 @@
 // The control's face at run time. What the library publishes (members, DISPIDs, help strings,
 // the enumeration, the toolbox bitmap's size) is compared as a whole with the golden listings
 // in tests/typelib.
-#include "vellochost.h"
+#include "testsupport.h"
+#include "velloc.h"
 
 #include <QLabel>
 #include <QSet>
@@ -9,12 +10,13 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 
 namespace {
 
 TEST(VellocFace, PicturesAreRealImagesOfTheirSizes)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     QWidget* face = host->control().widget();
     QLabel* logo = nullptr;
     for (QLabel* label : face->findChildren<QLabel*>())

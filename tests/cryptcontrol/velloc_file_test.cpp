@@ -1,5 +1,5 @@
 // Encode, Decode and CRC on real files.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "cipher/catalogue.h"
 #include "platform/picture.h"
@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using namespace testsupport;
 namespace d = velpack::dispids;
 
 namespace {
@@ -27,7 +28,7 @@ namespace {
 struct FileFixture : ::testing::Test {
     void SetUp() override
     {
-        host = VellocHost::create();
+        host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
         ASSERT_TRUE(host);
         ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
         host->log.clear();
@@ -51,7 +52,7 @@ struct FileFixture : ::testing::Test {
     }
 
     ScratchDir dir;
-    std::unique_ptr<VellocHost> host;
+    std::unique_ptr<RecordingHost> host;
 };
 
 struct PositionCase {
@@ -66,10 +67,10 @@ TEST_P(FilePositions, ProgressReportsEachBlockStart)
     const PositionCase& c = GetParam();
     file(patternBytes(c.size));
     run(d::Encode);
-    QStringList expected {QStringLiteral("Statred(%1)").arg(c.size)};
+    QStringList expected {QStringLiteral("event v.Statred(i4:%1)").arg(c.size)};
     for (const QString& p : c.progress)
-        expected << QStringLiteral("Progress(%1)").arg(p);
-    expected << "Finished()";
+        expected << QStringLiteral("event v.Progress(i4:%1)").arg(p);
+    expected << "event v.Finished()";
     EXPECT_EQ(host->events(), expected);
 }
 
@@ -134,7 +135,7 @@ TEST_F(FileFixture, MissingEmptyOrFolderNamesAreRefused)
         for (DispId op : {d::Encode, d::Decode}) {
             host->log.clear();
             run(op);
-            EXPECT_EQ(host->log, QStringList {"msgbox critical ok Cannot Locate File"}) << name.toStdString();
+            EXPECT_EQ(host->log, QStringList {R"(msgbox critical ok "Cannot Locate File")"}) << name.toStdString();
         }
     }
 }
@@ -174,13 +175,13 @@ TEST_F(FileFixture, CancelFromStatredEndsAfterTheFirstBlockWithoutWriting)
 {
     const QByteArray original = patternBytes(25000);
     const QString path = file(original);
-    host->handler = [this](const QString& event, std::span<Variant>) {
+    host->onEvent = [this](const QString& event, std::span<Variant>) {
         if (event == "Statred") {
             EXPECT_TRUE(host->call(d::CancelOperation).ok());
         }
     };
     run(d::Encode);
-    EXPECT_EQ(host->events(), QStringList {"Statred(25000)"});
+    EXPECT_EQ(host->events(), QStringList {"event v.Statred(i4:25000)"});
     EXPECT_EQ(readAll(path), original);
     EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
 }
@@ -190,13 +191,13 @@ TEST_F(FileFixture, CancelFromProgressKeepsContentAndPermissions)
     const QByteArray original = patternBytes(25000);
     const QString path = file(original);
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
-    host->handler = [this](const QString& event, std::span<Variant> args) {
+    host->onEvent = [this](const QString& event, std::span<Variant> args) {
         if (event == "Progress" && args[0].i4() == 10001) {
             EXPECT_TRUE(host->call(d::CancelOperation).ok());
         }
     };
     run(d::Encode);
-    EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(1)", "Progress(10001)"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:25000)", "event v.Progress(i4:1)", "event v.Progress(i4:10001)"}));
     EXPECT_EQ(readAll(path), original);
     struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
@@ -207,34 +208,34 @@ TEST_F(FileFixture, CancelDuringTheLastBlocksPendingMessages)
 {
     const QByteArray original = patternBytes(15000);
     const QString path = file(original);
-    host->handler = [this](const QString& event, std::span<Variant> args) {
+    host->onEvent = [this](const QString& event, std::span<Variant> args) {
         // Queued, so it runs while the operation lets pending messages run after this block.
         if (event == "Progress" && args[0].i4() == 10001)
             QTimer::singleShot(0, [this] { EXPECT_TRUE(host->call(d::CancelOperation).ok()); });
     };
     run(d::Encode);
-    EXPECT_EQ(host->events(), (QStringList {"Statred(15000)", "Progress(1)", "Progress(10001)"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:15000)", "event v.Progress(i4:1)", "event v.Progress(i4:10001)"}));
     EXPECT_EQ(readAll(path), original);
     // The flag was cleared at the end: the next operation runs through.
-    host->handler = nullptr;
+    host->onEvent = nullptr;
     host->log.clear();
     run(d::Encode);
-    EXPECT_EQ(host->events().last(), "Finished()");
+    EXPECT_EQ(host->events().last(), "event v.Finished()");
 }
 
 TEST_F(FileFixture, BytesToGoChangedInStatredDecidesHowMuchIsProcessed)
 {
     const QByteArray original = patternBytes(25000);
     const QString path = file(original);
-    host->handler = [](const QString& event, std::span<Variant> args) {
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
         if (event == "Statred")
             args[0] = Variant::fromI4(12000);
     };
     run(d::Encode);
-    EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(1)", "Progress(10001)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:25000)", "event v.Progress(i4:1)", "event v.Progress(i4:10001)", "event v.Finished()"}));
     EXPECT_EQ(readAll(path).size(), 12000);
 
-    host->handler = [](const QString& event, std::span<Variant> args) {
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
         if (event == "Statred")
             args[0] = Variant::fromI4(args[0].i4() + 1);
     };
@@ -248,12 +249,12 @@ TEST_F(FileFixture, ProgressHandlerMovesTheNextBlock)
 {
     const QByteArray original = patternBytes(30000);
     const QString path = file(original);
-    host->handler = [](const QString& event, std::span<Variant> args) {
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
         if (event == "Progress" && args[0].i4() == 1)
             args[0] = Variant::fromI4(15001); // next block starts at 25001
     };
     run(d::Encode);
-    EXPECT_EQ(host->events(), (QStringList {"Statred(30000)", "Progress(1)", "Progress(25001)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:30000)", "event v.Progress(i4:1)", "event v.Progress(i4:25001)", "event v.Finished()"}));
     EXPECT_EQ(readAll(path).size(), 15000) << "blocks 1-10000 and 25001-30000";
 }
 
@@ -262,7 +263,7 @@ TEST_F(FileFixture, SecondOperationWhileOneRunsIsRefused)
     const QByteArray original = patternBytes(15000);
     const QString path = file(original);
     std::optional<Error> nested;
-    host->handler = [this, &nested](const QString& event, std::span<Variant>) {
+    host->onEvent = [this, &nested](const QString& event, std::span<Variant>) {
         if (event == "Progress" && !nested) {
             Result<Variant> r = host->call(d::Decode);
             nested = r.ok() ? Error() : r.error();
@@ -272,7 +273,7 @@ TEST_F(FileFixture, SecondOperationWhileOneRunsIsRefused)
     ASSERT_TRUE(nested);
     EXPECT_EQ(nested->number(), 5);
     EXPECT_TRUE(nested->message().contains("already running"));
-    host->handler = nullptr;
+    host->onEvent = nullptr;
     run(d::Decode);
     EXPECT_EQ(readAll(path), original);
 }
@@ -287,7 +288,7 @@ TEST_F(FileFixture, CipherErrorLeavesTheFileAndRaisesNoFinished)
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().number(), 5);
     EXPECT_EQ(readAll(path), original);
-    EXPECT_FALSE(host->events().contains("Finished()"));
+    EXPECT_FALSE(host->events().contains("event v.Finished()"));
     EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
 }
 
@@ -333,7 +334,7 @@ TEST_F(FileFixture, ProgressWindowRevealsThePictureBlockByBlock)
     };
     QList<int> widths;
     double scale = 0;
-    host->handler = [&](const QString& event, std::span<Variant>) {
+    host->onEvent = [&](const QString& event, std::span<Variant>) {
         if (event == "Statred") {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->objectName() == "PRG")
@@ -391,7 +392,7 @@ TEST_F(FileFixture, CrcRefusals)
     Result<Variant> r = host->call(d::CRC, {Variant::fromString("")});
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(r->isEmpty());
-    EXPECT_EQ(host->log, QStringList {"msgbox critical ok File Not Found"});
+    EXPECT_EQ(host->log, QStringList {R"(msgbox critical ok "File Not Found")"});
 
     host->log.clear();
     r = host->call(d::CRC, {Variant::fromString(dir.path("missing"))});
@@ -444,7 +445,7 @@ TEST_P(FileRoundTrip, DecodeRestoresWhatEncodeWrote)
     }
     run(d::Decode);
     EXPECT_EQ(readAll(path), original);
-    EXPECT_EQ(host->events().count("Finished()"), 2);
+    EXPECT_EQ(host->events().count("event v.Finished()"), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCipher, FileRoundTrip,
@@ -463,8 +464,8 @@ TEST_F(FileFixture, CodebookFileIsDecipheredInBlocksOfWholeCodes)
     host->log.clear();
     run(d::Decode);
     EXPECT_EQ(host->events(),
-              (QStringList {"Statred(30000)", "Progress(1)", "Progress(10000)", "Progress(19999)", "Progress(29998)",
-                            "Finished()"}));
+              (QStringList {"event v.Statred(i4:30000)", "event v.Progress(i4:1)", "event v.Progress(i4:10000)", "event v.Progress(i4:19999)", "event v.Progress(i4:29998)",
+                            "event v.Finished()"}));
     EXPECT_EQ(readAll(path), QByteArray(10000, 'a'));
 }
 
@@ -476,8 +477,8 @@ TEST_F(FileFixture, RunLengthFileReportsOnlyItsOwnProgress)
     run(d::Encode);
     // One element of 255 characters at a time: the first element, then each element whose
     // last position passes the next multiple of 10000.
-    EXPECT_EQ(host->events(), (QStringList {"Statred(25004)", "Progress(255)", "Progress(10200)", "Progress(20145)",
-                                            "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:25004)", "event v.Progress(i4:255)", "event v.Progress(i4:10200)", "event v.Progress(i4:20145)",
+                                            "event v.Finished()"}));
     run(d::Decode);
     EXPECT_EQ(readAll(path), QByteArray(25000, 'z') + "tail");
 }
@@ -487,14 +488,14 @@ TEST_F(FileFixture, RunLengthCancelledAtAProgressPointWritesNothing)
     const QByteArray original = QByteArray(25000, 'z');
     const QString path = file(original);
     ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(1)).ok());
-    host->handler = [this](const QString& event, std::span<Variant>) {
+    host->onEvent = [this](const QString& event, std::span<Variant>) {
         if (event == "Progress") {
             EXPECT_TRUE(host->call(d::CancelOperation).ok());
         }
     };
     host->log.clear();
     run(d::Encode);
-    EXPECT_EQ(host->events(), (QStringList {"Statred(25000)", "Progress(255)"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:25000)", "event v.Progress(i4:255)"}));
     EXPECT_EQ(readAll(path), original);
 }
 
@@ -518,7 +519,7 @@ TEST_F(FileFixture, WithoutAPictureTheWindowCollectsOneBlackLinePerBlock)
     ASSERT_TRUE(host->control().readProperties(bag).ok());
     file(patternBytes(30000));
     QList<int> blackColumns;
-    host->handler = [&](const QString& event, std::span<Variant>) {
+    host->onEvent = [&](const QString& event, std::span<Variant>) {
         if (event != "Finished")
             return;
         QWidget* window = progressWindow();
@@ -543,20 +544,20 @@ TEST_F(FileFixture, DoubleClickHidesTheWindowAndTheOperationGoesOn)
     const QByteArray original = patternBytes(30000);
     const QString path = file(original);
     QList<bool> visible;
-    host->handler = [&](const QString& event, std::span<Variant> args) {
+    host->onEvent = [&](const QString& event, std::span<Variant> args) {
         QWidget* window = progressWindow();
         visible << (window && window->isVisible());
         if (event == "Progress" && args[0].i4() == 1)
             QTest::mouseDClick(window, Qt::LeftButton);
     };
     run(d::Encode);
-    EXPECT_EQ(host->events().last(), "Finished()");
+    EXPECT_EQ(host->events().last(), "event v.Finished()");
     EXPECT_NE(readAll(path), original);
     // Statred (shown), Progress 1 (shown, then hidden), 10001, 20001, Finished (hidden).
     EXPECT_EQ(visible, (QList<bool> {true, true, false, false, false}));
     // The next operation shows a new window again.
     visible.clear();
-    host->handler = [&](const QString&, std::span<Variant>) {
+    host->onEvent = [&](const QString&, std::span<Variant>) {
         QWidget* window = progressWindow();
         visible << (window && window->isVisible());
     };

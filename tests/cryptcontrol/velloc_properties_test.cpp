@@ -1,6 +1,6 @@
 // The control's properties, shared settings, persistence and lifecycle, seen through its
 // dispatch interface as a host sees them.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "platform/picture.h"
 #include "velloc.h"
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 namespace d = velpack::dispids;
 
 namespace {
@@ -21,11 +22,11 @@ QString str(const Result<Variant>& r)
 
 TEST(VellocProperties, NewInstanceDefaults)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host);
     // Another instance first moves every setting away from its default; InitProperties of the
     // new one must put them all back.
-    auto other = VellocHost::create();
+    auto other = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(other->put(d::KEY, Variant::fromString("other")).ok());
     ASSERT_TRUE(other->put(d::File, Variant::fromString("/tmp/x")).ok());
     ASSERT_TRUE(other->put(d::ShowProgress, Variant::fromBool(false)).ok());
@@ -61,7 +62,7 @@ class VellocSetters : public ::testing::TestWithParam<SetterCase> {};
 TEST_P(VellocSetters, StoreNotifyOrRefuse)
 {
     const SetterCase& c = GetParam();
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     const QString before = str(host->get(c.id));
     Result<void> r = host->put(c.id, c.value);
     if (c.error) {
@@ -72,7 +73,7 @@ TEST_P(VellocSetters, StoreNotifyOrRefuse)
     } else {
         ASSERT_TRUE(r.ok()) << r.error().message().toStdString();
         EXPECT_EQ(str(host->get(c.id)), c.readBack);
-        EXPECT_EQ(host->log, QStringList {QStringLiteral("changed ") + c.notification});
+        EXPECT_EQ(host->log, QStringList {QStringLiteral("changed v.") + c.notification});
     }
 }
 
@@ -98,15 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(VellocProperties, SettingsAreSharedByInstancesOnOneThread)
 {
-    auto first = VellocHost::create();
-    auto second = VellocHost::create();
+    auto first = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
+    auto second = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(first->put(d::File, Variant::fromString("/data/ledger")).ok());
     ASSERT_TRUE(first->put(d::ProtectionType, Variant::fromI4(4)).ok());
     EXPECT_EQ(str(second->get(d::File)), "/data/ledger");
     EXPECT_EQ(str(second->get(d::ProtectionType)), "4");
 
     // Initialising or loading another instance resets what the first one reads.
-    auto third = VellocHost::create();
+    auto third = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     EXPECT_EQ(str(first->get(d::File)), "");
     ASSERT_TRUE(first->put(d::KEY, Variant::fromString("mine")).ok());
     PropertyBag bag;
@@ -117,19 +118,20 @@ TEST(VellocProperties, SettingsAreSharedByInstancesOnOneThread)
 
 TEST(VellocProperties, RefusedNotificationReachesCallerAndValueStays)
 {
-    auto host = VellocHost::create();
-    host->refuseChanges = true;
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
+    host->refuse = QStringLiteral("*");
+    host->refusal = Error(382, QStringLiteral("The host refuses the change"));
     Result<void> r = host->put(d::KEY, Variant::fromString("refused but kept"));
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().number(), 382);
-    host->refuseChanges = false;
+    host->refuse.clear();
     EXPECT_EQ(str(host->get(d::KEY)), "refused but kept");
 }
 
 TEST(VellocProperties, PictureIsPerInstanceAndSetByReferenceOnly)
 {
-    auto first = VellocHost::create();
-    auto second = VellocHost::create();
+    auto first = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
+    auto second = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     auto mine = Picture::create(QImage(10, 7, QImage::Format_RGB888));
     ASSERT_TRUE(first->putRef(d::Picture, Variant::fromObject(mine)).ok());
     EXPECT_EQ(first->get(d::Picture)->object(), mine) << "the getter returns the object itself";
@@ -149,7 +151,7 @@ QStringList names(const PropertyBag& bag)
 
 TEST(VellocPersistence, UnchangedInstanceSavesOnlyItsPicture)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     PropertyBag bag;
     ASSERT_TRUE(host->control().writeProperties(bag).ok());
     EXPECT_EQ(names(bag), QStringList {"picture"});
@@ -157,7 +159,7 @@ TEST(VellocPersistence, UnchangedInstanceSavesOnlyItsPicture)
 
 TEST(VellocPersistence, NonDefaultValuesSavedInOrderAndReadBack)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host->put(d::CeaserOffset, Variant::fromI4(0)).ok());
     ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(2)).ok());
     ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
@@ -172,7 +174,7 @@ TEST(VellocPersistence, NonDefaultValuesSavedInOrderAndReadBack)
     // Through the bag's text form, into a fresh instance.
     Result<PropertyBag> reread = PropertyBag::fromText(bag.toText());
     ASSERT_TRUE(reread.ok());
-    auto loaded = VellocHost::create();
+    auto loaded = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(loaded->control().readProperties(reread.value()).ok());
     EXPECT_EQ(str(loaded->get(d::KEY)), "k");
     EXPECT_EQ(str(loaded->get(d::File)), "/srv/a b");
@@ -186,7 +188,7 @@ TEST(VellocPersistence, NonDefaultValuesSavedInOrderAndReadBack)
 
 TEST(VellocPersistence, EmptyStoredKeyAndNarrowDefaults)
 {
-    auto host = VellocHost::create(false);
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid, false);
     PropertyBag bag;
     bag.set(u"Key", Variant::fromString(""));
     bag.set(u"ProtectionType", Variant::fromI4(9));
@@ -199,13 +201,13 @@ TEST(VellocPersistence, EmptyStoredKeyAndNarrowDefaults)
 TEST(VellocPersistence, StoredValueOutOfRangeStopsTheLoadAtThatEntry)
 {
     for (const char* entry : {"ProtectionType", "CeaserOffset"}) {
-        auto host = VellocHost::create();
+        auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
         ASSERT_TRUE(host->put(d::CeaserOffset, Variant::fromI4(77)).ok());
         PropertyBag bag;
         bag.set(u"Key", Variant::fromString("applied first"));
         bag.set(u"ProtectionType", Variant::fromI4(QLatin1String(entry) == QLatin1String("ProtectionType") ? 300 : 3));
         bag.set(u"CeaserOffset", Variant::fromI4(QLatin1String(entry) == QLatin1String("CeaserOffset") ? -1 : 5));
-        auto loaded = VellocHost::create(false);
+        auto loaded = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid, false);
         Result<void> r = loaded->control().readProperties(bag);
         ASSERT_FALSE(r.ok()) << entry;
         EXPECT_EQ(r.error().number(), 6) << entry;
@@ -220,7 +222,7 @@ TEST(VellocPersistence, StoredValueOutOfRangeStopsTheLoadAtThatEntry)
 
 TEST(VellocLifecycle, ResizeKeepsTheFaceSize)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     for (QSize size : {QSize(50, 50), QSize(5000, 300), QSize(1110, 960)}) {
         host->control().setExtent(size);
         host->control().resize();
@@ -230,7 +232,7 @@ TEST(VellocLifecycle, ResizeKeepsTheFaceSize)
 
 TEST(VellocLifecycle, ShowPutsTheVersionOnTheFace)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     QLabel* label = host->control().widget()->findChild<QLabel*>(QStringLiteral("Label1"));
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), " ");
@@ -240,7 +242,7 @@ TEST(VellocLifecycle, ShowPutsTheVersionOnTheFace)
 
 TEST(VellocLifecycle, CancelOperationOnlySetsTheFlag)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     Result<Variant> r = host->call(d::CancelOperation);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->type(), VarType::Bool);
@@ -252,7 +254,7 @@ TEST(VellocLifecycle, CancelOperationOnlySetsTheFlag)
     Result<Variant> text = host->call(d::EncodeString, {Variant::fromString("abc")});
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(text->string(), "abc");
-    EXPECT_EQ(host->events(), (QStringList {"Statred(3)", "Progress(1)", "Progress(3)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:3)", "event v.Progress(i4:1)", "event v.Progress(i4:3)", "event v.Finished()"}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // EncodeString and DecodeString through the dispatch interface.
-#include "vellochost.h"
+#include "testsupport.h"
 
 #include "cipher/catalogue.h"
 
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 namespace d = velpack::dispids;
 
 namespace {
@@ -20,7 +21,7 @@ QString latin1(std::initializer_list<int> codes)
     return s;
 }
 
-Result<QString> encode(VellocHost& host, const QString& text, DispId op = d::EncodeString)
+Result<QString> encode(RecordingHost& host, const QString& text, DispId op = d::EncodeString)
 {
     Result<Variant> r = host.call(op, {Variant::fromString(text)});
     if (!r)
@@ -42,7 +43,7 @@ class StandardCipherVectors : public ::testing::TestWithParam<StandardCase> {};
 TEST_P(StandardCipherVectors, EncodeAndDecodeString)
 {
     const StandardCase& c = GetParam();
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host->put(d::KEY, Variant::fromString(c.key)).ok());
     EXPECT_EQ(encode(*host, c.text).value(), c.expected);
     EXPECT_EQ(encode(*host, c.expected, d::DecodeString).value(), c.text);
@@ -66,24 +67,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(VellocStrings, EventsShareTheLengthVariable)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(encode(*host, "").ok());
-    EXPECT_EQ(host->events(), (QStringList {"Statred(0)", "Progress(0)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:0)", "event v.Progress(i4:0)", "event v.Finished()"}));
 
     host->log.clear();
-    host->handler = [](const QString& event, std::span<Variant> args) {
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
         if (event == "Statred")
             args[0] = Variant::fromI4(5);
     };
     Result<QString> r = encode(*host, QString(12, QLatin1Char('x')));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->size(), 12) << "the whole string is still enciphered";
-    EXPECT_EQ(host->events(), (QStringList {"Statred(12)", "Progress(5)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:12)", "event v.Progress(i4:5)", "event v.Finished()"}));
 }
 
 TEST(VellocStrings, CallersStringUnchangedForEveryType)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     const QString original = QStringLiteral("Ships in the harbour at dusk: 7");
     QList<int> types {int(cipher::catalogue().size()), 200, 255}; // numbers that select no cipher
     for (const cipher::CipherType& row : cipher::catalogue())
@@ -104,16 +105,16 @@ TEST(VellocStrings, CallersStringUnchangedForEveryType)
 
 TEST(VellocStrings, UnknownTypesStillRaiseTheThreeEvents)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(77)).ok());
     host->log.clear();
     ASSERT_TRUE(encode(*host, "abcd", d::DecodeString).ok());
-    EXPECT_EQ(host->events(), (QStringList {"Statred(4)", "Progress(4)", "Finished()"}));
+    EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:4)", "event v.Progress(i4:4)", "event v.Finished()"}));
 }
 
 TEST(VellocStrings, CharactersWithoutAByteAreRefusedBeforeAnything)
 {
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     host->log.clear();
     Result<QString> r = encode(*host, QStringLiteral("ok \u20ac"));
     ASSERT_FALSE(r.ok());
@@ -133,7 +134,7 @@ TEST(VellocStrings, EveryByteSurvivesARoundTrip)
     QString all;
     for (int c = 0; c < 256; ++c)
         all += QChar(char16_t(c));
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     for (int type : {0, 2, 3, 5, 6, 7, 8, 9}) {
         ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(type)).ok());
         ASSERT_TRUE(host->put(d::CeaserOffset, Variant::fromI4(0)).ok()); // code 255 is safe with no shift
@@ -147,7 +148,7 @@ TEST(VellocStrings, AStringIsOneCallWhileAFileRestartsEveryBlock)
 {
     // Position 10001 of a string uses key position L - (10000 mod L); with the key "abc"
     // (L = 3) that is position 2, 'b'.
-    auto host = VellocHost::create();
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
     ASSERT_TRUE(host->put(d::KEY, Variant::fromString("abc")).ok());
     const QString text(10001, QChar(0));
     Result<QString> r = encode(*host, text);

@@ -1,8 +1,7 @@
 // The demonstration window, driven through its controls as a person would.
 #include "captionfit.h"
 #include "form1.h"
-#include "printers.h"
-#include "recorder.h"
+#include "testsupport.h"
 
 #include "platform/propertysheet.h"
 #include "platform/typeinfo.h"
@@ -24,15 +23,16 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using testsupport::RecordingHost;
 
 namespace {
 
-const QString Proceeding = "msgbox none ok [Velloc] Proceeding with Encyrption.  Note the progress bar graphic can be "
-                           "changed to ANY graphic file you may want to use for a custom progress bar!";
-const QString NoFile = "msgbox critical ok [Velloc] Please select a file to encode/decode";
-const QString NoKey = "msgbox critical ok [Velloc] Please input the KEY used to encode or decode this file. NOTE: the "
-                      "KEY must be an exact match to decode";
-const QString NoText = "msgbox none ok [Velloc] Please enter some text to encrypt first.";
+const QString Proceeding = R"(msgbox none ok "Proceeding with Encyrption.  Note the progress bar graphic can be )"
+                           R"(changed to ANY graphic file you may want to use for a custom progress bar!")";
+const QString NoFile = R"(msgbox critical ok "Please select a file to encode/decode")";
+const QString NoKey = R"(msgbox critical ok "Please input the KEY used to encode or decode this file. NOTE: the )"
+                      R"(KEY must be an exact match to decode")";
+const QString NoText = R"(msgbox none ok "Please enter some text to encrypt first.")";
 
 struct DemoWindow : ::testing::Test {
     void SetUp() override
@@ -44,6 +44,11 @@ struct DemoWindow : ::testing::Test {
         // Progress windows would only slow the file tests down.
         Variant off = Variant::fromBool(false);
         ASSERT_TRUE(form->window().component("Velloc1")->invoke(0x68030002, InvokeKind::PropertyPut, {off}).ok());
+    }
+    void TearDown() override
+    {
+        for (const QString& title : recorder.titles)
+            EXPECT_EQ(title, "Velloc") << "every box of the window bears its caption";
     }
 
     template <typename T>
@@ -71,7 +76,7 @@ struct DemoWindow : ::testing::Test {
     }
 
     QTemporaryDir dir;
-    Recorder recorder;
+    RecordingHost recorder;
     std::unique_ptr<Form1> form;
 };
 
@@ -137,9 +142,9 @@ TEST_F(DemoWindow, TabWalksTheDescribedOrderAndTheArrowsMoveAmongTheOptions)
 TEST_F(DemoWindow, EnterOpensTheFocusedLinkAndPressesTheFocusedButton)
 {
     QApplication::setActiveWindow(&form->window());
-    for (const auto& [name, key, opened] : {std::tuple {"LinkwellTxt1", Qt::Key_Return, "open http://www.torvane.example/"},
-                                            std::tuple {"LinkwellTxt2", Qt::Key_Enter, "open Mailto:support@torvane.example"},
-                                            std::tuple {"LinkwellTxt2", Qt::Key_Space, "open Mailto:support@torvane.example"}}) {
+    for (const auto& [name, key, opened] : {std::tuple {"LinkwellTxt1", Qt::Key_Return, R"(open "http://www.torvane.example/")"},
+                                            std::tuple {"LinkwellTxt2", Qt::Key_Enter, R"(open "Mailto:support@torvane.example")"},
+                                            std::tuple {"LinkwellTxt2", Qt::Key_Space, R"(open "Mailto:support@torvane.example")"}}) {
         SCOPED_TRACE(name);
         recorder.log.clear();
         QWidget* link = w<QWidget>(name);
@@ -239,9 +244,9 @@ TEST_F(DemoWindow, BrowseTakesTheChosenFileAndACancelKeepsThePath)
 {
     const QString before = w<QLineEdit>("Text1")->text();
     click("Command3");
-    EXPECT_EQ(recorder.log, QStringList {"dialog File to Encrypt/Decrypt"});
+    EXPECT_EQ(recorder.log, QStringList {R"(dialog open "File to Encrypt/Decrypt")"});
     EXPECT_EQ(w<QLineEdit>("Text1")->text(), before);
-    recorder.answer = dir.path() + "/chosen.bin";
+    recorder.fileToOpen = dir.path() + "/chosen.bin";
     click("Command3");
     EXPECT_EQ(w<QLineEdit>("Text1")->text(), dir.path() + "/chosen.bin");
 }
@@ -269,7 +274,7 @@ TEST_F(DemoWindow, AFailedStringCallLeavesTheBoxesAndButtonsAsTheyWere)
     text4->setText(QStringLiteral("price 5\u20ac"));
     click("Command4");
     ASSERT_EQ(recorder.log.size(), 1);
-    EXPECT_TRUE(recorder.log[0].startsWith("msgbox critical ok [Velloc] Error 5: ")) << recorder.log[0].toStdString();
+    EXPECT_TRUE(recorder.log[0].startsWith(R"(msgbox critical ok "Error 5: )")) << recorder.log[0].toStdString();
     EXPECT_TRUE(form->window().isVisible());
     EXPECT_EQ(text4->text(), QStringLiteral("price 5\u20ac"));
     EXPECT_TRUE(text6->text().isEmpty());
@@ -283,7 +288,7 @@ TEST_F(DemoWindow, AFailedStringCallLeavesTheBoxesAndButtonsAsTheyWere)
     recorder.log.clear();
     click("Command5");
     ASSERT_EQ(recorder.log.size(), 1);
-    EXPECT_TRUE(recorder.log[0].startsWith("msgbox critical ok [Velloc] Error 5: ")) << recorder.log[0].toStdString();
+    EXPECT_TRUE(recorder.log[0].startsWith(R"(msgbox critical ok "Error 5: )")) << recorder.log[0].toStdString();
     EXPECT_EQ(text6->text(), enciphered);
     EXPECT_TRUE(text4->text().isEmpty());
     EXPECT_FALSE(w<QPushButton>("Command4")->isEnabled());
@@ -383,7 +388,7 @@ TEST_F(DemoWindow, EveryWindowOfTheSuiteKeepsItsCaptionsWhole)
     }
 
     int boxes = 0;
-    recorder.onModal = [&](QWidget* box) {
+    recorder.onModal = [&](QWidget* box, QWidget*) {
         ++boxes;
         box->show();
         QApplication::processEvents();

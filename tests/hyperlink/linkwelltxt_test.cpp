@@ -1,6 +1,7 @@
 // The hyperlink control in a host: what it draws, clicks, mouse forwarding, the disabled state,
 // the font object, the properties' change notifications, and About with the library's box.
-#include "testhost.h"
+#include "testsupport.h"
+#include "linkwelltxt.h"
 
 #include "frmabout.h"
 #include "handcursor.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using linkwell::frmAbout;
 using linkwell::LinkwellTxt;
 using linkwell::UrlLabel;
@@ -28,7 +30,7 @@ namespace {
 // Where the label's pixel (x, y) is, in twips, as the events report it.
 QString at(int x, int y)
 {
-    return QString::number(double(float(x * units::twipsPerPixelX()))) + QStringLiteral(", ")
+    return QStringLiteral("r4:") + QString::number(double(float(x * units::twipsPerPixelX()))) + QStringLiteral(", r4:")
         + QString::number(double(float(y * units::twipsPerPixelY())));
 }
 
@@ -42,15 +44,15 @@ qsizetype pixelsOf(QWidget* w, const QColor& color)
 
 class LinkwellTxtTest : public ::testing::Test {
 protected:
-    TestHost host;
-    std::shared_ptr<LinkwellTxt> control = host.create();
+    RecordingHost host;
+    std::shared_ptr<LinkwellTxt> control = host.adopt(std::make_shared<LinkwellTxt>());
     UrlLabel* label = control->lblURL();
 };
 
 struct MouseCase {
     Qt::MouseButton button;
     Qt::KeyboardModifiers modifiers;
-    const char* codes; // "button, shift"
+    const char* codes; // "i2:button, i2:shift"
     bool releasedAway = false;
 };
 
@@ -67,21 +69,21 @@ TEST_P(MouseForwarding, EventsCarryButtonShiftAndTwipsAndALeftClickRaisesClickBe
     sendMouse(label, QEvent::MouseButtonRelease, up, c.button, Qt::NoButton, c.modifiers);
     const QString codes = QLatin1String(c.codes);
     const int held = UrlLabel::buttonCode(c.button | Qt::RightButton);
-    QStringList expected {QStringLiteral("MouseDown(%1, %2)").arg(codes, at(5, 3)),
-                          QStringLiteral("MouseMove(%1%2, %3)").arg(held).arg(codes.mid(1), at(6, 3)),
-                          QStringLiteral("MouseUp(%1, %2)").arg(codes, at(up.x(), up.y()))};
+    QStringList expected {QStringLiteral("event v.MouseDown(%1, %2)").arg(codes, at(5, 3)),
+                          QStringLiteral("event v.MouseMove(i2:%1%2, %3)").arg(held).arg(codes.mid(codes.indexOf(u',')), at(6, 3)),
+                          QStringLiteral("event v.MouseUp(%1, %2)").arg(codes, at(up.x(), up.y()))};
     if (c.button == Qt::LeftButton && !c.releasedAway)
-        expected << QStringLiteral("Click()") << QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink;
+        expected << QStringLiteral("event v.Click()") << QStringLiteral("open ") + varianttext::quote(LinkwellTxt::DefaultHyperlink);
     EXPECT_EQ(host.log, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ButtonsAndShift, MouseForwarding,
-    ::testing::Values(MouseCase {Qt::LeftButton, Qt::NoModifier, "1, 0"}, MouseCase {Qt::RightButton, Qt::NoModifier, "2, 0"},
-                      MouseCase {Qt::MiddleButton, Qt::NoModifier, "4, 0"}, MouseCase {Qt::LeftButton, Qt::ShiftModifier, "1, 1"},
-                      MouseCase {Qt::LeftButton, Qt::ControlModifier, "1, 2"}, MouseCase {Qt::RightButton, Qt::AltModifier, "2, 4"},
-                      MouseCase {Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, "1, 7"},
-                      MouseCase {Qt::LeftButton, Qt::NoModifier, "1, 0", true}),
+    ::testing::Values(MouseCase {Qt::LeftButton, Qt::NoModifier, "i2:1, i2:0"}, MouseCase {Qt::RightButton, Qt::NoModifier, "i2:2, i2:0"},
+                      MouseCase {Qt::MiddleButton, Qt::NoModifier, "i2:4, i2:0"}, MouseCase {Qt::LeftButton, Qt::ShiftModifier, "i2:1, i2:1"},
+                      MouseCase {Qt::LeftButton, Qt::ControlModifier, "i2:1, i2:2"}, MouseCase {Qt::RightButton, Qt::AltModifier, "i2:2, i2:4"},
+                      MouseCase {Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier, "i2:1, i2:7"},
+                      MouseCase {Qt::LeftButton, Qt::NoModifier, "i2:1, i2:0", true}),
     [](const ::testing::TestParamInfo<MouseCase>& info) {
         const MouseCase& c = info.param;
         std::string name = c.button == Qt::LeftButton ? "Left" : c.button == Qt::RightButton ? "Right" : "Middle";
@@ -100,16 +102,16 @@ TEST_F(LinkwellTxtTest, ClickOpensTheCaptionAsGivenOrAsTheClickHandlerChangedIt)
     const QString caption = QStringLiteral("  $(rm -rf ~); `id` <b>x</b> ");
     ASSERT_TRUE(control->setHyperlink(caption).ok());
     mouseClick(label, QPoint(0, 0));
-    EXPECT_EQ(host.log.last(), QStringLiteral("open ") + caption);
+    EXPECT_EQ(host.log.last(), QStringLiteral("open ") + varianttext::quote(caption));
     host.log.clear();
-    host.onEventHook = [this](const QString& event, std::span<Variant>) {
+    host.onEvent = [this](const QString& event, std::span<Variant>) {
         if (event == QLatin1String("Click")) {
             EXPECT_TRUE(control->setHyperlink(QStringLiteral("MailTo:someone@example.org")).ok());
         }
     };
     mouseClick(label, QPoint(1, 1));
-    EXPECT_EQ(host.log.mid(2), QStringList({QStringLiteral("Click()"), QStringLiteral("changed HyperLink"),
-                                            QStringLiteral("open MailTo:someone@example.org")}));
+    EXPECT_EQ(host.log.mid(2), QStringList({QStringLiteral("event v.Click()"), QStringLiteral("changed v.HyperLink"),
+                                            QStringLiteral(R"(open "MailTo:someone@example.org")")}));
 }
 
 class ReleasedInHandler : public LinkwellTxtTest, public ::testing::WithParamInterface<const char*> {};
@@ -120,14 +122,14 @@ TEST_P(ReleasedInHandler, ControlGoesOnceTheEventIsOver)
 {
     const std::weak_ptr<LinkwellTxt> weak = control;
     const QPointer<UrlLabel> watched = label;
-    host.onEventHook = [this](const QString& event, std::span<Variant>) {
+    host.onEvent = [this](const QString& event, std::span<Variant>) {
         if (event == QLatin1String(GetParam())) {
             host.release(control.get());
             control.reset();
         }
     };
     mouseClick(label, QPoint(1, 1));
-    EXPECT_EQ(host.log.last(), QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink);
+    EXPECT_EQ(host.log.last(), QStringLiteral("open ") + varianttext::quote(LinkwellTxt::DefaultHyperlink));
     EXPECT_FALSE(weak.expired());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(weak.expired());
@@ -159,13 +161,13 @@ TEST_P(KeyboardOpens, LikeAClickWithoutMouseEvents)
 
     const auto [key, modifiers] = GetParam();
     QTest::keyClick(face, key, modifiers);
-    EXPECT_EQ(host.log, (QStringList {QStringLiteral("Click()"), QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink}));
+    EXPECT_EQ(host.log, (QStringList {QStringLiteral("event v.Click()"), QStringLiteral("open ") + varianttext::quote(LinkwellTxt::DefaultHyperlink)}));
 
     host.log.clear();
     ASSERT_TRUE(control->setEnabled(false).ok());
     EXPECT_EQ(face->focusPolicy(), Qt::NoFocus);
     QTest::keyClick(face, key, modifiers);
-    EXPECT_EQ(host.log, QStringList {QStringLiteral("changed Enabled")});
+    EXPECT_EQ(host.log, QStringList {QStringLiteral("changed v.Enabled")});
     face->setParent(nullptr);
 }
 
@@ -200,7 +202,7 @@ TEST_F(LinkwellTxtTest, NewInstanceDrawsDarkBlueWithTheHandAndDisabledDrawsGreyA
     EXPECT_TRUE(host.log.isEmpty()) << host.log.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(control->setEnabled(true).ok());
     mouseClick(label, QPoint(2, 2));
-    EXPECT_TRUE(host.log.contains(QStringLiteral("Click()")));
+    EXPECT_TRUE(host.log.contains(QStringLiteral("event v.Click()")));
 }
 
 // The key events are declared only: typing raises none of them (Enter and Space open the link,
@@ -252,7 +254,7 @@ TEST_F(LinkwellTxtTest, LabelFollowsItsCaptionAndItsOwnFontObjectButTheControlKe
     // A font assigned is shared: later changes to it show too.
     auto mine = Font::create(d);
     ASSERT_TRUE(control->invoke(dispids::Font, InvokeKind::PropertyPutRef, {Variant::fromObject(mine)}).ok());
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed Font")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed v.Font")}));
     d.italic = true;
     mine->setDescription(d);
     EXPECT_TRUE(label->font().italic());
@@ -278,10 +280,10 @@ TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothin
         {dispids::Font, Variant::fromObject(Picture::create()), error(errc::TypeMismatch), InvokeKind::PropertyPutRef},
         {dispids::Enabled, Variant::fromString(QStringLiteral("maybe")), error(errc::TypeMismatch)},
         colour(dispids::ForeColor, 0x01000000, error(380)), colour(dispids::BackColor, 0x8000001F, error(380)),
-        colour(dispids::ForeColor, 0x000000FF, QStringLiteral("changed ForeColor")),
-        colour(dispids::BackColor, 0x8000001E, QStringLiteral("changed BackColor")), // the last system colour
-        {dispids::Hyperlink, Variant::fromI4(123), QStringLiteral("changed HyperLink")}, // coerced to text
-        {dispids::Enabled, Variant::fromBool(false), QStringLiteral("changed Enabled")},
+        colour(dispids::ForeColor, 0x000000FF, QStringLiteral("changed v.ForeColor")),
+        colour(dispids::BackColor, 0x8000001E, QStringLiteral("changed v.BackColor")), // the last system colour
+        {dispids::Hyperlink, Variant::fromI4(123), QStringLiteral("changed v.HyperLink")}, // coerced to text
+        {dispids::Enabled, Variant::fromBool(false), QStringLiteral("changed v.Enabled")},
     };
     const auto font = control->Font();
     for (const Write& w : writes) {
@@ -294,7 +296,7 @@ TEST_F(LinkwellTxtTest, WritesChangeTheLabelThenNotifyAndRefusedOnesChangeNothin
     EXPECT_EQ(label->text(), QStringLiteral("123"));
     EXPECT_FALSE(label->isEnabled());
     // A host that refuses the change has the error reported to the caller.
-    host.refuseChanges = true;
+    host.refuse = QStringLiteral("*");
     Result<void> r = control->setHyperlink(QStringLiteral("http://other.example/"));
     EXPECT_EQ(r.ok() ? 0 : r.error().number(), errc::PathFileAccess);
 }
@@ -354,7 +356,7 @@ TEST_F(LinkwellTxtTest, AboutTwiceShowsTheBoxTwiceEachTimeFromItsDesignStateAndR
         EXPECT_EQ(r->type(), VarType::Empty);
         EXPECT_EQ(frmAbout::loaded(), nullptr);
     }
-    const QString window = QStringLiteral("window About"), open = QStringLiteral("open ") + LinkwellTxt::DefaultHyperlink;
+    const QString window = QStringLiteral(R"(window "About")"), open = QStringLiteral("open ") + varianttext::quote(LinkwellTxt::DefaultHyperlink);
     EXPECT_EQ(host.log, QStringList({window, open, window, open}));
     reenter = true;
     shown.clear();

@@ -1,5 +1,6 @@
 // Saving and loading the hyperlink control through a property bag.
-#include "testhost.h"
+#include "testsupport.h"
+#include "linkwelltxt.h"
 
 #include "urllabel.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using linkwell::LinkwellTxt;
 
 namespace {
@@ -16,12 +18,12 @@ const Font::Description Tahoma {.name = QStringLiteral("Tahoma"), .size = 9.75, 
 
 class Persistence : public ::testing::Test {
 protected:
-    TestHost host;
+    RecordingHost host;
 };
 
 TEST_F(Persistence, RoundTripThroughTheTextFormKeepsEveryPropertyAndSavesTheSameBag)
 {
-    auto control = host.create();
+    auto control = host.adopt(std::make_shared<LinkwellTxt>());
     ASSERT_TRUE(control->setBackColor(0x00FFFFFF).ok());
     ASSERT_TRUE(control->setForeColor(0x000040C0).ok());
     ASSERT_TRUE(control->setFont(Font::create(Tahoma)).ok());
@@ -31,7 +33,7 @@ TEST_F(Persistence, RoundTripThroughTheTextFormKeepsEveryPropertyAndSavesTheSame
     ASSERT_TRUE(control->writeProperties(bag).ok());
     Result<PropertyBag> reread = PropertyBag::fromText(bag.toText());
     ASSERT_TRUE(reread.ok());
-    auto loaded = host.create();
+    auto loaded = host.adopt(std::make_shared<LinkwellTxt>());
     ASSERT_TRUE(loaded->readProperties(reread.value()).ok());
     EXPECT_EQ(loaded->Hyperlink(), QStringLiteral("MailTo:someone@example.org"));
     EXPECT_FALSE(loaded->lblURL()->isEnabled());
@@ -48,7 +50,7 @@ TEST_F(Persistence, RoundTripThroughTheTextFormKeepsEveryPropertyAndSavesTheSame
 
 TEST_F(Persistence, DefaultsAreNotSavedAndMissingKeysLoadThemWithACopyOfTheAmbientFont)
 {
-    auto control = host.create();
+    auto control = host.adopt(std::make_shared<LinkwellTxt>());
     ASSERT_TRUE(control->setHyperlink(QStringLiteral("http://before.example/")).ok());
     ASSERT_TRUE(control->setEnabled(false).ok());
     host.ambient = Font::create(Tahoma);
@@ -81,7 +83,7 @@ TEST_F(Persistence, AValueOfTheWrongKindStopsTheLoad)
     for (const auto& [text, error, link] : cases) {
         Result<PropertyBag> bag = PropertyBag::fromText(QLatin1String(text));
         ASSERT_TRUE(bag.ok()) << text;
-        auto control = host.create();
+        auto control = host.adopt(std::make_shared<LinkwellTxt>());
         Result<void> r = control->readProperties(bag.value());
         EXPECT_EQ(r.ok() ? 0 : r.error().number(), error) << text;
         EXPECT_EQ(control->Hyperlink(), QLatin1String(link)) << text;

@@ -1,6 +1,7 @@
 // The control's own page Hyperlink, and the runtime's property sheet and standard pages with
 // the hyperlink control and with objects of other shapes.
-#include "testhost.h"
+#include "testsupport.h"
+#include "linkwelltxt.h"
 
 #include "hyperlink.h"
 #include "typelib.h"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using linkwell::Hyperlink;
 using linkwell::LinkwellTxt;
 
@@ -77,18 +79,16 @@ class Sheet : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_registry = new QTemporaryDir;
-        Registry::setLocation(s_registry->path());
+        s_registry = new ScopedRegistry;
         Result<Module*> module = Module::load(QStringLiteral(LINKWELL_LIBRARY));
         ASSERT_TRUE(module.ok()) << module.error().message().toStdString();
         ASSERT_EQ(module.value()->registerServer(), hr::Ok);
     }
     static void TearDownTestSuite()
     {
-        Registry::setLocation({});
         delete s_registry;
     }
-    static inline QTemporaryDir* s_registry = nullptr;
+    static inline ScopedRegistry* s_registry = nullptr;
 
     static std::unique_ptr<PropertySheet> sheetFor(QList<std::shared_ptr<Object>> objects)
     {
@@ -101,7 +101,7 @@ protected:
         return page.widget()->findChild<T*>(QLatin1String(name));
     }
 
-    TestHost host;
+    RecordingHost host;
     std::shared_ptr<Hyperlink> page = std::make_shared<Hyperlink>();
 };
 
@@ -132,8 +132,8 @@ TEST_F(Sheet, BuiltLibraryPublishesTheTablesAndCreatesTheControlByItsProgrammati
 // The page shows the first control's values, and applies its text as it stands, even empty.
 TEST_F(Sheet, HyperlinkPageShowsAndAppliesOnlyTheFirstOfSeveralSelectedControls)
 {
-    auto first = host.create();
-    auto second = host.create();
+    auto first = host.adopt(std::make_shared<linkwell::LinkwellTxt>());
+    auto second = host.adopt(std::make_shared<linkwell::LinkwellTxt>());
     ASSERT_TRUE(second->setEnabled(false).ok());
     host.log.clear();
     ASSERT_TRUE(page->setSelectedControls({first, second}).ok());
@@ -151,7 +151,7 @@ TEST_F(Sheet, HyperlinkPageShowsAndAppliesOnlyTheFirstOfSeveralSelectedControls)
     }
     EXPECT_LT(first->lblURL()->width(), width);
     EXPECT_TRUE(second->Hyperlink() == LinkwellTxt::DefaultHyperlink && !second->Enabled());
-    const QString link = QStringLiteral("changed HyperLink"), enabled = QStringLiteral("changed Enabled");
+    const QString link = QStringLiteral("changed v.HyperLink"), enabled = QStringLiteral("changed v.Enabled");
     EXPECT_EQ(host.log, QStringList({link, enabled, link, enabled}));
     // A selection the page cannot show is an error for the host.
     EXPECT_EQ(page->setSelectedControls({}).error().number(), errc::SubscriptOutOfRange);
@@ -169,7 +169,7 @@ TEST_F(Sheet, HyperlinkPageEnabledBoxShowsTheControlAndAppliesOnlyATickAsTrue)
         {true, Qt::Checked, Qt::PartiallyChecked, false}};
     for (const auto& [enabled, shown, set, applied] : rows) {
         page = std::make_shared<Hyperlink>();
-        auto control = host.create();
+        auto control = host.adopt(std::make_shared<linkwell::LinkwellTxt>());
         ASSERT_TRUE(control->setEnabled(enabled).ok());
         ASSERT_TRUE(page->setSelectedControls({control}).ok());
         EXPECT_EQ(page->chkEnabled->checkState(), shown);
@@ -190,8 +190,8 @@ TEST_F(Sheet, HyperlinkPageEnabledBoxShowsTheControlAndAppliesOnlyATickAsTrue)
 // changed page to the first control only and turns itself off; Cancel applies nothing more.
 TEST_F(Sheet, ColourFontAndOwnPageApplyToTheFirstControlCancelAppliesNothing)
 {
-    auto control = host.create();
-    auto sheet = sheetFor({control, host.create()});
+    auto control = host.adopt(std::make_shared<linkwell::LinkwellTxt>());
+    auto sheet = sheetFor({control, host.adopt(std::make_shared<linkwell::LinkwellTxt>())});
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->tabs()->count(), 3);
     EXPECT_EQ(sheet->tabs()->tabText(0), QStringLiteral("Color"));
@@ -215,19 +215,19 @@ TEST_F(Sheet, ColourFontAndOwnPageApplyToTheFirstControlCancelAppliesNothing)
     QTest::mouseClick(sheet->applyButton(), Qt::LeftButton);
     EXPECT_EQ(control->ForeColor(), 0x000000FFu);
     EXPECT_FALSE(control->Enabled());
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed ForeColor"), QStringLiteral("changed HyperLink"),
-                                     QStringLiteral("changed Enabled")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed v.ForeColor"), QStringLiteral("changed v.HyperLink"),
+                                     QStringLiteral("changed v.Enabled")}));
     EXPECT_FALSE(sheet->applyButton()->isEnabled());
     // An error while applying is shown, and the sheet stays open with its edits.
     sheet->tabs()->setCurrentIndex(2);
     partOf<QCheckBox>(*sheet->pages()[2], "chkEnabled")->setChecked(true);
-    host.refuseChanges = true;
+    host.refuse = QStringLiteral("*");
     host.log.clear();
     QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed HyperLink"), QStringLiteral("msgbox the host refuses the change")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed v.HyperLink"), QStringLiteral(R"(msgbox exclamation ok "the host refuses the change")")}));
     EXPECT_TRUE(sheet->applyButton()->isEnabled());
-    host.refuseChanges = false;
+    host.refuse.clear();
     text->setText(QStringLiteral("http://edited.example/"));
     QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(sheet->isVisible());
@@ -238,7 +238,7 @@ TEST_F(Sheet, ColourFontAndOwnPageApplyToTheFirstControlCancelAppliesNothing)
 TEST_F(Sheet, SeveralControlsGetOnlyThePagesTheyAllListAndAClassThatIsNoPageIsRefused)
 {
     auto other = std::make_shared<PictureHolder>(QList<Guid> {StandardPicturePage::Clsid, StandardFontPage::Clsid});
-    auto sheet = sheetFor({host.create(), other});
+    auto sheet = sheetFor({host.adopt(std::make_shared<linkwell::LinkwellTxt>()), other});
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->tabs()->count(), 1);
     EXPECT_EQ(sheet->tabs()->tabText(0), QStringLiteral("Font"));
@@ -258,7 +258,7 @@ TEST(ColourText, ParsesTheFormsADeveloperTypes)
 
 TEST_F(Sheet, FontPageAssignsANewFontAndLeavesTheOldObjectAlone)
 {
-    auto control = host.create();
+    auto control = host.adopt(std::make_shared<linkwell::LinkwellTxt>());
     const auto before = control->Font();
     Font::Description expected = before->description();
     StandardFontPage fonts;
@@ -272,7 +272,7 @@ TEST_F(Sheet, FontPageAssignsANewFontAndLeavesTheOldObjectAlone)
     expected.size = 12;
     expected.weight = 700;
     EXPECT_EQ(control->Font()->description(), expected);
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed Font")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral("changed v.Font")}));
 }
 
 // Only a picture property is offered: Browse loads a file and Clear empties it, each assigned
@@ -288,14 +288,14 @@ TEST_F(Sheet, PicturePageLoadsAndClearsPictureProperties)
     ASSERT_TRUE(pictures.setSelectedControls({holder}).ok());
     EXPECT_EQ(pictures.propertyNames(), QStringList({QStringLiteral("Picture")}));
     QTest::mouseClick(partOf<QPushButton>(pictures, "cmdBrowse"), Qt::LeftButton);
-    EXPECT_EQ(host.log, QStringList({QStringLiteral("dialog Select Picture")}));
+    EXPECT_EQ(host.log, QStringList({QStringLiteral(R"(dialog open "Select Picture")")}));
     ASSERT_TRUE(pictures.apply().ok());
     EXPECT_EQ(holder->picture->image().size(), QSize(21, 13));
     QTest::mouseClick(partOf<QPushButton>(pictures, "cmdClear"), Qt::LeftButton);
     ASSERT_TRUE(pictures.apply().ok());
     EXPECT_TRUE(holder->picture->isEmpty());
     EXPECT_EQ(holder->puts, 2);
-    ASSERT_TRUE(pictures.setSelectedControls({host.create()}).ok());
+    ASSERT_TRUE(pictures.setSelectedControls({host.adopt(std::make_shared<linkwell::LinkwellTxt>())}).ok());
     EXPECT_FALSE(partOf<QPushButton>(pictures, "cmdBrowse")->isEnabled());
 }
 

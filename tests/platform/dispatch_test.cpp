@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testcomponent.h"
 
 #include "platform/commondialog.h"
 #include "platform/font.h"
@@ -18,23 +18,19 @@ protected:
     {
         Font::Description ambient;
         ambient.name = QStringLiteral("Tahoma");
-        site.font = Font::create(ambient);
-        widget = newWidget();
+        host.ambient = Font::create(ambient);
+        widget = host.adopt(newWidget());
         ASSERT_TRUE(widget);
-        widget->setSite(&site);
         ASSERT_TRUE(widget->initProperties().ok());
-    }
-    void TearDown() override
-    {
-        if (widget)
-            widget->setSite(nullptr);
     }
     Result<Variant> call(DispId member, QList<Variant>& args)
     {
         return widget->invoke(member, InvokeKind::Method, std::span<Variant>(args.data(), args.size()));
     }
 
-    RecordingSite site;
+    QStringList changes() const { return host.log.filter(QStringLiteral("changed ")); }
+
+    RecordingHost host;
     std::shared_ptr<Control> widget;
 };
 
@@ -106,7 +102,7 @@ TEST_F(Dispatch, ObjectPropertiesAreAssignedByReference)
     auto picture = Picture::create(QImage(2, 3, QImage::Format_RGB32));
     ASSERT_TRUE(widget->invoke(id::Picture, InvokeKind::PropertyPutRef, {Variant::fromObject(picture)}).ok());
     EXPECT_EQ(getProperty(*widget, id::Picture)->object(), picture);
-    EXPECT_EQ(site.changes, QStringList {QStringLiteral("Picture")});
+    EXPECT_EQ(changes(), QStringList {QStringLiteral("changed v.Picture")});
     EXPECT_FALSE(widget->invoke(id::Caption, InvokeKind::PropertyPutRef, {lit(R"("x")")}).ok());
 
     const Result<Variant> counter = getProperty(*widget, id::Counter);
@@ -116,26 +112,26 @@ TEST_F(Dispatch, ObjectPropertiesAreAssignedByReference)
         EXPECT_TRUE(r.error().message().contains(QStringLiteral("Counter")));
     }
     EXPECT_EQ(getProperty(*widget, id::Counter)->object(), counter->object());
-    EXPECT_EQ(site.changes.size(), 1);
+    EXPECT_EQ(changes().size(), 1);
 }
 
 // The host hears of each change under the property's name and may refuse it; the refusal
 // reaches the setter's caller.
 TEST_F(Dispatch, AHostsRefusalReachesTheSettersCaller)
 {
-    site.refusedName = QStringLiteral("caption");
-    site.refusal = Error(383, QStringLiteral("Caption is locked on this form"));
+    host.refuse = QStringLiteral("caption");
+    host.refusal = Error(383, QStringLiteral("Caption is locked on this form"));
     const Result<Variant> put = putProperty(*widget, id::Caption, lit(R"("Refused")"));
     ASSERT_TRUE(failsWith(put, 383));
     EXPECT_EQ(put.error().message(), QStringLiteral("Caption is locked on this form"));
     EXPECT_TRUE(putProperty(*widget, id::Count, Variant::fromI2(1)).ok());
-    EXPECT_EQ(site.changes, (QStringList {QStringLiteral("Caption"), QStringLiteral("Count")}));
+    EXPECT_EQ(changes(), (QStringList {QStringLiteral("changed v.Caption"), QStringLiteral("changed v.Count")}));
 
     // Without a site, setters still work and nobody is told.
     widget->setSite(nullptr);
     ASSERT_TRUE(putProperty(*widget, id::Caption, lit(R"("alone")")).ok());
     EXPECT_EQ(outcome(getProperty(*widget, id::Caption)), QStringLiteral(R"(bstr:"alone")"));
-    EXPECT_EQ(site.changes.size(), 2);
+    EXPECT_EQ(changes().size(), 2);
     // The control took the site's ambient font.
     EXPECT_EQ(outcome(getProperty(*widget, id::Font)), QStringLiteral(R"(font:"Tahoma" 8.25 400 -)"));
 }
@@ -149,7 +145,7 @@ TEST_F(Dispatch, TheExtentIsInTwipsAndTheFaceGoesWithTheControl)
     auto other = newWidget();
     other->setExtent(QSize(1500, 300));
     EXPECT_EQ(other->widget()->size(), QSize(100, 20));
-    widget->setSite(nullptr);
+    host.release(widget.get());
     widget.reset();
     EXPECT_TRUE(face.isNull());
 }

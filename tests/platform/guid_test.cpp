@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testcomponent.h"
 
 #include "platform/guid.h"
 

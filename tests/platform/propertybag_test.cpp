@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testcomponent.h"
 
 #include "platform/font.h"
 #include "platform/picture.h"

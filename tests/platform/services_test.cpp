@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testcomponent.h"
 
 #include "platform/commondialog.h"
 #include "platform/units.h"
@@ -148,21 +148,25 @@ TEST(Services, TheRealFileDialogShowsTheRequestAndReturnsTheChoice)
 // A host that cannot ask at all takes a box's first button.
 TEST(Services, AnInstalledResponderAnswersForThePerson)
 {
-    RecordingResponder responder;
+    RecordingHost responder;
     responder.messageAnswer = services::msgresult::No;
     EXPECT_EQ(services::messageBox(QStringLiteral("Cannot Locate File"), services::MsgIcon::Critical,
                                    services::MsgButtons::YesNo, QStringLiteral("Velloc")),
               services::msgresult::No);
     services::openDocument(QStringLiteral("MailTo:a@b.c"));
-    EXPECT_EQ(responder.log, (QStringList {QStringLiteral("msgbox critical yesno Velloc Cannot Locate File"),
-                                           QStringLiteral("open MailTo:a@b.c mailto:a@b.c")}));
+    EXPECT_EQ(responder.log, (QStringList {QStringLiteral(R"(msgbox critical yesno "Cannot Locate File")"),
+                                           QStringLiteral(R"(open "MailTo:a@b.c")")}));
+    EXPECT_EQ(responder.titles, QStringList {QStringLiteral("Velloc")});
+    EXPECT_EQ(responder.urls, QList<QUrl> {QUrl(QStringLiteral("mailto:a@b.c"))});
 
     auto dialog = std::make_shared<CommonDialog>();
     for (const auto& [name, value] : {std::pair {u"DialogTitle", R"("Choose a file")"}, {u"Filter", R"("Text|*.txt|All|*.*")"},
                                       {u"FilterIndex", "i4:2"}, {u"InitDir", R"("/tmp")"}, {u"Flags", "i4:4100"},
                                       {u"FileName", R"("start.txt")"}})
         ASSERT_TRUE(putProperty(*dialog, dialog->idOfName(name).value(), lit(value)).ok()) << value;
+    responder.log.clear();
     ASSERT_TRUE(dialog->invoke(CommonDialog::ShowOpenId, InvokeKind::Method, {}).ok());
+    EXPECT_EQ(responder.log, QStringList {QStringLiteral(R"(dialog open "Choose a file")")});
     ASSERT_EQ(responder.requests.size(), 1);
     const services::FileDialogRequest& r = responder.requests[0];
     EXPECT_EQ(QStringList({r.title, r.filter, r.initDir, r.fileName, QString::number(r.filterIndex), QString::number(r.flags)}),

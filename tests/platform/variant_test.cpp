@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testcomponent.h"
 
 #include "platform/commondialog.h"
 #include "platform/font.h"

@@ -5,15 +5,17 @@
 
 #include <gtest/gtest.h>
 
+// Every test binary's main: widgets, message boxes and dialogs are real and drawn where no one
+// sees them; settings go to a folder of the run's own; classes come from the build's registry.
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Recent files go to a settings folder of the tests' own.
+    // A run may choose its own offscreen screen (the 120 dpi run names a configuration file).
+    if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VellocTests"));
-    QApplication::setApplicationName(QStringLiteral("container_tests"));
     platform::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
