@@ -1,6 +1,7 @@
 // The demonstration window, driven through its controls as a person would.
 #include "captionfit.h"
 #include "form1.h"
+#include "platform/latebinding.h"
 #include "testsupport.h"
 
 #include "platform/propertysheet.h"
@@ -43,7 +44,7 @@ struct DemoWindow : ::testing::Test {
         form->window().show();
         // Progress windows would only slow the file tests down.
         Variant off = Variant::fromBool(false);
-        ASSERT_TRUE(form->window().component("Velloc1")->invoke(0x68030002, InvokeKind::PropertyPut, {off}).ok());
+        ASSERT_TRUE(latebound::put(*form->window().component("Velloc1"), u"ShowProgress", off).ok());
     }
     void TearDown() override
     {
@@ -54,9 +55,9 @@ struct DemoWindow : ::testing::Test {
     template <typename T>
     T* w(const char* name) { return form->window().find<T>(QLatin1String(name)); }
     void click(const char* name) { QTest::mouseClick(w<QAbstractButton>(name), Qt::LeftButton); }
-    Variant read(DispId id)
+    Variant read(QStringView property)
     {
-        Result<Variant> r = form->window().component("Velloc1")->invoke(id, InvokeKind::PropertyGet, {});
+        Result<Variant> r = latebound::get(*form->window().component("Velloc1"), property);
         EXPECT_TRUE(r.ok());
         return r ? r.value() : Variant();
     }
@@ -102,7 +103,7 @@ TEST_F(DemoWindow, LayoutFollowsTheDescription)
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_TRUE(w<QWidget>("LinkwellTxt1")->isVisible());
     EXPECT_EQ(form->window().control("Velloc1"), nullptr) << "the encryption control has no window at run time";
-    auto picture = read(0x68030003).object();
+    auto picture = read(u"Picture").object();
     ASSERT_TRUE(picture);
 }
 
@@ -134,7 +135,7 @@ TEST_F(DemoWindow, TabWalksTheDescribedOrderAndTheArrowsMoveAmongTheOptions)
     }
     EXPECT_EQ(selected, (QStringList {"Option3", "Option4", "Option5"}));
     EXPECT_TRUE(w<QRadioButton>("Option5")->isChecked());
-    EXPECT_EQ(read(0x68030001).i4(), 4) << "choosing by key sets the cipher as a click does";
+    EXPECT_EQ(read(u"ProtectionType").i4(), 4) << "choosing by key sets the cipher as a click does";
 }
 
 // Enter (or Space) on a focused link opens it as a click does; Enter on a focused button
@@ -193,7 +194,7 @@ TEST_F(DemoWindow, EveryCipherButtonEnciphersAndRestoresTheFile)
     for (const auto& [button, type] : buttons) {
         SCOPED_TRACE(button);
         click(button);
-        EXPECT_EQ(read(0x68030001).i4(), type) << "the button selects the cipher its caption names";
+        EXPECT_EQ(read(u"ProtectionType").i4(), type) << "the button selects the cipher its caption names";
         recorder.log.clear();
         click("Command1");
         EXPECT_EQ(recorder.log, QStringList {Proceeding});
@@ -255,11 +256,11 @@ TEST_F(DemoWindow, OffsetBoxSendsOnlyWholeNumbersTheOffsetHolds)
 {
     QLineEdit* text3 = w<QLineEdit>("Text3");
     text3->setText("45");
-    EXPECT_EQ(read(0x68030000).ui1(), 45);
+    EXPECT_EQ(read(u"CeaserOffset").ui1(), 45);
     EXPECT_TRUE(text3->property("accepted").toBool());
     for (const char* bad : {"abc", "256", "-1", "4.5", ""}) {
         text3->setText(bad);
-        EXPECT_EQ(read(0x68030000).ui1(), 45) << bad;
+        EXPECT_EQ(read(u"CeaserOffset").ui1(), 45) << bad;
         EXPECT_FALSE(text3->property("accepted").toBool()) << bad;
     }
     EXPECT_TRUE(recorder.log.isEmpty()) << "no message box per keystroke";
@@ -336,7 +337,7 @@ TEST_F(DemoWindow, DisabledButtonsDrawTheirCaptionsGreyed)
 // The progress window opens centred over the window whose button started the operation.
 TEST_F(DemoWindow, ProgressWindowOpensCentredOverTheWindow)
 {
-    ASSERT_TRUE(form->window().component("Velloc1")->invoke(0x68030002, InvokeKind::PropertyPut, {Variant::fromBool(true)}).ok());
+    ASSERT_TRUE(latebound::put(*form->window().component("Velloc1"), u"ShowProgress", Variant::fromBool(true)).ok());
     QScreen* screen = form->window().screen();
     const QRect available = screen->availableGeometry();
     for (const QPoint corner : {available.topLeft() + QPoint(40, 30), available.bottomRight() - QPoint(form->window().width() + 10, form->window().height() + 20)}) {
