@@ -6,6 +6,7 @@
 #include "propertybrowser.h"
 #include "toolbox.h"
 
+#include "platform/localfile.h"
 #include "platform/propertysheet.h"
 #include "platform/services.h"
 
@@ -20,7 +21,6 @@
 #include <QJsonDocument>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
@@ -36,17 +36,6 @@ namespace {
 constexpr int MaxRecent = 8;
 const QString FormFilter = QStringLiteral("Form descriptions (*.json)|*.json|All files|*");
 const QString BagFilter = QStringLiteral("Property bags (*.bag *.txt)|*.bag;*.txt|All files|*");
-
-// Written beside the target and renamed over it when complete, so a failure leaves the old file.
-Result<void> writeAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Error(errc::PathFileAccess, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return Error(errc::PathFileAccess, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return {};
-}
 
 } // namespace
 
@@ -239,7 +228,7 @@ Result<void> ContainerWindow::saveForm(const QString& path)
     Result<QByteArray> json = m_form->toJson();
     if (!json)
         return shown(Error(json.error().number(), tr("%1 was not saved: %2").arg(path, json.error().message())));
-    TRY_VOID(shown(writeAtomically(path, *json)));
+    TRY_VOID(shown(localfile::write(path, QStringLiteral("form description"), *json)));
     m_path = QFileInfo(path).absoluteFilePath();
     m_form->undoStack()->setClean();
     addRecent(m_path);

@@ -54,11 +54,33 @@ QString groupName(gid_t gid)
     return QString::number(gid);
 }
 
-QByteArray newTempName()
+// Reads `length` bytes at `offset` into `to`, fewer only at the end of the file; -1 with errno
+// set when the read fails.
+ssize_t readFully(int fd, char* to, std::size_t length, std::int64_t offset)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = pread(fd, to + done, length - done, off_t(offset + std::int64_t(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    return ssize_t(done);
+}
+
+} // namespace
+
+QByteArray FileReplacer::temporaryName()
 {
     return QByteArray(TempPrefix) + QByteArray::number(getpid()) + '-'
            + QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') + TempSuffix;
 }
+
+namespace {
 
 // The process number in a temporary file's name, or 0 when the name is not one of ours.
 pid_t tempNameOwner(std::string_view name)
@@ -222,7 +244,7 @@ int FileReplacer::createTemporary()
     if (m_temp < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // Filesystems without unnamed files get a named one that is removed on every failure.
         for (int attempt = 0; attempt < 16 && m_temp < 0; ++attempt) {
-            const QByteArray name = newTempName();
+            const QByteArray name = FileReplacer::temporaryName();
             m_temp = openat(m_dir, name.constData(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
             if (m_temp >= 0)
                 m_tempName = QFile::decodeName(name);
@@ -338,19 +360,10 @@ Result<std::string_view> FileReplacer::read(std::int64_t offset, std::size_t len
     const bool atEndOfFile = bufferEnd >= std::int64_t(m_original.st_size);
     if (offset < m_readAheadStart || offset > bufferEnd || (end > bufferEnd && !atEndOfFile)) {
         m_readAhead.resize(std::max(length, ReadAhead));
-        std::size_t done = 0;
-        while (done < m_readAhead.size()) {
-            const ssize_t n = pread(m_source, m_readAhead.data() + done, m_readAhead.size() - done, off_t(offset + std::int64_t(done)));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return failure(QStringLiteral("Cannot read"), errno);
-            }
-            if (n == 0)
-                break;
-            done += std::size_t(n);
-        }
-        m_readAhead.resize(done);
+        const ssize_t done = readFully(m_source, m_readAhead.data(), m_readAhead.size(), offset);
+        if (done < 0)
+            return failure(QStringLiteral("Cannot read"), errno);
+        m_readAhead.resize(std::size_t(done));
         m_readAheadStart = offset;
     }
     const std::size_t from = std::size_t(offset - m_readAheadStart);
@@ -376,18 +389,11 @@ Result<std::string_view> FileReplacer::readWhole(std::size_t length)
     m_wholeLength = length;
     m_released = 0;
     char* text = static_cast<char*>(m_whole);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = pread(m_source, text + done, length - done, off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failure(QStringLiteral("Cannot read"), errno);
-        }
-        if (n == 0)
-            return refusal(QStringLiteral("became shorter while it was being read; another program changed it"));
-        done += std::size_t(n);
-    }
+    const ssize_t done = readFully(m_source, text, length, 0);
+    if (done < 0)
+        return failure(QStringLiteral("Cannot read"), errno);
+    if (std::size_t(done) < length)
+        return refusal(QStringLiteral("became shorter while it was being read; another program changed it"));
     return std::string_view(text, length);
 }
 
@@ -484,7 +490,7 @@ Result<void> FileReplacer::commit()
         // Give the unnamed file a name, then move it over the original.
         const QByteArray procPath = QByteArray("/proc/self/fd/") + QByteArray::number(m_temp);
         for (int attempt = 0; attempt < 16 && m_tempName.isEmpty(); ++attempt) {
-            const QByteArray name = newTempName();
+            const QByteArray name = FileReplacer::temporaryName();
             if (linkat(AT_FDCWD, procPath.constData(), m_dir, name.constData(), AT_SYMLINK_FOLLOW) == 0)
                 m_tempName = QFile::decodeName(name);
             else if (errno != EEXIST)

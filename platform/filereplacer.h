@@ -23,6 +23,10 @@ class PLATFORM_EXPORT FileReplacer {
 public:
     // Looks at `path` without opening it: it must name a regular file with a single name.
     static Result<std::unique_ptr<FileReplacer>> examine(const QString& path);
+    // A name for a temporary file beside a target: ".velloc-PID-RANDOM.tmp". Whoever makes one
+    // holds a lock (flock) on it while it lives, so that the next replacement in the folder can
+    // tell a leftover of a killed process and remove it.
+    static QByteArray temporaryName();
     // examine() and prepare() in one.
     static Result<std::unique_ptr<FileReplacer>> open(const QString& path);
     ~FileReplacer();

@@ -3,7 +3,6 @@
 #include "platform/filereplacer.h"
 #include "platform/pathcodec.h"
 
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -90,10 +89,7 @@ Result<void> writeNew(const QString& path, const QString& what, const QByteArray
     if (tempFd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // Filesystems without unnamed files get a named one, removed on every way out.
         for (int attempt = 0; attempt < 16 && tempFd < 0; ++attempt) {
-            // Named and locked as the file replacer names and locks its own, so that a later
-            // replacement in this folder can tell a leftover of a killed process and remove it.
-            tempName = QByteArray(".velloc-") + QByteArray::number(getpid()) + '-'
-                       + QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0') + ".tmp";
+            tempName = FileReplacer::temporaryName();
             tempFd = openat(dir.get(), tempName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
             if (tempFd >= 0)
                 flock(tempFd, LOCK_EX);
