@@ -1,7 +1,7 @@
 // What a rewritten file keeps (owner, group, mode, extended attributes and ACLs), what happens
 // when another program changes the file meanwhile, the settings an operation holds on to, and
 // the refusals that come before anything is read.
-#include "testsupport.h"
+#include "filefixture.h"
 
 #include "cipher/catalogue.h"
 #include "velloc.h"
@@ -65,27 +65,7 @@ QByteArray attribute(const QString& path, const char* name)
     return n < 0 ? QByteArray("<none>") : value.left(int(n));
 }
 
-struct KeepFixture : ::testing::Test {
-    void SetUp() override
-    {
-        host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
-        ASSERT_TRUE(host);
-        ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
-        host->log.clear();
-    }
-
-    QString file(const QByteArray& content)
-    {
-        const QString path = dir.path("data.bin");
-        writeAll(path, content);
-        EXPECT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
-        host->log.clear();
-        return path;
-    }
-
-    ScratchDir dir;
-    std::unique_ptr<RecordingHost> host;
-};
+using KeepFixture = FileFixture;
 
 TEST_F(KeepFixture, RewriteKeepsOwnerGroupModeAttributesAndAcl)
 {

@@ -1,5 +1,5 @@
 // Encode, Decode and CRC on real files.
-#include "testsupport.h"
+#include "filefixture.h"
 
 #include "cipher/catalogue.h"
 #include "platform/picture.h"
@@ -24,36 +24,6 @@ using namespace testsupport;
 namespace d = velpack::dispids;
 
 namespace {
-
-struct FileFixture : ::testing::Test {
-    void SetUp() override
-    {
-        host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
-        ASSERT_TRUE(host);
-        ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(false)).ok());
-        host->log.clear();
-    }
-
-    QString file(const QByteArray& content, const QString& name = QStringLiteral("data.bin"))
-    {
-        const QString path = dir.path(name);
-        writeAll(path, content);
-        EXPECT_TRUE(host->put(d::File, Variant::fromString(path)).ok());
-        host->log.clear();
-        return path;
-    }
-
-    void run(DispId op)
-    {
-        Result<Variant> r = host->call(op);
-        ASSERT_TRUE(r.ok()) << r.error().number() << " " << r.error().message().toStdString();
-        EXPECT_EQ(r->type(), VarType::Bool);
-        EXPECT_FALSE(r->boolean()) << "the file operations return false in every case";
-    }
-
-    ScratchDir dir;
-    std::unique_ptr<RecordingHost> host;
-};
 
 struct PositionCase {
     int size;
