@@ -71,6 +71,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     params.ceaserOffset = s.CurrentCeaserOffset;
     const cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
     const std::int64_t blockSize = cipher::blockSize(type, direction);
+    const bool wholeText = cipher::feedsWholeText(type);
 
     OperationScope scope;
     std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::examine(file));
@@ -114,8 +115,8 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         if (position < 1)
             return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
 
-        if (cipher::feedsWholeText(type)) {
-            // One call over the whole input; the memory it has passed is let go at every
+        if (wholeText) {
+            // The first and only cycle: one call over the whole input; the memory it has passed is let go at every
             // progress point, so the input and the output are not both held whole.
             const std::string_view input = TRY(replacer->readWhole(std::size_t(inputLength)));
             FileReplacer* source = replacer.get();
@@ -127,7 +128,6 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
             cipher::CipherResult r = routine(input, whole);
             if (r.error)
                 return toAutomationError(*r.error);
-            TRY_VOID(replacer->restart());
             TRY_VOID(replacer->write(r.text));
             break; // a routine fed the whole text reports its own progress
         }

@@ -452,15 +452,6 @@ Result<void> FileReplacer::write(std::string_view bytes)
     return {};
 }
 
-Result<void> FileReplacer::restart()
-{
-    m_buffer.clear();
-    m_written = m_writebackStarted = 0;
-    if (ftruncate(m_temp, 0) != 0 || lseek(m_temp, 0, SEEK_SET) != 0)
-        return failure(QStringLiteral("Cannot reset the new content of"), errno);
-    return {};
-}
-
 Result<void> FileReplacer::checkUnchanged() const
 {
     struct stat now {};

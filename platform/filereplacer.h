@@ -53,8 +53,6 @@ public:
     // Lets go of the memory of readWhole() before `offset`, which the pass has left behind.
     void releaseBefore(std::size_t offset);
     Result<void> write(std::string_view bytes);
-    // Drops everything written so far.
-    Result<void> restart();
     // Puts the new content in place of the original, with the original's mode, owner, group
     // and extended attributes.
     Result<void> commit();
