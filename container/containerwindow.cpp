@@ -6,9 +6,9 @@
 #include "propertybrowser.h"
 #include "toolbox.h"
 
-#include "platform/localfile.h"
-#include "platform/propertysheet.h"
-#include "platform/services.h"
+#include "velloc/io/localfile.h"
+#include "velloc/hosting/propertysheet.h"
+#include "velloc/hosting/services.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,7 +27,7 @@
 #include <QToolBar>
 #include <QUndoStack>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 
@@ -228,7 +228,7 @@ Result<void> ContainerWindow::saveForm(const QString& path)
     Result<QByteArray> json = m_form->toJson();
     if (!json)
         return shown(Error(json.error().number(), tr("%1 was not saved: %2").arg(path, json.error().message())));
-    TRY_VOID(shown(localfile::write(path, QStringLiteral("form description"), *json)));
+    VELLOC_TRY_VOID(shown(localfile::write(path, QStringLiteral("form description"), *json)));
     m_path = QFileInfo(path).absoluteFilePath();
     m_form->undoStack()->setClean();
     addRecent(m_path);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/error.h"
+#include "velloc/core/error.h"
 
 #include <QMainWindow>
 
@@ -34,20 +34,20 @@ public:
 
     // Files. A failure leaves the form as it was and returns the error, already shown.
     void newForm();
-    platform::Result<void> openForm(const QString& path);
-    platform::Result<void> saveForm(const QString& path);
+    velloc::Result<void> openForm(const QString& path);
+    velloc::Result<void> saveForm(const QString& path);
     // Asks whether to save unsaved changes; false when the person cancels.
     bool maybeSave();
     QStringList recentFiles() const;
 
     // Commands on the selection.
-    platform::Result<QString> insert(const QString& progId);
-    platform::Result<void> showProperties();
-    platform::Result<void> about();
-    platform::Result<void> saveBag(const QString& path);
-    platform::Result<void> loadBag(const QString& path);
+    velloc::Result<QString> insert(const QString& progId);
+    velloc::Result<void> showProperties();
+    velloc::Result<void> about();
+    velloc::Result<void> saveBag(const QString& path);
+    velloc::Result<void> loadBag(const QString& path);
     void copy();
-    platform::Result<void> paste();
+    velloc::Result<void> paste();
     void setRunMode(bool run);
 
 protected:
@@ -59,7 +59,7 @@ private:
     void updateTitle();
     void addRecent(const QString& path);
     void fillRecentMenu();
-    platform::Result<void> shown(platform::Result<void> result);
+    velloc::Result<void> shown(velloc::Result<void> result);
     bool save();
     bool saveAs();
     void chooseAndOpen();

@@ -15,14 +15,14 @@ void EntriesCommand::insertAll()
     m_lastError.clear();
     QStringList names;
     for (const auto& [index, entry] : std::as_const(m_entries)) {
-        platform::Result<void> r = m_form->insertEntry(entry, index);
+        velloc::Result<void> r = m_form->insertEntry(entry, index);
         if (!r)
             m_lastError += (m_lastError.isEmpty() ? QString() : QStringLiteral("\n")) + r.error().message();
         names << entry.value(QStringLiteral("name")).toString();
     }
     m_form->select(names);
     if (!m_lastError.isEmpty())
-        m_form->report(platform::Error(platform::errc::InvalidArgument, m_lastError));
+        m_form->report(velloc::Error(velloc::errc::InvalidArgument, m_lastError));
 }
 
 void EntriesCommand::removeAll()
@@ -83,18 +83,18 @@ RootCommand::RootCommand(DesignForm* form, const QString& text, QJsonObject befo
 
 void RootCommand::redo()
 {
-    if (platform::Result<void> r = m_form->setRoot(m_after); !r)
+    if (velloc::Result<void> r = m_form->setRoot(m_after); !r)
         m_form->report(r.error());
 }
 
 void RootCommand::undo()
 {
-    if (platform::Result<void> r = m_form->setRoot(m_before); !r)
+    if (velloc::Result<void> r = m_form->setRoot(m_before); !r)
         m_form->report(r.error());
 }
 
-StateCommand::StateCommand(DesignForm* form, const QString& text, QString name, platform::PropertyBag before,
-                           platform::PropertyBag after)
+StateCommand::StateCommand(DesignForm* form, const QString& text, QString name, velloc::PropertyBag before,
+                           velloc::PropertyBag after)
     : QUndoCommand(text), m_form(form), m_name(std::move(name)), m_before(std::move(before)), m_after(std::move(after))
 {
 }
@@ -103,13 +103,13 @@ void StateCommand::redo()
 {
     if (std::exchange(m_skip, false))
         return;
-    if (platform::Result<void> r = m_form->readState(m_name, m_after); !r)
+    if (velloc::Result<void> r = m_form->readState(m_name, m_after); !r)
         m_form->report(r.error());
 }
 
 void StateCommand::undo()
 {
-    if (platform::Result<void> r = m_form->readState(m_name, m_before); !r)
+    if (velloc::Result<void> r = m_form->readState(m_name, m_before); !r)
         m_form->report(r.error());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/propertybag.h"
+#include "velloc/store/propertybag.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -69,14 +69,14 @@ private:
 // A control's properties before and after an edit, as its property bag; the edit has been made.
 class StateCommand final : public QUndoCommand {
 public:
-    StateCommand(DesignForm* form, const QString& text, QString name, platform::PropertyBag before, platform::PropertyBag after);
+    StateCommand(DesignForm* form, const QString& text, QString name, velloc::PropertyBag before, velloc::PropertyBag after);
     void redo() override;
     void undo() override;
 
 private:
     DesignForm* m_form;
     QString m_name;
-    platform::PropertyBag m_before, m_after;
+    velloc::PropertyBag m_before, m_after;
     bool m_skip = true;
 };
 

@@ -3,9 +3,9 @@
 #include "designcommands.h"
 #include "selectionoverlay.h"
 
-#include "platform/registry.h"
-#include "platform/units.h"
-#include "platform/varianttext.h"
+#include "velloc/store/registry.h"
+#include "velloc/core/units.h"
+#include "velloc/store/varianttext.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -13,7 +13,7 @@
 #include <QRegularExpression>
 #include <QUndoStack>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 
@@ -172,7 +172,7 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
         if (names.indexOf(names[i]) != i)
             return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(names[i]));
     }
-    std::unique_ptr<Form> canvas = TRY(buildCanvas(root));
+    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(root));
 
     releaseAll();
     m_runMode = false;
@@ -193,7 +193,7 @@ Result<QByteArray> DesignForm::toJson() const
     QJsonObject root = m_root;
     QJsonArray controls;
     for (const DesignItem& item : m_items)
-        controls.append(TRY(entryOf(item.name)));
+        controls.append(VELLOC_TRY(entryOf(item.name)));
     root.insert(QStringLiteral("controls"), controls);
     if (root.contains(QStringLiteral("tabOrder"))) {
         // A control deleted since leaves the focus order with it.
@@ -286,7 +286,7 @@ Result<DesignItem> DesignForm::createComponent(const QJsonObject& entry)
     item.name = entry.value(QStringLiteral("name")).toString();
     item.entry = entry;
     const QString progId = entry.value(QStringLiteral("progId")).toString();
-    std::shared_ptr<Object> object = TRY(createObject(progId));
+    std::shared_ptr<Object> object = VELLOC_TRY(createObject(progId));
     auto* control = dynamic_cast<Control*>(object.get());
     if (!control)
         return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a control").arg(progId));
@@ -328,7 +328,7 @@ Result<DesignItem> DesignForm::createBuiltIn(const QJsonObject& entry)
         return Error(errc::InvalidArgument, QStringLiteral("a component inside a frame cannot be designed here"));
     // The loader builds the control in a window of its own, which hands it over.
     QJsonObject window {{QStringLiteral("controls"), QJsonArray {entry}}};
-    std::unique_ptr<Form> form = TRY(FormLoader::fromJson(QJsonDocument(window).toJson()));
+    std::unique_ptr<Form> form = VELLOC_TRY(FormLoader::fromJson(QJsonDocument(window).toJson()));
     DesignItem item;
     item.name = entry.value(QStringLiteral("name")).toString();
     item.entry = entry;
@@ -497,7 +497,7 @@ Result<PropertyBag> DesignForm::bagOf(const QString& name) const
     if (!it || !it->control)
         return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
     PropertyBag bag;
-    TRY_VOID(it->control->writeProperties(bag));
+    VELLOC_TRY_VOID(it->control->writeProperties(bag));
     return bag;
 }
 
@@ -527,7 +527,7 @@ Result<QString> DesignForm::insertControl(const QString& progId, QPoint twipsPos
                        {QStringLiteral("progId"), cls ? cls->progId : progId},
                        {QStringLiteral("left"), twipsPos.x()},
                        {QStringLiteral("top"), twipsPos.y()}};
-    TRY_VOID(insertEntry(entry, int(m_items.size()), false));
+    VELLOC_TRY_VOID(insertEntry(entry, int(m_items.size()), false));
     Result<QJsonObject> made = entryOf(name);
     if (!made) {
         removeItem(name);
@@ -614,14 +614,14 @@ Result<void> DesignForm::setFormValue(const QString& key, const QString& text)
     if (root == m_root)
         return {};
     // Tried first, so that a refused value leaves the form as it was.
-    TRY(buildCanvas(root));
+    VELLOC_TRY(buildCanvas(root));
     m_undo->push(new RootCommand(this, QStringLiteral("Set the form's %1").arg(key), m_root, root));
     return {};
 }
 
 Result<void> DesignForm::setRoot(const QJsonObject& root)
 {
-    std::unique_ptr<Form> canvas = TRY(buildCanvas(root));
+    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(root));
     adopt(*canvas);
     for (DesignItem& item : m_items)
         if (item.face) {
@@ -648,9 +648,9 @@ Result<void> DesignForm::putProperty(const QString& name, DispId id, const Varia
     if (!it || !it->object)
         return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
     std::shared_ptr<Object> object = it->object;
-    const PropertyBag before = TRY(bagOf(name));
+    const PropertyBag before = VELLOC_TRY(bagOf(name));
     Variant arg = value;
-    TRY(object->invoke(id, byRef ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, std::span<Variant>(&arg, 1)));
+    VELLOC_TRY(object->invoke(id, byRef ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, std::span<Variant>(&arg, 1)));
     const MemberInfo* member = object->dispatch().info().findAny(id);
     recordStateChange(name, before, QStringLiteral("Set %1.%2").arg(name, member ? member->name : QString::number(id)));
     return {};
@@ -668,7 +668,7 @@ void DesignForm::recordStateChange(const QString& name, const PropertyBag& befor
 
 Result<void> DesignForm::loadBag(const QString& name, const PropertyBag& bag)
 {
-    const PropertyBag before = TRY(bagOf(name));
+    const PropertyBag before = VELLOC_TRY(bagOf(name));
     Result<void> read = readState(name, bag);
     if (!read) {
         // Whatever the control took of the refused bag is put back.
@@ -684,7 +684,7 @@ Result<QJsonArray> DesignForm::copySelection() const
     QJsonArray entries;
     for (const DesignItem& it : m_items)
         if (m_selection.contains(it.name))
-            entries.append(TRY(entryOf(it.name)));
+            entries.append(VELLOC_TRY(entryOf(it.name)));
     return entries;
 }
 

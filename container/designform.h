@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/formloader.h"
-#include "platform/registry.h"
+#include "velloc/hosting/formloader.h"
+#include "velloc/store/registry.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -15,9 +15,9 @@ namespace container {
 
 // The registry's first entry for a programmatic identifier or {CLSID}: what the toolbox and the
 // browser show for a class (creating it still tries every entry).
-inline platform::Result<platform::Registry::ClassEntry> firstClass(const QString& progIdOrClsid)
+inline velloc::Result<velloc::Registry::ClassEntry> firstClass(const QString& progIdOrClsid)
 {
-    QList<platform::Registry::ClassEntry> classes = TRY(platform::Registry::findClasses(progIdOrClsid));
+    QList<velloc::Registry::ClassEntry> classes = VELLOC_TRY(velloc::Registry::findClasses(progIdOrClsid));
     return classes.first();
 }
 
@@ -31,8 +31,8 @@ struct DesignItem {
     QJsonObject entry;     // the description entry as read (geometry and bag refreshed on save)
     QRect twips;           // left, top, width, height
     QRect entryTwips;      // as the entry placed it: while unchanged, the entry's own keys are kept
-    std::shared_ptr<platform::Object> object;
-    platform::Control* control = nullptr;
+    std::shared_ptr<velloc::Object> object;
+    velloc::Control* control = nullptr;
     QPointer<QWidget> face;
     QString problem;       // why a component could not be created; it is kept as written
     int cookie = 0;
@@ -41,7 +41,7 @@ struct DesignItem {
 // The form being designed: the window a form description builds, the controls on it, the
 // selection, and design or run mode. It is the site of every control it hosts and receives
 // their events. Every edit of the form goes through the undo stack.
-class DesignForm final : public QWidget, public platform::ControlSite, public platform::EventSink {
+class DesignForm final : public QWidget, public velloc::ControlSite, public velloc::EventSink {
     Q_OBJECT
 public:
     explicit DesignForm(QWidget* parent = nullptr);
@@ -52,51 +52,51 @@ public:
     // Replaces the form with a description. A control that cannot be created is kept as
     // written and reported in `problems`; a description that does not read leaves the form as
     // it was and returns the error.
-    platform::Result<void> open(const QByteArray& json, QStringList* problems = nullptr);
+    velloc::Result<void> open(const QByteArray& json, QStringList* problems = nullptr);
     // The description: the root's keys as read, the controls as they are now.
-    platform::Result<QByteArray> toJson() const;
+    velloc::Result<QByteArray> toJson() const;
 
     QUndoStack* undoStack() const { return m_undo; }
 
     const QList<DesignItem>& items() const { return m_items; }
     const DesignItem* item(const QString& name) const;
     int indexOf(const QString& name) const;
-    QString nameOf(const platform::Object* object) const;
+    QString nameOf(const velloc::Object* object) const;
     // The next free name for a class: Velloc1, Velloc2, ...
     QString nextName(const QString& className) const;
 
     // Edits, each one undoable.
-    platform::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
+    velloc::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
     void deleteSelection();
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0));
-    platform::Result<void> rename(const QString& oldName, const QString& newName);
+    velloc::Result<void> rename(const QString& oldName, const QString& newName);
     // The form's own keys: "name", "caption", "clientWidth", "clientHeight".
     static const QStringList& formKeys();
     QJsonValue formValue(const QString& key) const { return m_root.value(key); }
-    platform::Result<void> setFormValue(const QString& key, const QString& text);
+    velloc::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.
-    platform::Result<void> putProperty(const QString& name, platform::DispId id, const platform::Variant& value, bool byRef);
+    velloc::Result<void> putProperty(const QString& name, velloc::DispId id, const velloc::Variant& value, bool byRef);
     // Records a change made outside the container's own edits (a property sheet, a bag loaded)
     // given the control's bag from before it.
-    void recordStateChange(const QString& name, const platform::PropertyBag& before, const QString& text);
-    platform::Result<void> loadBag(const QString& name, const platform::PropertyBag& bag);
-    platform::Result<platform::PropertyBag> bagOf(const QString& name) const;
+    void recordStateChange(const QString& name, const velloc::PropertyBag& before, const QString& text);
+    velloc::Result<void> loadBag(const QString& name, const velloc::PropertyBag& bag);
+    velloc::Result<velloc::PropertyBag> bagOf(const QString& name) const;
 
     // The description entries of the selected controls, and inserting such entries (paste).
-    platform::Result<QJsonArray> copySelection() const;
-    platform::Result<QStringList> paste(const QJsonArray& entries);
+    velloc::Result<QJsonArray> copySelection() const;
+    velloc::Result<QStringList> paste(const QJsonArray& entries);
 
     // The primitive operations the undo commands replay.
     // A control that cannot be made is kept as written when `keepBroken`, else refused.
-    platform::Result<void> insertEntry(const QJsonObject& entry, int index, bool keepBroken = true);
+    velloc::Result<void> insertEntry(const QJsonObject& entry, int index, bool keepBroken = true);
     // The entry as it would be saved; fails when the control does not write its properties.
-    platform::Result<QJsonObject> entryOf(const QString& name) const;
+    velloc::Result<QJsonObject> entryOf(const QString& name) const;
     void removeItem(const QString& name);
     void setGeometryTwips(const QString& name, QRect twips);
     void renameItem(const QString& oldName, const QString& newName);
-    platform::Result<void> readState(const QString& name, const platform::PropertyBag& bag);
+    velloc::Result<void> readState(const QString& name, const velloc::PropertyBag& bag);
     // Rebuilds the window itself from the root's keys; the controls move onto it.
-    platform::Result<void> setRoot(const QJsonObject& root);
+    velloc::Result<void> setRoot(const QJsonObject& root);
 
     // Selection.
     QStringList selection() const { return m_selection; }
@@ -105,7 +105,7 @@ public:
     QString itemAt(QPoint pixel) const;
 
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
-    void report(const platform::Error& error) { emit problem(error.message()); }
+    void report(const velloc::Error& error) { emit problem(error.message()); }
 
     // Gives the keyboard to the form, for the arrow keys and Delete.
     void focusDesign();
@@ -114,11 +114,11 @@ public:
     void setRunMode(bool run);
 
     // ControlSite
-    platform::Result<void> propertyChanged(platform::Control& control, const QString& name) override;
-    std::shared_ptr<platform::Font> ambientFont() override;
+    velloc::Result<void> propertyChanged(velloc::Control& control, const QString& name) override;
+    std::shared_ptr<velloc::Font> ambientFont() override;
     bool userMode() const override { return m_runMode; }
     // EventSink
-    void onEvent(platform::Object& source, const platform::MemberInfo& event, std::span<platform::Variant> args) override;
+    void onEvent(velloc::Object& source, const velloc::MemberInfo& event, std::span<velloc::Variant> args) override;
 
 signals:
     void selectionChanged();
@@ -129,19 +129,19 @@ signals:
     void problem(const QString& message);
 
 private:
-    platform::Result<std::unique_ptr<platform::Form>> buildCanvas(const QJsonObject& root);
-    void adopt(platform::Form& canvas);
-    void setCanvas(std::unique_ptr<platform::Form> canvas, QJsonObject root);
+    velloc::Result<std::unique_ptr<velloc::Form>> buildCanvas(const QJsonObject& root);
+    void adopt(velloc::Form& canvas);
+    void setCanvas(std::unique_ptr<velloc::Form> canvas, QJsonObject root);
     void releaseAll();
     void release(DesignItem& item);
-    platform::Result<DesignItem> createComponent(const QJsonObject& entry);
-    platform::Result<DesignItem> createBuiltIn(const QJsonObject& entry);
+    velloc::Result<DesignItem> createComponent(const QJsonObject& entry);
+    velloc::Result<DesignItem> createBuiltIn(const QJsonObject& entry);
     QWidget* brokenFace(const QString& name, const QString& problem);
     void place(DesignItem& item);
     QStringList allNames() const;
     void refreshOverlay();
 
-    std::unique_ptr<platform::Form> m_canvas;
+    std::unique_ptr<velloc::Form> m_canvas;
     QJsonObject m_root;
     QList<DesignItem> m_items;
     QStringList m_selection;

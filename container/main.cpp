@@ -4,9 +4,9 @@
 #include "containerwindow.h"
 #include "designform.h"
 
-#include "platform/registry.h"
+#include "velloc/store/registry.h"
 
-#include "platform/services.h"
+#include "velloc/hosting/services.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,13 +15,13 @@
 namespace {
 
 // Nobody is there to answer while a picture is taken: messages go to standard error.
-class ReportingResponder final : public platform::services::Responder {
+class ReportingResponder final : public velloc::services::Responder {
 public:
-    int messageBox(const QString& text, platform::services::MsgIcon, platform::services::MsgButtons buttons,
+    int messageBox(const QString& text, velloc::services::MsgIcon, velloc::services::MsgButtons buttons,
                    const QString&) override
     {
         QTextStream(stderr) << "velloc-container: " << text << "\n";
-        return platform::services::firstButton(buttons);
+        return velloc::services::firstButton(buttons);
     }
 };
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(QStringLiteral("form"), QStringLiteral("A form description to open."), QStringLiteral("[FORM]"));
     parser.process(app);
     if (parser.isSet(QStringLiteral("registry")))
-        platform::Registry::setLocation(parser.value(QStringLiteral("registry")));
+        velloc::Registry::setLocation(parser.value(QStringLiteral("registry")));
 
     QTextStream err(stderr);
     container::ContainerWindow window;
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
             return 2;
         }
         static ReportingResponder responder;
-        platform::services::setResponder(&responder);
+        velloc::services::setResponder(&responder);
         if (!window.openForm(parser.value(QStringLiteral("screenshot"))))
             return 1;
         // The first component selected, so that the browser shows its properties.

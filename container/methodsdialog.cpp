@@ -1,7 +1,7 @@
 #include "methodsdialog.h"
 
-#include "platform/services.h"
-#include "platform/varianttext.h"
+#include "velloc/hosting/services.h"
+#include "velloc/store/varianttext.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 

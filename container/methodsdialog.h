@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/object.h"
+#include "velloc/core/object.h"
 
 #include <QDialog>
 
@@ -18,26 +18,26 @@ namespace container {
 class MethodsDialog final : public QDialog {
     Q_OBJECT
 public:
-    MethodsDialog(std::shared_ptr<platform::Object> object, const QString& name, QWidget* parent = nullptr);
+    MethodsDialog(std::shared_ptr<velloc::Object> object, const QString& name, QWidget* parent = nullptr);
 
     void setMethod(const QString& method);
     void setArgument(int index, const QString& text);
     // Calls the chosen method with the arguments as typed; the outcome is also shown.
-    platform::Result<platform::Variant> call();
+    velloc::Result<velloc::Variant> call();
 
     QComboBox* methods() const { return m_methods; }
     QString outcome() const;
 
     // An argument as typed, for a parameter of this type: text as it stands for strings, else a
     // value in the scripting host's text form, or the text for the control to convert.
-    static platform::Result<platform::Variant> argument(const platform::ParamInfo& param, const QString& text);
+    static velloc::Result<velloc::Variant> argument(const velloc::ParamInfo& param, const QString& text);
     static bool namesFile(const QString& parameter);
 
 private:
     void showParameters();
-    const platform::MemberInfo* current() const;
+    const velloc::MemberInfo* current() const;
 
-    std::shared_ptr<platform::Object> m_object;
+    std::shared_ptr<velloc::Object> m_object;
     QString m_name;
     QComboBox* m_methods;
     QLabel* m_signature;

@@ -2,11 +2,11 @@
 
 #include "designform.h"
 
-#include "platform/font.h"
-#include "platform/picture.h"
-#include "platform/registry.h"
-#include "platform/services.h"
-#include "platform/varianttext.h"
+#include "velloc/store/font.h"
+#include "velloc/store/picture.h"
+#include "velloc/store/registry.h"
+#include "velloc/hosting/services.h"
+#include "velloc/store/varianttext.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -20,7 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 
@@ -231,7 +231,7 @@ Result<Variant> PropertyRow::parse(const QString& text) const
             return Variant::nothing();
         if (t.startsWith(QLatin1String("picture:")))
             return varianttext::parseAll(t);
-        return Variant::fromObject(TRY(Picture::load(t)));
+        return Variant::fromObject(VELLOC_TRY(Picture::load(t)));
     }
     case Editor::Font:
     case Editor::Object:

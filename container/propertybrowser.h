@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/typeinfo.h"
+#include "velloc/core/typeinfo.h"
 
 #include <QHash>
 #include <QWidget>
@@ -19,21 +19,21 @@ struct PropertyRow {
     enum class Editor { Text, Bool, Enum, Color, Font, Picture, Object };
 
     QString name;
-    platform::DispId id = 0;
-    platform::TypeRef type;
+    velloc::DispId id = 0;
+    velloc::TypeRef type;
     QString help;
     QString category;
     bool writable = false;
     bool byRef = false;             // objects are put by reference where the control allows it
     Editor editor = Editor::Text;
-    QList<platform::EnumInfo::Value> values; // an enumeration's names
+    QList<velloc::EnumInfo::Value> values; // an enumeration's names
 
     // The properties of an object's default interface in interface order; enumerations are
     // looked up among `enums` by the property's type name.
-    static QList<PropertyRow> of(const platform::Object& object, const QList<platform::EnumInfo>& enums);
+    static QList<PropertyRow> of(const velloc::Object& object, const QList<velloc::EnumInfo>& enums);
     // The value as the browser shows it, and the text an edit is read from.
-    QString display(const platform::Variant& value) const;
-    platform::Result<platform::Variant> parse(const QString& text) const;
+    QString display(const velloc::Variant& value) const;
+    velloc::Result<velloc::Variant> parse(const QString& text) const;
 };
 
 // The property browser of the selected control: every property with its current value read
@@ -52,8 +52,8 @@ public:
     QTreeWidget* tree() const { return m_tree; }
 
     // Applies an edit as if typed into the row: the row's text form (see PropertyRow::parse).
-    platform::Result<void> edit(const QString& property, const QString& text);
-    platform::Result<void> put(const QString& property, const platform::Variant& value);
+    velloc::Result<void> edit(const QString& property, const QString& text);
+    velloc::Result<void> put(const QString& property, const velloc::Variant& value);
     // The row of a property (the name row is "(Name)").
     QTreeWidgetItem* row(const QString& property) const;
     const PropertyRow* property(const QString& name) const;

@@ -3,14 +3,14 @@
 #include "designcommands.h"
 #include "designform.h"
 
-#include "platform/units.h"
+#include "velloc/core/units.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QUndoStack>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 

@@ -2,7 +2,7 @@
 
 #include "selectionoverlay.h"
 
-#include "platform/registry.h"
+#include "velloc/store/registry.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-using namespace platform;
+using namespace velloc;
 
 namespace container {
 

@@ -2,9 +2,9 @@
 #include "prg.h"
 #include "velloc.h"
 
-#include "platform/services.h"
+#include "velloc/hosting/services.h"
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 

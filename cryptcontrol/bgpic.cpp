@@ -1,9 +1,9 @@
 #include "bgpic.h"
 
-#include "platform/commondialog.h"
-#include "platform/latebinding.h"
-#include "platform/registry.h"
-#include "platform/units.h"
+#include "velloc/hosting/commondialog.h"
+#include "velloc/core/latebinding.h"
+#include "velloc/store/registry.h"
+#include "velloc/core/units.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 
@@ -149,7 +149,7 @@ void BGPic::confirmSheet()
 
 Result<void> BGPic::applyChanges()
 {
-    std::shared_ptr<Object> first = TRY(selectedControl(0));
+    std::shared_ptr<Object> first = VELLOC_TRY(selectedControl(0));
     return latebound::put(*first, u"File", Variant::fromString(txtBGPicture->text()));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/propertypage.h"
+#include "velloc/hosting/propertypage.h"
 
 #include <QPointer>
 
@@ -14,9 +14,9 @@ namespace velpack {
 // The control's property page, also what a property browser opens from File's button. It
 // does not wait for typing: as soon as it has a selection it asks for a file, puts the chosen
 // path in its box and confirms the sheet, which applies the path to File and closes.
-class BGPic final : public platform::PropertyPage {
+class BGPic final : public velloc::PropertyPage {
 public:
-    static constexpr platform::Guid Clsid = platform::Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
+    static constexpr velloc::Guid Clsid = velloc::Guid::literal("{1A9BCADD-4913-11D3-B3D9-303549C10000}");
     static constexpr QSize Size {5925, 3495}; // twips
     static inline const QString DialogTitle = QStringLiteral("Select A File To Operate On");
     static inline const QString DialogFilter = QStringLiteral("ALL Files|*.*");
@@ -24,22 +24,22 @@ public:
     static constexpr std::int32_t DialogFlags = 4100;
 
     // The page's interface _BGPic, which has no members.
-    static const platform::DispatchTable& table();
+    static const velloc::DispatchTable& table();
 
     QString className() const override { return QStringLiteral("BGPic"); }
-    const platform::DispatchTable& dispatch() const override { return table(); }
+    const velloc::DispatchTable& dispatch() const override { return table(); }
     QString caption() const override { return QStringLiteral("BGPic"); }
     QSize pageSize() const override { return Size; }
 
     QPointer<QLabel> lblBGPicture;
     QPointer<QLineEdit> txtBGPicture;
     // The file-open dialog; none when the runtime could not create it.
-    std::shared_ptr<platform::Object> CD1;
+    std::shared_ptr<velloc::Object> CD1;
 
 protected:
     QWidget* createWidget() override;
-    platform::Result<void> selectionChanged() override;
-    platform::Result<void> applyChanges() override;
+    velloc::Result<void> selectionChanged() override;
+    velloc::Result<void> applyChanges() override;
 
 private:
     // The chosen path; nothing when the dialog was cancelled or could not be shown.

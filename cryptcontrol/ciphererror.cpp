@@ -3,11 +3,11 @@
 namespace velpack {
 
 // The cipher library depends on nothing, so it names its one error number itself.
-static_assert(cipher::InvalidArgumentError == platform::errc::InvalidArgument);
+static_assert(cipher::InvalidArgumentError == velloc::errc::InvalidArgument);
 
-platform::Error toAutomationError(const cipher::CipherError& error)
+velloc::Error toAutomationError(const cipher::CipherError& error)
 {
-    return platform::Error(error.number, QString::fromStdString(error.message));
+    return velloc::Error(error.number, QString::fromStdString(error.message));
 }
 
 } // namespace velpack

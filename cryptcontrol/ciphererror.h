@@ -1,12 +1,12 @@
 #pragma once
 
 #include "cipher/ciphertypes.h"
-#include "platform/error.h"
+#include "velloc/core/error.h"
 
 namespace velpack {
 
 // A cipher routine's refusal as the automation error the control raises: its number and its
 // message as they stand.
-platform::Error toAutomationError(const cipher::CipherError& error);
+velloc::Error toAutomationError(const cipher::CipherError& error);
 
 } // namespace velpack

@@ -6,9 +6,9 @@
 #include "prg.h"
 #include "velloc.h"
 
-#include "platform/filereplacer.h"
-#include "platform/pathcodec.h"
-#include "platform/services.h"
+#include "velloc/io/filereplacer.h"
+#include "velloc/io/pathcodec.h"
+#include "velloc/hosting/services.h"
 
 #include <optional>
 
@@ -20,7 +20,7 @@
 #include <climits>
 #include <cstring>
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 
@@ -65,7 +65,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     // while the operation runs (from a handler, or a button of the host between blocks) applies
     // to the next operation, so no file ends up enciphered in two ways.
     const std::uint8_t type = s.CurrentProtectionType;
-    const std::string key = TRY(keyBytes(type));
+    const std::string key = VELLOC_TRY(keyBytes(type));
     cipher::CipherParams params;
     params.key = key;
     params.ceaserOffset = s.CurrentCeaserOffset;
@@ -74,7 +74,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     const bool wholeText = cipher::feedsWholeText(type);
 
     OperationScope scope;
-    std::unique_ptr<FileReplacer> replacer = TRY(FileReplacer::examine(file));
+    std::unique_ptr<FileReplacer> replacer = VELLOC_TRY(FileReplacer::examine(file));
     if (replacer->size() > INT32_MAX)
         return Error(errc::Overflow, QStringLiteral("%1 is larger than 2,147,483,647 bytes, the most a file operation "
                                                     "can process; it is left unchanged")
@@ -90,11 +90,11 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
 
     Variant bytesToGo = Variant::fromI4(s.CurrentFileLength);
     raise(events::Statred, bytesToGo);
-    s.CurrentFileLength = TRY(bytesToGo.toI4());
+    s.CurrentFileLength = VELLOC_TRY(bytesToGo.toI4());
 
     // Everything that could stop the new content from taking the old one's place is checked
     // before the first byte is read.
-    TRY_VOID(replacer->prepare());
+    VELLOC_TRY_VOID(replacer->prepare());
 
     // The input is the first CurrentFileLength bytes of the file.
     const std::int64_t inputLength = s.CurrentFileLength;
@@ -118,7 +118,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         if (wholeText) {
             // The first and only cycle: one call over the whole input; the memory it has passed is let go at every
             // progress point, so the input and the output are not both held whole.
-            const std::string_view input = TRY(replacer->readWhole(std::size_t(inputLength)));
+            const std::string_view input = VELLOC_TRY(replacer->readWhole(std::size_t(inputLength)));
             FileReplacer* source = replacer.get();
             cipher::CipherParams whole = params;
             whole.progress = [this, source](std::int64_t at) {
@@ -128,19 +128,19 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
             cipher::CipherResult r = routine(input, whole);
             if (r.error)
                 return toAutomationError(*r.error);
-            TRY_VOID(replacer->write(r.text));
+            VELLOC_TRY_VOID(replacer->write(r.text));
             break; // a routine fed the whole text reports its own progress
         }
 
         const std::int64_t length = std::min(blockSize, inputLength - (position - 1));
-        const std::string_view block = TRY(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0))));
+        const std::string_view block = VELLOC_TRY(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0))));
         if (routine) {
             cipher::CipherResult r = routine(block, params);
             if (r.error)
                 return toAutomationError(*r.error);
-            TRY_VOID(replacer->write(r.text));
+            VELLOC_TRY_VOID(replacer->write(r.text));
         } else {
-            TRY_VOID(replacer->write(block));
+            VELLOC_TRY_VOID(replacer->write(block));
         }
 
         if (s.CancelRequested)
@@ -150,7 +150,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         Variant current = Variant::fromI4(std::int32_t(position));
         raise(events::Progress, current);
         services::doEvents();
-        const std::int64_t next = std::int64_t(TRY(current.toI4())) + blockSize;
+        const std::int64_t next = std::int64_t(VELLOC_TRY(current.toI4())) + blockSize;
         if (next > INT32_MAX)
             return Error(errc::Overflow, QStringLiteral("The next block would start at %1, past 2,147,483,647; %2 is left "
                                                         "unchanged")
@@ -163,7 +163,7 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
         return false;
     if (s.CurrentShowProgress)
         UpdateProgress(s.CurrentFileLength);
-    TRY_VOID(replacer->commit());
+    VELLOC_TRY_VOID(replacer->commit());
     fireEvent(events::Finished);
     return false;
 }

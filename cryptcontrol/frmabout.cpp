@@ -2,9 +2,9 @@
 
 #include "velloc.h"
 
-#include "platform/pathcodec.h"
-#include "platform/services.h"
-#include "platform/units.h"
+#include "velloc/io/pathcodec.h"
+#include "velloc/hosting/services.h"
+#include "velloc/core/units.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -25,7 +25,7 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/variant.h"
+#include "velloc/core/variant.h"
 
 #include <QPointer>
 #include <QRect>
@@ -68,6 +68,6 @@ private:
 // Puts a window into the topmost layer (IsOnTop true, -1) or, for any other value, at the
 // bottom of the window order and out of that layer; neither moves nor resizes it. A missing
 // window is left alone.
-platform::Variant OnTop(QWidget* WindowHwnd, std::int16_t IsOnTop);
+velloc::Variant OnTop(QWidget* WindowHwnd, std::int16_t IsOnTop);
 
 } // namespace velpack

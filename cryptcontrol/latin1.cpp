@@ -2,13 +2,13 @@
 
 namespace velpack {
 
-platform::Result<std::string> toBytes(const QString& text, const char* what)
+velloc::Result<std::string> toBytes(const QString& text, const char* what)
 {
     std::string bytes(std::size_t(text.size()), '\0');
     const char16_t* in = reinterpret_cast<const char16_t*>(text.utf16());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (in[i] > 0xFF)
-            return platform::Error(platform::errc::InvalidArgument,
+            return velloc::Error(velloc::errc::InvalidArgument,
                                    QStringLiteral("The %1 holds the character U+%2 at position %3, which has no "
                                                   "single-byte code (only U+0000 to U+00FF can be enciphered)")
                                        .arg(QLatin1String(what))

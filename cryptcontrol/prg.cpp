@@ -2,9 +2,9 @@
 
 #include "sharedsettings.h"
 
-#include "platform/picture.h"
-#include "platform/services.h"
-#include "platform/units.h"
+#include "velloc/store/picture.h"
+#include "velloc/hosting/services.h"
+#include "velloc/core/units.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -61,7 +61,7 @@ static QSize holderSize()
         width = holder->widthTwips;
         height = holder->heightTwips;
     }
-    return platform::units::toPixels(QSize(width, height));
+    return velloc::units::toPixels(QSize(width, height));
 }
 
 // Centred over the window the operation was started from: the host's top-level window, or the
@@ -101,7 +101,7 @@ void UpdateProgress(std::int32_t position)
     // An empty file has no scale: its bar is full at once.
     const double w = s.ProgressScale > 0 ? std::floor(double(position) / s.ProgressScale) : double(window->width());
     const int revealed = int(std::clamp(w, 0.0, double(window->width())));
-    std::shared_ptr<platform::Picture> picture;
+    std::shared_ptr<velloc::Picture> picture;
     if (auto holder = s.ProgressPictureBox.lock())
         picture = holder->picture;
     {
@@ -116,7 +116,7 @@ void UpdateProgress(std::int32_t position)
             p.drawLine(revealed, 0, revealed, window->height());
         }
     }
-    platform::services::doEvents();
+    velloc::services::doEvents();
     if (s.ProgressWindow)
         s.ProgressWindow->update();
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace platform {
+namespace velloc {
 class Picture;
 }
 
@@ -16,7 +16,7 @@ class PRG;
 
 // A control's picture holder: carries the Picture property and sizes the progress window.
 struct PictureHolder {
-    std::shared_ptr<platform::Picture> picture; // null: no picture
+    std::shared_ptr<velloc::Picture> picture; // null: no picture
     int widthTwips = 7740;
     int heightTwips = 4020;
 };

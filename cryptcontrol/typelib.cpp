@@ -8,10 +8,10 @@
 #include "latin1.h"
 
 #include "cipher/catalogue.h"
-#include "platform/picture.h"
-#include "platform/standardpicturepage.h"
+#include "velloc/store/picture.h"
+#include "velloc/hosting/standardpicturepage.h"
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 
@@ -81,7 +81,7 @@ const DispatchTable& Velloc::table()
              .page = StandardPicturePage::Clsid, .putKind = MemberKind::PropertyPutRef,
              .get = [](Velloc& v) -> Result<Variant> { return Variant::fromObject(v.Picture()); },
              .store = [](Velloc& v, const Variant& x) -> Result<void> {
-                 auto picture = x.objectAs<platform::Picture>();
+                 auto picture = x.objectAs<velloc::Picture>();
                  if (x.object() && !picture)
                      return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object"));
                  return v.storePicture(picture);
@@ -90,8 +90,8 @@ const DispatchTable& Velloc::table()
              // Saved as held: no picture is Nothing, not the empty picture the getter returns.
              .saved = [](Velloc& v) { return Variant::fromObject(v.m_pic->picture); },
              .load = [](Velloc& v, const Variant& x) -> Result<void> {
-                 std::shared_ptr<Object> object = TRY(x.toObject());
-                 auto picture = std::dynamic_pointer_cast<platform::Picture>(object);
+                 std::shared_ptr<Object> object = VELLOC_TRY(x.toObject());
+                 auto picture = std::dynamic_pointer_cast<velloc::Picture>(object);
                  if (object && !picture)
                      return Error(errc::TypeMismatch, QStringLiteral("The stored Picture is not a picture"));
                  return v.storePicture(picture);

@@ -7,14 +7,14 @@
 #include "latin1.h"
 #include "prg.h"
 
-#include "platform/picture.h"
-#include "platform/services.h"
-#include "platform/units.h"
+#include "velloc/store/picture.h"
+#include "velloc/hosting/services.h"
+#include "velloc/core/units.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-using namespace platform;
+using namespace velloc;
 
 namespace velpack {
 
@@ -32,7 +32,7 @@ const QImage& defaultPicture()
 Velloc::Velloc()
     : m_pic(std::make_shared<PictureHolder>())
 {
-    m_pic->picture = platform::Picture::create(defaultPicture());
+    m_pic->picture = velloc::Picture::create(defaultPicture());
     setExtent(QSize(FaceWidthTwips, FaceHeightTwips));
 }
 
@@ -71,14 +71,14 @@ Result<void> Velloc::storeFile(const QString& New_File)
     return {};
 }
 
-std::shared_ptr<platform::Picture> Velloc::Picture() const
+std::shared_ptr<velloc::Picture> Velloc::Picture() const
 {
     // Without a picture a host still gets a picture object, an empty one (handle 0), so that it
     // can read its handle or size without an error.
-    return m_pic->picture ? m_pic->picture : platform::Picture::create();
+    return m_pic->picture ? m_pic->picture : velloc::Picture::create();
 }
 
-Result<void> Velloc::storePicture(std::shared_ptr<platform::Picture> New_Picture)
+Result<void> Velloc::storePicture(std::shared_ptr<velloc::Picture> New_Picture)
 {
     m_pic->picture = std::move(New_Picture);
     return {};
@@ -126,7 +126,7 @@ Result<void> Velloc::storeCeaserOffset(std::uint8_t New_CeaserOffset)
 Result<void> Velloc::initProperties()
 {
     // A new instance keeps its built-in picture.
-    TRY_VOID(initPersisted({u"Picture"}));
+    VELLOC_TRY_VOID(initPersisted({u"Picture"}));
     SharedSettings& s = sharedSettings();
     if (s.ProgressPictureBox.expired()) // never set, or its instance is gone
         s.ProgressPictureBox = m_pic;
@@ -135,7 +135,7 @@ Result<void> Velloc::initProperties()
 
 Result<void> Velloc::readProperties(const PropertyBag& bag)
 {
-    TRY_VOID(readPersisted(bag));
+    VELLOC_TRY_VOID(readPersisted(bag));
     // The last instance loaded draws the progress window.
     sharedSettings().ProgressPictureBox = m_pic;
     return {};
@@ -144,8 +144,8 @@ Result<void> Velloc::readProperties(const PropertyBag& bag)
 Result<void> Velloc::writeProperties(PropertyBag& bag)
 {
     // The stored format has the picture second, before the file.
-    TRY_VOID(writePersistedEntry(bag, u"Key"));
-    TRY_VOID(writePersistedEntry(bag, u"Picture"));
+    VELLOC_TRY_VOID(writePersistedEntry(bag, u"Key"));
+    VELLOC_TRY_VOID(writePersistedEntry(bag, u"Picture"));
     return writePersisted(bag, {u"Key", u"Picture"});
 }
 
@@ -226,9 +226,9 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
 {
     auto self = shared_from_this(); // a handler may release the host's reference
     SharedSettings& s = sharedSettings();
-    const std::string text = TRY(toBytes(StringData, "text"));
+    const std::string text = VELLOC_TRY(toBytes(StringData, "text"));
     const std::uint8_t type = s.CurrentProtectionType;
-    const std::string key = TRY(keyBytes(type));
+    const std::string key = VELLOC_TRY(keyBytes(type));
 
     s.CancelRequested = false;
     Variant length = Variant::fromI4(std::int32_t(std::min<qsizetype>(StringData.size(), INT32_MAX)));

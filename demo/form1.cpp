@@ -1,13 +1,13 @@
 #include "form1.h"
 
-#include "platform/services.h"
+#include "velloc/hosting/services.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-using namespace platform;
+using namespace velloc;
 using services::MsgButtons;
 using services::MsgIcon;
 
@@ -32,7 +32,7 @@ Result<std::unique_ptr<Form1>> Form1::create(const QString& dataDir)
     if (!description.open(QIODevice::ReadOnly))
         return Error(errc::FileNotFound, QStringLiteral("The window description is missing from the program"));
     std::unique_ptr<Form1> form(new Form1);
-    form->m_window = TRY(FormLoader::fromJson(description.readAll(), {{QStringLiteral("DATADIR"), dataDir}}));
+    form->m_window = VELLOC_TRY(FormLoader::fromJson(description.readAll(), {{QStringLiteral("DATADIR"), dataDir}}));
     form->bind();
     return form;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/formloader.h"
-#include "platform/latebinding.h"
-#include "platform/services.h"
+#include "velloc/hosting/formloader.h"
+#include "velloc/core/latebinding.h"
+#include "velloc/hosting/services.h"
 
 #include <QObject>
 
@@ -18,9 +18,9 @@ public:
     static inline const QString ProgramName = QStringLiteral("Velloc");
 
     // Loads the stored description; `dataDir` is where the suite's own files are installed.
-    static platform::Result<std::unique_ptr<Form1>> create(const QString& dataDir);
+    static velloc::Result<std::unique_ptr<Form1>> create(const QString& dataDir);
 
-    platform::Form& window() { return *m_window; }
+    velloc::Form& window() { return *m_window; }
 
     // The handlers, as the window's controls trigger them.
     void encryptFile();
@@ -36,14 +36,14 @@ private:
     Form1() = default;
     void bind();
     // Calls a member of a component by name; a failure is shown to the user and returned.
-    platform::Result<platform::Variant> invoke(const QString& component, const QString& member, platform::InvokeKind kind,
-                                               QList<platform::Variant> args = {});
-    bool put(const QString& component, const QString& member, platform::Variant value);
+    velloc::Result<velloc::Variant> invoke(const QString& component, const QString& member, velloc::InvokeKind kind,
+                                               QList<velloc::Variant> args = {});
+    bool put(const QString& component, const QString& member, velloc::Variant value);
     bool checkFileAndKey();
-    void notice(const QString& text, platform::services::MsgIcon icon);
+    void notice(const QString& text, velloc::services::MsgIcon icon);
 
-    std::unique_ptr<platform::Form> m_window;
-    std::map<QString, platform::latebound::Caller> m_callers; // by component name
+    std::unique_ptr<velloc::Form> m_window;
+    std::map<QString, velloc::latebound::Caller> m_callers; // by component name
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text2 = nullptr;
     QLineEdit* m_text3 = nullptr;

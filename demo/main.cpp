@@ -1,7 +1,7 @@
 // Velloc: the demonstration window of the encryption and hyperlink controls.
 #include "form1.h"
 
-#include "platform/services.h"
+#include "velloc/hosting/services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,10 +16,10 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication::setApplicationName(Form1::ProgramName);
     const QString dataDir = QDir::cleanPath(QApplication::applicationDirPath() + QStringLiteral("/../share/velloc"));
-    platform::Result<std::unique_ptr<Form1>> form = Form1::create(dataDir);
+    velloc::Result<std::unique_ptr<Form1>> form = Form1::create(dataDir);
     if (!form) {
-        platform::services::messageBox(form.error().message(), platform::services::MsgIcon::Critical,
-                                       platform::services::MsgButtons::Ok, Form1::ProgramName);
+        velloc::services::messageBox(form.error().message(), velloc::services::MsgIcon::Critical,
+                                       velloc::services::MsgButtons::Ok, Form1::ProgramName);
         return 1;
     }
     form.value()->window().show();

@@ -3,9 +3,9 @@
 #include "linkwelltxt.h"
 #include "typelib.h"
 
-#include "platform/font.h"
-#include "platform/services.h"
-#include "platform/units.h"
+#include "velloc/store/font.h"
+#include "velloc/hosting/services.h"
+#include "velloc/core/units.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-using namespace platform;
+using namespace velloc;
 
 namespace linkwell {
 

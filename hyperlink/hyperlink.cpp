@@ -1,14 +1,14 @@
 #include "hyperlink.h"
 
-#include "platform/font.h"
-#include "platform/latebinding.h"
-#include "platform/units.h"
+#include "velloc/store/font.h"
+#include "velloc/core/latebinding.h"
+#include "velloc/core/units.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 
-using namespace platform;
+using namespace velloc;
 
 namespace linkwell {
 
@@ -93,19 +93,19 @@ QWidget* Hyperlink::createWidget()
 
 Result<void> Hyperlink::selectionChanged()
 {
-    std::shared_ptr<Object> first = TRY(selectedControl(0));
-    txtHyperLink->setText(TRY(TRY(latebound::get(*first, u"Hyperlink")).toString()));
-    const std::int32_t enabled = TRY(TRY(latebound::get(*first, u"Enabled")).toI4());
+    std::shared_ptr<Object> first = VELLOC_TRY(selectedControl(0));
+    txtHyperLink->setText(VELLOC_TRY(VELLOC_TRY(latebound::get(*first, u"Hyperlink")).toString()));
+    const std::int32_t enabled = VELLOC_TRY(VELLOC_TRY(latebound::get(*first, u"Enabled")).toI4());
     chkEnabled->setCheckState((enabled & 1) ? Qt::Checked : Qt::Unchecked);
     return {};
 }
 
 Result<void> Hyperlink::applyChanges()
 {
-    std::shared_ptr<Object> first = TRY(selectedControl(0));
-    TRY_VOID(latebound::put(*first, u"Hyperlink", Variant::fromString(txtHyperLink->text())));
+    std::shared_ptr<Object> first = VELLOC_TRY(selectedControl(0));
+    VELLOC_TRY_VOID(latebound::put(*first, u"Hyperlink", Variant::fromString(txtHyperLink->text())));
     // Only a ticked box is true; a greyed one counts as false.
-    TRY_VOID(latebound::put(*first, u"Enabled", Variant::fromBool(chkEnabled->checkState() == Qt::Checked)));
+    VELLOC_TRY_VOID(latebound::put(*first, u"Enabled", Variant::fromBool(chkEnabled->checkState() == Qt::Checked)));
     return {};
 }
 

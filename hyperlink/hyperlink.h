@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/propertypage.h"
+#include "velloc/hosting/propertypage.h"
 
 #include <QPointer>
 
@@ -12,18 +12,18 @@ namespace linkwell {
 
 // The control's own property page: edits Hyperlink and Enabled of the first selected control,
 // by member name, and shows the forms a hyperlink may take.
-class Hyperlink final : public platform::PropertyPage {
+class Hyperlink final : public velloc::PropertyPage {
 public:
-    static constexpr platform::Guid Clsid = platform::Guid::literal("{A0369AC5-B6D8-11D3-901D-00207816FA15}");
+    static constexpr velloc::Guid Clsid = velloc::Guid::literal("{A0369AC5-B6D8-11D3-901D-00207816FA15}");
     static constexpr QSize Size {5925, 3495}; // twips
     static inline const QString ExampleWebAddress = QStringLiteral("Http://www.torvane.example");
     static inline const QString ExampleMailAddress = QStringLiteral("MailTo:support@torvane.example");
 
     // The page's interface _Hyperlink, which has no members.
-    static const platform::DispatchTable& table();
+    static const velloc::DispatchTable& table();
 
     QString className() const override { return QStringLiteral("Hyperlink"); }
-    const platform::DispatchTable& dispatch() const override { return table(); }
+    const velloc::DispatchTable& dispatch() const override { return table(); }
     QString caption() const override { return QStringLiteral("Hyperlink"); }
     QSize pageSize() const override { return Size; }
 
@@ -34,8 +34,8 @@ public:
 
 protected:
     QWidget* createWidget() override;
-    platform::Result<void> selectionChanged() override;
-    platform::Result<void> applyChanges() override;
+    velloc::Result<void> selectionChanged() override;
+    velloc::Result<void> applyChanges() override;
 };
 
 } // namespace linkwell

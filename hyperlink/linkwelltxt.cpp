@@ -5,14 +5,14 @@
 #include "linkface.h"
 #include "urllabel.h"
 
-#include "platform/services.h"
-#include "platform/standardcolorpage.h"
-#include "platform/standardfontpage.h"
-#include "platform/units.h"
+#include "velloc/hosting/services.h"
+#include "velloc/hosting/standardcolorpage.h"
+#include "velloc/hosting/standardfontpage.h"
+#include "velloc/core/units.h"
 
 #include <QObject>
 
-using namespace platform;
+using namespace velloc;
 
 namespace linkwell {
 
@@ -58,12 +58,12 @@ QWidget* LinkwellTxt::createWidget()
                                        LabelDesignSize.height()));
     label->setForeColor(DefaultForeColor);
     label->setBackColor(DefaultBackColor);
-    platform::Font::Description d;
+    velloc::Font::Description d;
     d.name = QStringLiteral("MS Sans Serif");
     d.size = 8.25;
     d.weight = 400;
     d.underline = true;
-    label->setFontObject(platform::Font::create(d));
+    label->setFontObject(velloc::Font::create(d));
     label->setCaption(DefaultHyperlink);
     label->show();
     label->setMouseHandler([this](UrlLabel::MouseAction action, int button, int shift, float x, float y) {
@@ -157,7 +157,7 @@ Result<void> LinkwellTxt::setBackColor(std::uint32_t New_BackColor)
 
 Result<void> LinkwellTxt::storeBackColor(std::uint32_t New_BackColor)
 {
-    lblURL()->setBackColor(TRY(checkedColor(New_BackColor)));
+    lblURL()->setBackColor(VELLOC_TRY(checkedColor(New_BackColor)));
     return {};
 }
 
@@ -173,21 +173,21 @@ Result<void> LinkwellTxt::setForeColor(std::uint32_t New_ForeColor)
 
 Result<void> LinkwellTxt::storeForeColor(std::uint32_t New_ForeColor)
 {
-    lblURL()->setForeColor(TRY(checkedColor(New_ForeColor)));
+    lblURL()->setForeColor(VELLOC_TRY(checkedColor(New_ForeColor)));
     return {};
 }
 
-std::shared_ptr<platform::Font> LinkwellTxt::Font()
+std::shared_ptr<velloc::Font> LinkwellTxt::Font()
 {
     return lblURL()->fontObject();
 }
 
-Result<void> LinkwellTxt::setFont(std::shared_ptr<platform::Font> New_Font)
+Result<void> LinkwellTxt::setFont(std::shared_ptr<velloc::Font> New_Font)
 {
     return putProperty(dispids::Font, Variant::fromObject(std::move(New_Font)));
 }
 
-Result<void> LinkwellTxt::storeFont(std::shared_ptr<platform::Font> New_Font)
+Result<void> LinkwellTxt::storeFont(std::shared_ptr<velloc::Font> New_Font)
 {
     if (!New_Font)
         return Error(errc::ObjectRequired, QStringLiteral("Font needs a font object, not Nothing"));

@@ -1,6 +1,6 @@
 // The library's four entry points.
 #include "typelib.h"
 
-#include "platform/module.h"
+#include "velloc/core/module.h"
 
 VELLOC_COMPONENT_MODULE(linkwell::linkwellTypeLib)

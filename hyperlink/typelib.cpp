@@ -5,11 +5,11 @@
 #include "hyperlink.h"
 #include "linkwelltxt.h"
 
-#include "platform/font.h"
+#include "velloc/store/font.h"
 
 #include <QPainter>
 
-using namespace platform;
+using namespace velloc;
 
 namespace linkwell {
 
@@ -48,7 +48,7 @@ const DispatchTable& LinkwellTxt::table()
              .help = QStringLiteral("Returns a Font object."), .putKind = MemberKind::PropertyPutRef,
              .get = [](LinkwellTxt& c) -> Result<Variant> { return Variant::fromObject(c.Font()); },
              .store = [](LinkwellTxt& c, const Variant& v) -> Result<void> {
-                 auto font = v.objectAs<platform::Font>();
+                 auto font = v.objectAs<velloc::Font>();
                  if (v.object() && !font)
                      return Error(errc::TypeMismatch, QStringLiteral("Font takes a font object"));
                  return c.storeFont(std::move(font));
@@ -56,10 +56,10 @@ const DispatchTable& LinkwellTxt::table()
              .defaultValue = [](LinkwellTxt& c) { return Variant::fromObject(c.ambientFont()); },
              // A copy, so that the label never draws with the container's or a bag's own font object.
              .load = [](LinkwellTxt& c, const Variant& v) -> Result<void> {
-                 auto font = v.objectAs<platform::Font>();
+                 auto font = v.objectAs<velloc::Font>();
                  if (!font)
                      return Error(errc::TypeMismatch, QStringLiteral("The stored \"Font\" is not a font"));
-                 return c.storeFont(platform::Font::create(font->description()));
+                 return c.storeFont(velloc::Font::create(font->description()));
              }});
         d.property<LinkwellTxt>(
             {.name = QStringLiteral("Hyperlink"), .id = dispids::Hyperlink, .type = Str,

@@ -2,11 +2,11 @@
 
 #include "handcursor.h"
 
-#include "platform/units.h"
+#include "velloc/core/units.h"
 
 #include <QMouseEvent>
 
-using namespace platform;
+using namespace velloc;
 
 namespace linkwell {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/font.h"
+#include "velloc/store/font.h"
 
 #include <QLabel>
 
@@ -28,9 +28,9 @@ public:
     void setForeColor(std::uint32_t color);
     std::uint32_t backColor() const { return m_backColor; }
     void setBackColor(std::uint32_t color);
-    const std::shared_ptr<platform::Font>& fontObject() const { return m_font; }
+    const std::shared_ptr<velloc::Font>& fontObject() const { return m_font; }
     // Draws with this font object from now on and follows its changes.
-    void setFontObject(std::shared_ptr<platform::Font> font);
+    void setFontObject(std::shared_ptr<velloc::Font> font);
 
     void setMouseHandler(MouseHandler handler) { m_onMouse = std::move(handler); }
     void setClickHandler(std::function<void()> handler) { m_onClick = std::move(handler); }
@@ -49,7 +49,7 @@ private:
 
     std::uint32_t m_foreColor = 0;
     std::uint32_t m_backColor = 0;
-    std::shared_ptr<platform::Font> m_font;
+    std::shared_ptr<velloc::Font> m_font;
     int m_fontListener = 0;
     bool m_leftPressed = false;
     MouseHandler m_onMouse;

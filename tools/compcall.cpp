@@ -1,8 +1,8 @@
 // compcall: drives registered components from a script, late-bound, and prints what happens.
 #include "scripthost.h"
 
-#include "platform/pathcodec.h"
-#include "platform/registry.h"
+#include "velloc/io/pathcodec.h"
+#include "velloc/store/registry.h"
 
 #include <QApplication>
 #include <QFile>
@@ -41,9 +41,9 @@ int main(int argc, char** argv)
     // Arguments are file names: kept byte for byte (see pathcodec.h), not decoded as text.
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << platform::decodePath(argv[i]);
+        args << velloc::decodePath(argv[i]);
     if (args.size() >= 2 && args[0] == QLatin1String("--registry")) {
-        platform::Registry::setLocation(args[1]);
+        velloc::Registry::setLocation(args[1]);
         args = args.mid(2);
     }
     if (args.size() > 1 || (!args.isEmpty() && args[0].startsWith(QLatin1String("--")))) {
@@ -59,21 +59,21 @@ int main(int argc, char** argv)
         }
         script = in.readAll();
     } else {
-        const int fd = ::open(platform::encodePath(args[0]).constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(velloc::encodePath(args[0]).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1: %2\n").arg(args[0], reason)));
+            err.write(velloc::encodePath(QStringLiteral("compcall: cannot read %1: %2\n").arg(args[0], reason)));
             return 2;
         }
         QFile in;
         if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            err.write(platform::encodePath(QStringLiteral("compcall: cannot read %1\n").arg(args[0])));
+            err.write(velloc::encodePath(QStringLiteral("compcall: cannot read %1\n").arg(args[0])));
             return 2;
         }
         script = in.readAll();
     }
     // A script is text, but the file names in it are bytes: they are kept as they are.
     ScriptHost host(out);
-    return host.run(platform::decodePath(script), err);
+    return host.run(velloc::decodePath(script), err);
 }

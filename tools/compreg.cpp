@@ -1,14 +1,15 @@
 // compreg: registers component libraries and shows what the registry and a library hold.
-#include "platform/module.h"
-#include "platform/pathcodec.h"
-#include "platform/registry.h"
+#include "velloc/core/module.h"
+#include "velloc/hosting/commondialog.h"
+#include "velloc/io/pathcodec.h"
+#include "velloc/store/registry.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <csignal>
 
-using namespace platform;
+using namespace velloc;
 
 static int usage(QTextStream& err)
 {
@@ -22,6 +23,9 @@ static int usage(QTextStream& err)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The runtime's own classes come with its hosting layer; a host sees them, so the listing
+    // shows them too.
+    (void)CommonDialog::classInfo();
     // Past a file-size limit writing an entry fails with an error, instead of the signal ending
     // the process without a word.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -1,9 +1,9 @@
 #include "scripthost.h"
 
-#include "platform/pathcodec.h"
-#include "platform/registry.h"
-#include "platform/units.h"
-#include "platform/varianttext.h"
+#include "velloc/io/pathcodec.h"
+#include "velloc/store/registry.h"
+#include "velloc/core/units.h"
+#include "velloc/store/varianttext.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <limits>
 
-using namespace platform;
+using namespace velloc;
 
 // One script variable: the object, its site in the host, and its event handlers.
 class ScriptHost::Binding final : public ControlSite, public EventSink {
@@ -147,7 +147,7 @@ Result<std::pair<ScriptHost::Binding*, QString>> ScriptHost::target(const QStrin
     const qsizetype dot = dotted.indexOf(QLatin1Char('.'));
     if (dot <= 0 || dot == dotted.size() - 1)
         return mistake(QStringLiteral("expected VAR.MEMBER, found %1").arg(dotted));
-    return std::pair {TRY(binding(dotted.left(dot))), dotted.mid(dot + 1)};
+    return std::pair {VELLOC_TRY(binding(dotted.left(dot))), dotted.mid(dot + 1)};
 }
 
 Result<QList<Variant>> ScriptHost::values(QStringView text)
@@ -155,14 +155,14 @@ Result<QList<Variant>> ScriptHost::values(QStringView text)
     QList<Variant> out;
     qsizetype pos = 0;
     auto resolve = [this](const QString& name) -> Result<Variant> {
-        return Variant::fromObject(TRY(binding(name))->m_object);
+        return Variant::fromObject(VELLOC_TRY(binding(name))->m_object);
     };
     while (true) {
         while (pos < text.size() && text[pos].isSpace())
             ++pos;
         if (pos >= text.size())
             return out;
-        out.append(TRY(varianttext::parse(text, pos, varianttext::Literals::Script, resolve)));
+        out.append(VELLOC_TRY(varianttext::parse(text, pos, varianttext::Literals::Script, resolve)));
     }
 }
 
@@ -183,7 +183,7 @@ void ScriptHost::report(const Result<Variant>& result, bool printValue)
 
 ScriptHost::Status ScriptHost::create(const QString& var, const QString& progId, const PropertyBag* bag)
 {
-    std::shared_ptr<Object> object = TRY(createObject(progId));
+    std::shared_ptr<Object> object = VELLOC_TRY(createObject(progId));
     if (auto it = m_bindings.find(var); it != m_bindings.end()) {
         if (Control* c = it->second->control())
             c->terminate();
@@ -298,17 +298,17 @@ ScriptHost::Status ScriptHost::load(QStringView rest, int)
     const QString file = rest.toString();
     if (var.isEmpty() || progId.isEmpty() || file.isEmpty())
         return mistake(QStringLiteral("usage: load VAR PROGID BAGFILE"));
-    const PropertyBag bag = TRY(PropertyBag::load(file));
+    const PropertyBag bag = VELLOC_TRY(PropertyBag::load(file));
     return create(var, progId, &bag);
 }
 
 ScriptHost::Status ScriptHost::save(QStringView rest, int)
 {
-    Binding* b = TRY(binding(firstWord(rest)));
+    Binding* b = VELLOC_TRY(binding(firstWord(rest)));
     const QString file = rest.toString();
     if (file.isEmpty())
         return mistake(QStringLiteral("usage: save VAR BAGFILE"));
-    Control* c = TRY(control(*b, "has no property bag"));
+    Control* c = VELLOC_TRY(control(*b, "has no property bag"));
     PropertyBag bag;
     Result<void> written = c->writeProperties(bag);
     if (m_failure) // a handler of an event raised while writing failed: no bag is written
@@ -322,7 +322,7 @@ ScriptHost::Status ScriptHost::save(QStringView rest, int)
 
 ScriptHost::Status ScriptHost::bag(QStringView rest, int)
 {
-    const PropertyBag bag = TRY(PropertyBag::load(rest.toString()));
+    const PropertyBag bag = VELLOC_TRY(PropertyBag::load(rest.toString()));
     for (const PropertyBag::Entry& e : bag.entries())
         print(QStringLiteral("%1 = %2").arg(e.name, varianttext::format(e.value)));
     return {};
@@ -350,11 +350,11 @@ ScriptHost::Status ScriptHost::call(QStringView rest, int)
 
 ScriptHost::Status ScriptHost::invokeByName(QStringView rest, InvokeKind kind, const char* keyword)
 {
-    const auto [b, member] = TRY(target(firstWord(rest)));
+    const auto [b, member] = VELLOC_TRY(target(firstWord(rest)));
     const MemberInfo* info = b->m_object->dispatch().info().findAnyByName(member);
     if (!info)
         return mistake(QStringLiteral("%1 has no member %2").arg(b->m_object->className(), member));
-    QList<Variant> args = TRY(values(rest));
+    QList<Variant> args = VELLOC_TRY(values(rest));
     const bool put = kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef;
     if (put && args.size() != 1)
         return mistake(QStringLiteral("%1 takes exactly one value").arg(QLatin1String(keyword)));
@@ -364,7 +364,7 @@ ScriptHost::Status ScriptHost::invokeByName(QStringView rest, InvokeKind kind, c
 
 ScriptHost::Status ScriptHost::invoke(QStringView rest, int)
 {
-    Binding* b = TRY(binding(firstWord(rest)));
+    Binding* b = VELLOC_TRY(binding(firstWord(rest)));
     const QString idText = firstWord(rest);
     const QString kindText = firstWord(rest);
     // From the most negative 32-bit number to the largest unsigned one: a DISPID is both.
@@ -381,7 +381,7 @@ ScriptHost::Status ScriptHost::invoke(QStringView rest, int)
         return mistake(QStringLiteral("KIND must be method, get, put or putref, not %1").arg(kindText));
     if (!b->m_object->dispatch().info().findAny(dispId))
         return mistake(QStringLiteral("%1 has no member with DISPID %2").arg(b->m_object->className(), idText));
-    QList<Variant> args = TRY(values(rest));
+    QList<Variant> args = VELLOC_TRY(values(rest));
     invokeMember(*b, dispId, kinds.value(kindText), args);
     return {};
 }
@@ -397,7 +397,7 @@ void ScriptHost::invokeMember(Binding& b, DispId id, InvokeKind kind, QList<Vari
 
 ScriptHost::Status ScriptHost::on(QStringView rest, int line)
 {
-    const auto [b, event] = TRY(target(firstWord(rest)));
+    const auto [b, event] = VELLOC_TRY(target(firstWord(rest)));
     const InterfaceInfo* events = b->m_object->eventInterface();
     const MemberInfo* info = events ? events->findAnyByName(event) : nullptr;
     if (!info)
@@ -417,7 +417,7 @@ ScriptHost::Status ScriptHost::arg(QStringView rest, int)
     std::span<Variant> args = m_eventArgs.last();
     if (!ok || n < 1 || std::size_t(n) > args.size())
         return mistake(QStringLiteral("the event %1 has no argument %2").arg(m_events.last()->name).arg(n));
-    const QList<Variant> v = TRY(values(rest));
+    const QList<Variant> v = VELLOC_TRY(values(rest));
     if (v.size() != 1)
         return mistake(QStringLiteral("usage: arg N VALUE"));
     Result<Variant> converted = v[0].convertTo(m_events.last()->params[n - 1].type.vt);
@@ -432,10 +432,10 @@ ScriptHost::Status ScriptHost::arg(QStringView rest, int)
 // the face under that point; without a point, in the middle of its first part.
 ScriptHost::Status ScriptHost::click(QStringView rest, int)
 {
-    Binding* b = TRY(binding(firstWord(rest)));
+    Binding* b = VELLOC_TRY(binding(firstWord(rest)));
     const std::shared_ptr<Object> object = b->m_object;
-    Control* c = TRY(control(*b, "cannot be clicked"));
-    const QList<Variant> point = TRY(values(rest));
+    Control* c = VELLOC_TRY(control(*b, "cannot be clicked"));
+    const QList<Variant> point = VELLOC_TRY(values(rest));
     QWidget* face = c->widget();
     QWidget* target = face;
     QPointF at;
@@ -461,7 +461,7 @@ ScriptHost::Status ScriptHost::click(QStringView rest, int)
 ScriptHost::Status ScriptHost::release(QStringView rest, int)
 {
     const QString var = firstWord(rest);
-    Binding* b = TRY(binding(var));
+    Binding* b = VELLOC_TRY(binding(var));
     if (Control* c = b->control())
         c->terminate();
     m_bindings.erase(var);

@@ -7,11 +7,11 @@
 #include "selectionoverlay.h"
 #include "toolbox.h"
 
-#include "platform/formloader.h"
-#include "platform/propertysheet.h"
-#include "platform/registry.h"
-#include "platform/services.h"
-#include "platform/varianttext.h"
+#include "velloc/hosting/formloader.h"
+#include "velloc/hosting/propertysheet.h"
+#include "velloc/store/registry.h"
+#include "velloc/hosting/services.h"
+#include "velloc/store/varianttext.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -36,7 +36,7 @@
 #include "testsupport.h"
 
 using namespace container;
-using namespace platform;
+using namespace velloc;
 
 namespace {
 
@@ -639,7 +639,7 @@ INSTANTIATE_TEST_SUITE_P(
         ToolboxCase {"BadJson", "{ not json", "", "not valid JSON"},
         ToolboxCase {"NoClasses", R"({"abi": 1, "path": "/x.so"})", "", "a registry entry needs"},
         ToolboxCase {"MissingLibrary", nullptr, "/nonexistent/libgauge.so", "cannot load /nonexistent/libgauge.so"},
-        ToolboxCase {"WrongExports", nullptr, "@BIN@/libplatform.so", "is not a component library"}),
+        ToolboxCase {"WrongExports", nullptr, "@BIN@/libvelloc-core.so", "is not a component library"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -5,10 +5,10 @@
 #include "bgpic.h"
 #include "velloc.h"
 
-#include "platform/font.h"
-#include "platform/module.h"
-#include "platform/propertysheet.h"
-#include "platform/registry.h"
+#include "velloc/store/font.h"
+#include "velloc/core/module.h"
+#include "velloc/hosting/propertysheet.h"
+#include "velloc/store/registry.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 using velpack::BGPic;
 

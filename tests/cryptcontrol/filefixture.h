@@ -13,7 +13,7 @@ struct FileFixture : ::testing::Test {
     {
         host = testsupport::RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
         ASSERT_TRUE(host);
-        ASSERT_TRUE(host->put(velpack::dispids::ShowProgress, platform::Variant::fromBool(false)).ok());
+        ASSERT_TRUE(host->put(velpack::dispids::ShowProgress, velloc::Variant::fromBool(false)).ok());
         host->log.clear();
     }
 
@@ -21,16 +21,16 @@ struct FileFixture : ::testing::Test {
     {
         const QString path = dir.path(name);
         testsupport::writeAll(path, content);
-        EXPECT_TRUE(host->put(velpack::dispids::File, platform::Variant::fromString(path)).ok());
+        EXPECT_TRUE(host->put(velpack::dispids::File, velloc::Variant::fromString(path)).ok());
         host->log.clear();
         return path;
     }
 
-    void run(platform::DispId op)
+    void run(velloc::DispId op)
     {
-        platform::Result<platform::Variant> r = host->call(op);
+        velloc::Result<velloc::Variant> r = host->call(op);
         ASSERT_TRUE(r.ok()) << r.error().number() << " " << r.error().message().toStdString();
-        EXPECT_EQ(r->type(), platform::VarType::Bool);
+        EXPECT_EQ(r->type(), velloc::VarType::Bool);
         EXPECT_FALSE(r->boolean()) << "the file operations return false in every case";
     }
 

@@ -20,7 +20,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 namespace d = velpack::dispids;
 

@@ -15,7 +15,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace platform;
+using namespace velloc;
 
 
 int main(int argc, char** argv)

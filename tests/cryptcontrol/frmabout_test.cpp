@@ -5,7 +5,7 @@
 #include "frmabout.h"
 #include "velloc.h"
 
-#include "platform/units.h"
+#include "velloc/core/units.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 using velpack::frmAbout;
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 
 namespace {

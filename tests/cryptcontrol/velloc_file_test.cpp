@@ -2,8 +2,8 @@
 #include "filefixture.h"
 
 #include "cipher/catalogue.h"
-#include "platform/picture.h"
-#include "platform/units.h"
+#include "velloc/store/picture.h"
+#include "velloc/core/units.h"
 #include "velloc.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 namespace d = velpack::dispids;
 
@@ -502,7 +502,7 @@ TEST_F(FileFixture, WithoutAPictureTheWindowCollectsOneBlackLinePerBlock)
     run(d::Encode);
     // Lines at the block starts 1, 10001 and 20001, each position over the scale; the line for
     // the whole length falls on the window's width, just past its last column.
-    const QSize size = platform::units::toPixels(QSize(7740, 4020));
+    const QSize size = velloc::units::toPixels(QSize(7740, 4020));
     const double scale = 30000.0 / size.width();
     const QList<int> expected {int(1 / scale), int(10001 / scale), int(20001 / scale)};
     EXPECT_EQ(blackColumns, expected);

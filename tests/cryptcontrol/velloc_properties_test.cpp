@@ -2,14 +2,14 @@
 // dispatch interface as a host sees them.
 #include "testsupport.h"
 
-#include "platform/picture.h"
+#include "velloc/store/picture.h"
 #include "velloc.h"
 
 #include <QLabel>
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 namespace d = velpack::dispids;
 
@@ -42,7 +42,7 @@ TEST(VellocProperties, NewInstanceDefaults)
     EXPECT_EQ(host->get(d::ProtectionType)->i4(), 0);
     EXPECT_EQ(host->get(d::CeaserOffset)->type(), VarType::UI1);
     EXPECT_EQ(host->get(d::CeaserOffset)->ui1(), 30);
-    auto picture = host->get(d::Picture)->objectAs<platform::Picture>();
+    auto picture = host->get(d::Picture)->objectAs<velloc::Picture>();
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->image().size(), QSize(514, 266));
     EXPECT_EQ(picture->image().depth(), 24);

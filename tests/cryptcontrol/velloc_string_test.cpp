@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 namespace d = velpack::dispids;
 

@@ -1,12 +1,12 @@
 // The demonstration window, driven through its controls as a person would.
 #include "captionfit.h"
 #include "form1.h"
-#include "platform/latebinding.h"
+#include "velloc/core/latebinding.h"
 #include "testsupport.h"
 
-#include "platform/propertysheet.h"
-#include "platform/typeinfo.h"
-#include "platform/units.h"
+#include "velloc/hosting/propertysheet.h"
+#include "velloc/core/typeinfo.h"
+#include "velloc/core/units.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -23,7 +23,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using testsupport::RecordingHost;
 
 namespace {

@@ -1,5 +1,5 @@
 // The window loader's refusals: each names the control at fault.
-#include "platform/formloader.h"
+#include "velloc/hosting/formloader.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace {
 

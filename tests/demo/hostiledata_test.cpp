@@ -1,7 +1,7 @@
 // Bags and window descriptions travel between people: whatever they hold, loading one reads no
 // other file, waits on nothing and ends in a clear error or a loaded control.
-#include "platform/formloader.h"
-#include "platform/propertybag.h"
+#include "velloc/hosting/formloader.h"
+#include "velloc/store/propertybag.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace {
 

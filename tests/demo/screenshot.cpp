@@ -2,7 +2,7 @@
 //   velloc_screenshot OUTPUT.png
 #include "form1.h"
 
-#include "platform/registry.h"
+#include "velloc/store/registry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc != 2)
         return 2;
-    platform::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
+    velloc::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
     auto form = Form1::create(QDir::cleanPath(QApplication::applicationDirPath() + QStringLiteral("/../share/velloc")));
     if (!form) {
         qWarning("%s", qPrintable(form.error().message()));

@@ -7,8 +7,8 @@
 #include "handcursor.h"
 #include "urllabel.h"
 
-#include "platform/picture.h"
-#include "platform/units.h"
+#include "velloc/store/picture.h"
+#include "velloc/core/units.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,7 +18,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 using linkwell::frmAbout;
 using linkwell::LinkwellTxt;

@@ -4,11 +4,11 @@
 
 #include "urllabel.h"
 
-#include "platform/propertybag.h"
+#include "velloc/store/propertybag.h"
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 using linkwell::LinkwellTxt;
 

@@ -7,13 +7,13 @@
 #include "typelib.h"
 #include "urllabel.h"
 
-#include "platform/module.h"
-#include "platform/picture.h"
-#include "platform/propertysheet.h"
-#include "platform/registry.h"
-#include "platform/standardcolorpage.h"
-#include "platform/standardfontpage.h"
-#include "platform/standardpicturepage.h"
+#include "velloc/core/module.h"
+#include "velloc/store/picture.h"
+#include "velloc/hosting/propertysheet.h"
+#include "velloc/store/registry.h"
+#include "velloc/hosting/standardcolorpage.h"
+#include "velloc/hosting/standardfontpage.h"
+#include "velloc/hosting/standardpicturepage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +25,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 using linkwell::Hyperlink;
 using linkwell::LinkwellTxt;

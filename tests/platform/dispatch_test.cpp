@@ -1,12 +1,20 @@
 #include "testcomponent.h"
+#include "testsupport.h"
 
-#include "platform/commondialog.h"
-#include "platform/font.h"
-#include "platform/latebinding.h"
-#include "platform/picture.h"
+#include "velloc/hosting/commondialog.h"
+#include "velloc/store/font.h"
+#include "velloc/core/latebinding.h"
+#include "velloc/store/picture.h"
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
+
+namespace {
+std::shared_ptr<velloc::Control> newWidget()
+{
+    return std::dynamic_pointer_cast<velloc::Control>(createFromTestModule(testwidget::WidgetClsid));
+}
+} // namespace
 namespace id = testwidget::id;
 
 namespace {

@@ -1,12 +1,12 @@
 #include "testcomponent.h"
 
-#include "platform/font.h"
-#include "platform/picture.h"
+#include "velloc/store/font.h"
+#include "velloc/store/picture.h"
 
 #include <QBuffer>
 #include <QFile>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 
 namespace {

@@ -1,10 +1,10 @@
 #include "testcomponent.h"
 
-#include "platform/guid.h"
+#include "velloc/core/guid.h"
 
 #include <set>
 
-using platform::Guid;
+using velloc::Guid;
 
 namespace {
 

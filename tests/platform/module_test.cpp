@@ -1,6 +1,7 @@
 #include "testcomponent.h"
+#include "testsupport.h"
 
-#include "platform/commondialog.h"
+#include "velloc/hosting/commondialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,7 @@
 
 #include <dlfcn.h>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 
 namespace {

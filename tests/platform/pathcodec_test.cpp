@@ -1,5 +1,5 @@
 // File names as text: every byte string comes back as itself, valid UTF-8 reads as its text.
-#include "platform/pathcodec.h"
+#include "velloc/io/pathcodec.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Properties declared once in a member table: the put members they make tell the host after a
 // successful store, and the container protocol's generic walks follow the table.
-#include "platform/control.h"
-#include "platform/propertybag.h"
+#include "velloc/hosting/control.h"
+#include "velloc/store/propertybag.h"
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include "testcomponent.h"
+#include "testsupport.h"
 
-#include "platform/commondialog.h"
-#include "platform/units.h"
+#include "velloc/hosting/commondialog.h"
+#include "velloc/core/units.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -16,7 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
 
 namespace {

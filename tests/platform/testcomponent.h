@@ -4,34 +4,28 @@
 
 #include "testwidgetids.h"
 
-#include "testsupport.h"
+#include "coresupport.h"
 
-#include "platform/module.h"
+#include "velloc/core/module.h"
 
 namespace testsupport {
 
 inline const QString testWidgetPath = QStringLiteral(TESTWIDGET_PATH);
 
-inline platform::Module* testModule()
+inline velloc::Module* testModule()
 {
-    platform::Result<platform::Module*> module = platform::Module::load(testWidgetPath);
+    velloc::Result<velloc::Module*> module = velloc::Module::load(testWidgetPath);
     EXPECT_TRUE(module.ok()) << "cannot load the test component: " << module.error().message().toStdString();
     return module.ok() ? module.value() : nullptr;
 }
 
-inline std::shared_ptr<platform::Object> createFromTestModule(const platform::Guid& clsid)
+inline std::shared_ptr<velloc::Object> createFromTestModule(const velloc::Guid& clsid)
 {
-    platform::Module* module = testModule();
-    platform::Result<std::shared_ptr<platform::Object>> object = platform::Error(platform::errc::CannotCreateObject);
+    velloc::Module* module = testModule();
+    velloc::Result<std::shared_ptr<velloc::Object>> object = velloc::Error(velloc::errc::CannotCreateObject);
     if (module)
         object = module->createInstance(clsid);
     EXPECT_TRUE(object.ok()) << "cannot create " << clsid.toString().toStdString();
     return object.ok() ? object.value() : nullptr;
 }
-
-inline std::shared_ptr<platform::Control> newWidget()
-{
-    return std::dynamic_pointer_cast<platform::Control>(createFromTestModule(testwidget::WidgetClsid));
-}
-
 } // namespace testsupport

@@ -1,13 +1,25 @@
 #include "testcomponent.h"
 
-#include "platform/commondialog.h"
-#include "platform/font.h"
-#include "platform/picture.h"
+#include "velloc/store/font.h"
+#include "velloc/store/picture.h"
 
 #include <limits>
 
-using namespace platform;
+using namespace velloc;
 using namespace testsupport;
+
+namespace {
+// An object with no default member and no value of its own.
+class Plain : public Object {
+public:
+    QString className() const override { return QStringLiteral("Plain"); }
+    const DispatchTable& dispatch() const override
+    {
+        static const DispatchTable table(InterfaceInfo {QStringLiteral("IPlain"), {}, true});
+        return table;
+    }
+};
+} // namespace
 
 namespace {
 
@@ -62,11 +74,11 @@ TEST(Variant, ObjectsConvertThroughTheirDefaultMember)
     const Variant font = lit(R"(font:"Tahoma" 8 400 -)");
     EXPECT_EQ(outcome(font.convertTo(VarType::BStr)), QStringLiteral(R"(bstr:"Tahoma")"));
     EXPECT_TRUE(failsWith(font.convertTo(VarType::I4), errc::TypeMismatch));
-    EXPECT_TRUE(failsWith(Variant::fromObject(std::make_shared<CommonDialog>()).convertTo(VarType::BStr), errc::TypeMismatch));
+    EXPECT_TRUE(failsWith(Variant::fromObject(std::make_shared<Plain>()).convertTo(VarType::BStr), errc::TypeMismatch));
 
     auto counter = createFromTestModule(testwidget::CounterClsid);
     ASSERT_TRUE(counter);
-    ASSERT_TRUE(putProperty(*counter, testwidget::counterid::Value, Variant::fromI4(40000)).ok());
+    ASSERT_TRUE(counter->putProperty(testwidget::counterid::Value, Variant::fromI4(40000)).ok());
     const Variant v = Variant::fromObject(counter);
     EXPECT_EQ(outcome(v.convertTo(VarType::I4)), QStringLiteral("i4:40000"));
     EXPECT_TRUE(failsWith(v.convertTo(VarType::I2), errc::Overflow));
@@ -76,12 +88,12 @@ TEST(Variant, ObjectsConvertThroughTheirDefaultMember)
 // pixels, fonts by description, other objects by identity.
 TEST(Variant, ComparesByValue)
 {
-    auto dialog = std::make_shared<CommonDialog>();
+    auto dialog = std::make_shared<Plain>();
     const varianttext::ObjectResolver objects = [&](const QString& name) -> Result<Variant> {
         if (name == QLatin1String("dialog"))
             return Variant::fromObject(dialog);
         if (name == QLatin1String("other"))
-            return Variant::fromObject(std::make_shared<CommonDialog>());
+            return Variant::fromObject(std::make_shared<Plain>());
         QImage image(3, 2, name.endsWith(QLatin1String("888")) ? QImage::Format_RGB888 : QImage::Format_RGB32);
         image.fill(name.startsWith(QLatin1String("red")) ? Qt::red : Qt::blue);
         return Variant::fromObject(Picture::create(image));
@@ -128,7 +140,7 @@ TEST(VariantText, FormatsEachValueAsItsTypedLiteral)
          R"(font:"Tahoma" 9.75 700 ius)"},
         {Variant::fromObject(Font::create({QStringLiteral("Symbol"), 12, 400, false, false, false, 2})),
          R"(font:"Symbol" 12 400 - 2)"},
-        {Variant::fromObject(std::make_shared<CommonDialog>()), "object:CommonDialog"},
+        {Variant::fromObject(std::make_shared<Plain>()), "object:Plain"},
     };
     for (const auto& [value, text] : rows)
         EXPECT_EQ(varianttext::format(value), QString::fromUtf8(text));

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "velloc/store/registry.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VellocTests"));
-    platform::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
+    velloc::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

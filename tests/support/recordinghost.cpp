@@ -1,13 +1,13 @@
 #include "recordinghost.h"
 
-#include "platform/registry.h"
-#include "platform/varianttext.h"
+#include "velloc/store/registry.h"
+#include "velloc/store/varianttext.h"
 
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-using namespace platform;
+using namespace velloc;
 
 namespace testsupport {
 
@@ -156,31 +156,7 @@ void RecordingHost::showModal(QWidget* window, QWidget* owner)
     window->hide();
 }
 
-Result<Variant> callWith(Object& object, DispId id, QList<Variant>& args)
-{
-    return object.invoke(id, InvokeKind::Method, std::span<Variant>(args.data(), args.size()));
-}
 
-Result<Variant> call(Object& object, DispId id, std::initializer_list<Variant> args)
-{
-    QList<Variant> copy(args);
-    return callWith(object, id, copy);
-}
-
-Result<Variant> getProperty(Object& object, DispId id)
-{
-    return object.invoke(id, InvokeKind::PropertyGet, std::span<Variant>());
-}
-
-Result<Variant> putProperty(Object& object, DispId id, Variant value)
-{
-    return object.invoke(id, InvokeKind::PropertyPut, std::span<Variant>(&value, 1));
-}
-
-Result<Variant> putRefProperty(Object& object, DispId id, Variant value)
-{
-    return object.invoke(id, InvokeKind::PropertyPutRef, std::span<Variant>(&value, 1));
-}
 
 Result<Variant> RecordingHost::call(DispId id, std::initializer_list<Variant> args)
 {

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "platform/control.h"
-#include "platform/services.h"
+#include "coresupport.h"
+
+#include "velloc/hosting/control.h"
+#include "velloc/hosting/services.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -17,7 +19,7 @@ namespace testsupport {
 // `changed v.Key`, `event v.Progress(i4:10001)`, `msgbox critical ok "Cannot Locate File"`,
 // `dialog open "TITLE"`, `open "TEXT"`, `window "CAPTION"`. It answers the services while it
 // lives (a message box with its first button unless told otherwise).
-class RecordingHost final : public platform::services::Responder {
+class RecordingHost final : public velloc::services::Responder {
 public:
     RecordingHost();
     ~RecordingHost() override;
@@ -33,59 +35,50 @@ public:
         return object;
     }
     // Loads a component library, creates the class, adopts it and runs InitProperties.
-    std::shared_ptr<platform::Object> create(const QString& modulePath, const platform::Guid& clsid,
+    std::shared_ptr<velloc::Object> create(const QString& modulePath, const velloc::Guid& clsid,
                                              const QString& var = QStringLiteral("v"), bool init = true);
     // A new host holding one instance of the class, made by create().
-    static std::unique_ptr<RecordingHost> with(const QString& modulePath, const platform::Guid& clsid, bool init = true);
+    static std::unique_ptr<RecordingHost> with(const QString& modulePath, const velloc::Guid& clsid, bool init = true);
     // Disconnects and forgets an object; `terminate` runs a control's Terminate first.
-    void release(const platform::Object* object, bool terminate = false);
+    void release(const velloc::Object* object, bool terminate = false);
 
     // The object adopted last, and late-bound calls on it.
-    std::shared_ptr<platform::Object> object() const { return m_last; }
-    platform::Control& control() const { return dynamic_cast<platform::Control&>(*m_last); }
-    platform::Result<platform::Variant> call(platform::DispId id, std::initializer_list<platform::Variant> args = {});
-    platform::Result<platform::Variant> callWith(platform::DispId id, QList<platform::Variant>& args);
-    platform::Result<platform::Variant> get(platform::DispId id);
-    platform::Result<void> put(platform::DispId id, const platform::Variant& value);
-    platform::Result<void> putRef(platform::DispId id, const platform::Variant& value);
+    std::shared_ptr<velloc::Object> object() const { return m_last; }
+    velloc::Control& control() const { return dynamic_cast<velloc::Control&>(*m_last); }
+    velloc::Result<velloc::Variant> call(velloc::DispId id, std::initializer_list<velloc::Variant> args = {});
+    velloc::Result<velloc::Variant> callWith(velloc::DispId id, QList<velloc::Variant>& args);
+    velloc::Result<velloc::Variant> get(velloc::DispId id);
+    velloc::Result<void> put(velloc::DispId id, const velloc::Variant& value);
+    velloc::Result<void> putRef(velloc::DispId id, const velloc::Variant& value);
 
     QStringList log;
     QStringList events() const; // the log's event lines only
     QStringList titles;         // message-box titles in order (compcall prints none)
-    QList<platform::services::FileDialogRequest> requests;
+    QList<velloc::services::FileDialogRequest> requests;
     QList<QUrl> urls; // the documents opened, as addresses
 
     // The property change the host refuses ("*": every one), and how.
     QString refuse;
-    platform::Error refusal {platform::errc::PathFileAccess, QStringLiteral("the host refuses the change")};
-    std::shared_ptr<platform::Font> ambient = platform::Font::create();
+    velloc::Error refusal {velloc::errc::PathFileAccess, QStringLiteral("the host refuses the change")};
+    std::shared_ptr<velloc::Font> ambient = velloc::Font::create();
     std::optional<int> messageAnswer;   // else the first button
     std::optional<QString> fileToOpen;  // else the dialog is cancelled
     // Run inside an event after it is logged (may assign to by-reference arguments), and inside
     // a modal showing after it is logged (the window is hidden afterwards).
-    std::function<void(const QString& event, std::span<platform::Variant> args)> onEvent;
+    std::function<void(const QString& event, std::span<velloc::Variant> args)> onEvent;
     std::function<void(QWidget* window, QWidget* owner)> onModal;
 
-    int messageBox(const QString& text, platform::services::MsgIcon icon, platform::services::MsgButtons buttons,
+    int messageBox(const QString& text, velloc::services::MsgIcon icon, velloc::services::MsgButtons buttons,
                    const QString& title) override;
-    std::optional<QString> openFileDialog(const platform::services::FileDialogRequest& request) override;
+    std::optional<QString> openFileDialog(const velloc::services::FileDialogRequest& request) override;
     void openDocument(const QString& text, const QUrl& url) override;
     void showModal(QWidget* window, QWidget* owner) override;
 
 private:
     class Binding;
-    void attach(std::shared_ptr<platform::Object> object, const QString& var);
-    std::map<const platform::Object*, std::unique_ptr<Binding>> m_bindings;
-    std::shared_ptr<platform::Object> m_last;
+    void attach(std::shared_ptr<velloc::Object> object, const QString& var);
+    std::map<const velloc::Object*, std::unique_ptr<Binding>> m_bindings;
+    std::shared_ptr<velloc::Object> m_last;
 };
-
-// Late-bound calls, as a host makes them.
-platform::Result<platform::Variant> call(platform::Object& object, platform::DispId id,
-                                         std::initializer_list<platform::Variant> args = {});
-// With the caller's own argument variables, to see what a by-reference call leaves in them.
-platform::Result<platform::Variant> callWith(platform::Object& object, platform::DispId id, QList<platform::Variant>& args);
-platform::Result<platform::Variant> getProperty(platform::Object& object, platform::DispId id);
-platform::Result<platform::Variant> putProperty(platform::Object& object, platform::DispId id, platform::Variant value);
-platform::Result<platform::Variant> putRefProperty(platform::Object& object, platform::DispId id, platform::Variant value);
 
 } // namespace testsupport

@@ -2,8 +2,8 @@
 
 #include "testwidgetids.h"
 
-#include "platform/commondialog.h"
-#include "platform/module.h"
+#include "velloc/hosting/commondialog.h"
+#include "velloc/core/module.h"
 
 #include <QFile>
 
@@ -13,7 +13,7 @@ namespace {
 
 QString commonDialogLine()
 {
-    return platform::CommonDialog::Clsid.toString()
+    return velloc::CommonDialog::Clsid.toString()
            + QStringLiteral("  MSComDlg.CommonDialog  CommonDialog  control  (built into the runtime)");
 }
 
@@ -100,8 +100,8 @@ TEST(Compreg, RefusesABrokenLibraryWithItsOwnMessageAndWritesNothing)
         {QStringLiteral(FIXTURE_PARTIALEXPORTS_PATH), QStringLiteral("%1 is not a component library: it lacks the entry points")},
         {QStringLiteral(FIXTURE_NOHEADER_PATH), QStringLiteral("%1 is not a component library: it has no module header")},
         {QStringLiteral(FIXTURE_WRONGABI_PATH),
-         QStringLiteral("version mismatch: %1 was built for runtime ABI ") + QString::number(platform::ModuleAbi + 1)
-             + QStringLiteral(", this runtime has ABI ") + QString::number(platform::ModuleAbi)},
+         QStringLiteral("version mismatch: %1 was built for runtime ABI ") + QString::number(velloc::ModuleAbi + 1)
+             + QStringLiteral(", this runtime has ABI ") + QString::number(velloc::ModuleAbi)},
     };
     ToolWorld world;
     for (const auto& [library, message] : rows) {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-using namespace platform;
+using namespace velloc;
 
 const ClassInfo& TestCounter::classInfo()
 {

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "platform/module.h"
-#include "platform/object.h"
+#include "velloc/core/module.h"
+#include "velloc/core/object.h"
 
 // A plain component object of the test library: no face, no site, no bag.
-class TestCounter final : public platform::Object {
+class TestCounter final : public velloc::Object {
 public:
-    static const platform::ClassInfo& classInfo();
-    static const platform::DispatchTable& table();
+    static const velloc::ClassInfo& classInfo();
+    static const velloc::DispatchTable& table();
 
     QString className() const override { return QStringLiteral("TestCounter"); }
-    const platform::DispatchTable& dispatch() const override { return table(); }
+    const velloc::DispatchTable& dispatch() const override { return table(); }
 
 private:
-    platform::ModuleLock m_lock;
+    velloc::ModuleLock m_lock;
     std::int32_t m_value = 0;
 };

@@ -3,12 +3,12 @@
 #include "testwidget.h"
 #include "testwidgetids.h"
 
-#include "platform/module.h"
+#include "velloc/core/module.h"
 
-static const platform::TypeLibInfo& testLibrary()
+static const velloc::TypeLibInfo& testLibrary()
 {
-    static const platform::TypeLibInfo lib = [] {
-        platform::TypeLibInfo l;
+    static const velloc::TypeLibInfo lib = [] {
+        velloc::TypeLibInfo l;
         l.name = QStringLiteral("VellocTest");
         l.libid = testwidget::LibId;
         l.majorVersion = 1;
@@ -16,7 +16,7 @@ static const platform::TypeLibInfo& testLibrary()
         l.helpString = QStringLiteral("Velloc test components");
         l.classes = {TestWidget::classInfo(), TestCounter::classInfo()};
         l.interfaces = {&TestWidget::table().info(), &TestWidget::events(), &TestCounter::table().info()};
-        l.enums = {platform::EnumInfo {QStringLiteral("TestShade"), testwidget::ShadeEnumId,
+        l.enums = {velloc::EnumInfo {QStringLiteral("TestShade"), testwidget::ShadeEnumId,
                                        {{QStringLiteral("Light"), 0, QStringLiteral("A pale face")},
                                         {QStringLiteral("Dark"), 1, {}},
                                         {QStringLiteral("Unset"), -1, {}}}}};

@@ -3,14 +3,14 @@
 #include "testcounter.h"
 #include "testwidgetids.h"
 
-#include "platform/services.h"
+#include "velloc/hosting/services.h"
 
 #include <QDialog>
 #include <QLabel>
 
 #include <set>
 
-using namespace platform;
+using namespace velloc;
 
 namespace {
 // The widgets alive now, so that a widget can tell when a handler of its own event destroyed it
@@ -73,7 +73,7 @@ void TestWidget::addProperty(DispatchTable& t, const char* name, DispId id, Type
     t.get<TestWidget>(n, id, type, QString::fromUtf8(help), [get](TestWidget& w) -> Result<Variant> { return get(w); });
     t.put<TestWidget>(n, id, QStringLiteral("New_") + n, type, {},
                       [set, n](TestWidget& w, const Variant& v) -> Result<void> {
-                          TRY_VOID(set(w, v));
+                          VELLOC_TRY_VOID(set(w, v));
                           return w.propertyChanged(n);
                       },
                       kind);
@@ -95,7 +95,7 @@ const DispatchTable& TestWidget::table()
                     [](W& w) { return Variant::fromI2(w.m_count); },
                     [](W& w, const Variant& v) -> Result<void> { w.m_count = v.i2(); return {}; });
         addProperty(t, "Level", id::Level, i4, "0 to 255, kept in 8 bits.", [](W& w) { return Variant::fromI4(w.m_level); },
-                    [](W& w, const Variant& v) -> Result<void> { w.m_level = TRY(v.toUI1()); return {}; });
+                    [](W& w, const Variant& v) -> Result<void> { w.m_level = VELLOC_TRY(v.toUI1()); return {}; });
         addProperty(t, "Enabled", id::Enabled, {VarType::Bool, {}}, "Whether the face reacts.",
                     [](W& w) { return Variant::fromBool(w.m_enabled); },
                     [](W& w, const Variant& v) -> Result<void> { w.m_enabled = v.boolean(); return {}; });
@@ -105,7 +105,7 @@ const DispatchTable& TestWidget::table()
         addProperty(t, "Font", id::Font, {VarType::Dispatch, QStringLiteral("Font")}, "The face's font.",
                     [](W& w) { return Variant::fromObject(w.m_font); },
                     [](W& w, const Variant& v) -> Result<void> {
-                        auto font = std::dynamic_pointer_cast<Font>(TRY(v.toObject()));
+                        auto font = std::dynamic_pointer_cast<Font>(VELLOC_TRY(v.toObject()));
                         if (!font)
                             return Error(errc::InvalidArgument, QStringLiteral("Font takes a font object"));
                         w.m_font = std::move(font);
@@ -160,7 +160,7 @@ const DispatchTable& TestWidget::table()
 
 Result<void> TestWidget::setPicture(const Variant& value)
 {
-    const std::shared_ptr<Object> object = TRY(value.toObject());
+    const std::shared_ptr<Object> object = VELLOC_TRY(value.toObject());
     auto picture = std::dynamic_pointer_cast<Picture>(object);
     if (object && !picture)
         return Error(errc::TypeMismatch, QStringLiteral("Picture takes a picture object, not %1").arg(object->className()));
@@ -175,7 +175,7 @@ Result<Variant> TestWidget::raise(std::int32_t start)
     fireEvent(testwidget::event::Step, std::span<Variant>(&value, 1));
     if (!liveWidgets().contains(this))
         return Error(errc::ObjectRequired, QStringLiteral("The widget was destroyed while it raised Step"));
-    const std::int32_t result = TRY(value.toI4());
+    const std::int32_t result = VELLOC_TRY(value.toI4());
     Variant done[] = {Variant::fromI4(result), Variant::fromString(m_caption)};
     fireEvent(testwidget::event::Done, done);
     return Variant::fromI4(result);
@@ -196,11 +196,11 @@ Result<void> TestWidget::initProperties()
 // Reads in a fixed order and stops at the first bad entry: the entries before it stay applied.
 Result<void> TestWidget::readProperties(const PropertyBag& bag)
 {
-    m_caption = TRY(bag.read(u"Caption", Variant::fromString(QString::fromLatin1(testwidget::DefaultCaption))).toString());
-    m_count = TRY(bag.read(u"Count", Variant::fromI2(0)).toI2());
-    m_level = TRY(bag.read(u"Level", Variant::fromI2(0)).toUI1());
-    m_enabled = TRY(bag.read(u"Enabled", Variant::fromBool(testwidget::DefaultEnabled)).toBool());
-    m_zoom = float(TRY(bag.read(u"Zoom", Variant::fromR4(1)).convertTo(VarType::R4)).r4());
+    m_caption = VELLOC_TRY(bag.read(u"Caption", Variant::fromString(QString::fromLatin1(testwidget::DefaultCaption))).toString());
+    m_count = VELLOC_TRY(bag.read(u"Count", Variant::fromI2(0)).toI2());
+    m_level = VELLOC_TRY(bag.read(u"Level", Variant::fromI2(0)).toUI1());
+    m_enabled = VELLOC_TRY(bag.read(u"Enabled", Variant::fromBool(testwidget::DefaultEnabled)).toBool());
+    m_zoom = float(VELLOC_TRY(bag.read(u"Zoom", Variant::fromR4(1)).convertTo(VarType::R4)).r4());
     auto picture = bag.read(u"Picture", Variant::nothing()).objectAs<Picture>();
     m_picture = picture ? picture : Picture::create();
     auto font = bag.read(u"Font", Variant::fromObject(ambientFont())).objectAs<Font>();

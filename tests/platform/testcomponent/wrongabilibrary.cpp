@@ -2,12 +2,12 @@
 // it before it uses anything in it.
 #include "testwidgetids.h"
 
-#include "platform/module.h"
+#include "velloc/core/module.h"
 
-static const platform::TypeLibInfo& wrongAbiLibrary()
+static const velloc::TypeLibInfo& wrongAbiLibrary()
 {
-    static const platform::TypeLibInfo lib = [] {
-        platform::TypeLibInfo l;
+    static const velloc::TypeLibInfo lib = [] {
+        velloc::TypeLibInfo l;
         l.name = QStringLiteral("WrongAbi");
         l.libid = testwidget::WrongAbiLibId;
         return l;
@@ -15,4 +15,4 @@ static const platform::TypeLibInfo& wrongAbiLibrary()
     return lib;
 }
 
-VELLOC_COMPONENT_MODULE_WITH_ABI(wrongAbiLibrary, platform::ModuleAbi + 1)
+VELLOC_COMPONENT_MODULE_WITH_ABI(wrongAbiLibrary, velloc::ModuleAbi + 1)

@@ -1,0 +1,292 @@
+#include "velloc/hosting/formloader.h"
+
+#include "velloc/io/localfile.h"
+#include "velloc/store/picture.h"
+#include "velloc/store/registry.h"
+#include "velloc/core/units.h"
+#include "velloc/store/varianttext.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace velloc {
+
+Form::~Form()
+{
+    // Components outlive their faces only as long as the window does.
+    for (const auto& component : std::as_const(m_components))
+        if (auto* control = dynamic_cast<Control*>(component.get())) {
+            control->terminate();
+            control->setSite(nullptr);
+        }
+}
+
+Result<void> Form::propertyChanged(Control& control, const QString& name)
+{
+    if (onPropertyChanged)
+        for (auto it = m_components.cbegin(); it != m_components.cend(); ++it)
+            if (it.value().get() == &control)
+                onPropertyChanged(it.key(), name);
+    return {};
+}
+
+// Builds one window; a friend of Form.
+class FormBuilder {
+public:
+    FormBuilder(Form& form, const FormLoader::Variables& variables) : m_form(form), m_variables(variables) {}
+
+    Error fail(const QString& control, const QString& what) const
+    {
+        return Error(errc::InvalidArgument, QStringLiteral("%1: %2").arg(control.isEmpty() ? QStringLiteral("the form") : control, what));
+    }
+
+    QString text(const QJsonValue& v) const
+    {
+        QString s = v.toString();
+        for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
+            s.replace(QStringLiteral("${%1}").arg(it.key()), it.value());
+        return s;
+    }
+
+    Result<Variant> value(const QString& control, const QString& key, const QJsonValue& v) const
+    {
+        Result<Variant> parsed = varianttext::parseAll(text(v));
+        if (!parsed)
+            return fail(control, QStringLiteral("%1: %2").arg(key, parsed.error().message()));
+        return parsed;
+    }
+
+    Result<std::uint32_t> color(const QString& control, const QJsonObject& o, const char* key) const
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        bool ok = v.isDouble();
+        qint64 c = v.toInteger();
+        if (v.isString())
+            c = text(v).toLongLong(&ok, 0);
+        if (!ok || c < 0 || c > 0xFFFFFFFFll || !units::isValidOleColor(std::uint32_t(c)))
+            return fail(control, QStringLiteral("%1 is not a colour").arg(QLatin1String(key)));
+        return std::uint32_t(c);
+    }
+
+    Result<void> common(const QString& name, const QJsonObject& o, QWidget* w, bool placed = true) const
+    {
+        w->setObjectName(name);
+        if (placed)
+            w->setGeometry(units::toPixels(o.value(QStringLiteral("left")).toInt(), o.value(QStringLiteral("top")).toInt(),
+                                           o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
+        if (o.contains(QStringLiteral("font"))) {
+            Variant font = VELLOC_TRY(value(name, QStringLiteral("font"), o.value(QStringLiteral("font"))));
+            auto f = font.objectAs<Font>();
+            if (!f)
+                return fail(name, QStringLiteral("font is not a font"));
+            w->setFont(f->toQFont());
+        }
+        // Colours are each control's own: a frame's caption colour is not its children's. The
+        // described colours are the active and inactive ones; a disabled control keeps the
+        // style's disabled colours, so that it looks disabled.
+        static constexpr QPalette::ColorGroup Described[] = {QPalette::Active, QPalette::Inactive};
+        QPalette palette = QApplication::palette(w);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                palette.setColor(group, role, palette.color(group, role)); // set, so not taken from the container
+        if (o.contains(QStringLiteral("foreColor"))) {
+            const QColor c = units::toQColor(VELLOC_TRY(color(name, o, "foreColor")));
+            for (QPalette::ColorGroup group : Described)
+                for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                    palette.setColor(group, role, c);
+        }
+        if (o.contains(QStringLiteral("backColor"))) {
+            const QColor c = units::toQColor(VELLOC_TRY(color(name, o, "backColor")));
+            for (QPalette::ColorGroup group : Described)
+                for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
+                    palette.setColor(group, role, c);
+            w->setAutoFillBackground(true);
+        }
+        w->setPalette(palette);
+        if (o.contains(QStringLiteral("toolTip")))
+            w->setToolTip(text(o.value(QStringLiteral("toolTip"))));
+        if (o.contains(QStringLiteral("enabled")))
+            w->setEnabled(o.value(QStringLiteral("enabled")).toBool(true));
+        if (o.value(QStringLiteral("visible")).toBool(true) == false)
+            w->setVisible(false);
+        return {};
+    }
+
+    Result<void> controls(const QJsonArray& list, QWidget* parent, QPoint offset)
+    {
+        for (const QJsonValue& entry : list) {
+            const QJsonObject o = entry.toObject();
+            const QString name = o.value(QStringLiteral("name")).toString();
+            if (name.isEmpty())
+                return fail({}, QStringLiteral("a control has no name"));
+            if (m_form.m_widgets.contains(name) || m_form.m_components.contains(name))
+                return fail(name, QStringLiteral("the name is used twice"));
+            VELLOC_TRY_VOID(control(name, o, parent, offset));
+            m_form.m_order << name;
+        }
+        return {};
+    }
+
+    Result<void> control(const QString& name, const QJsonObject& o, QWidget* parent, QPoint offset)
+    {
+        const QString kind = o.value(QStringLiteral("kind")).toString();
+        const QString caption = text(o.value(QStringLiteral("caption")));
+        QWidget* w = nullptr;
+        if (kind == QLatin1String("label")) {
+            auto* label = new QLabel(caption, parent);
+            VELLOC_TRY_VOID(common(name, o, label));
+            if (o.value(QStringLiteral("autoSize")).toBool())
+                label->resize(label->sizeHint());
+            label->setWordWrap(false);
+            w = label;
+        } else if (kind == QLatin1String("textbox")) {
+            auto* edit = new QLineEdit(text(o.value(QStringLiteral("text"))), parent);
+            edit->setCursorPosition(0);
+            VELLOC_TRY_VOID(common(name, o, edit));
+            w = edit;
+        } else if (kind == QLatin1String("button")) {
+            auto* button = new QPushButton(caption, parent);
+            // Enter presses the focused button, as on the desktop the windows were made for.
+            button->setAutoDefault(true);
+            VELLOC_TRY_VOID(common(name, o, button));
+            w = button;
+        } else if (kind == QLatin1String("optionbutton")) {
+            auto* option = new QRadioButton(caption, parent);
+            VELLOC_TRY_VOID(common(name, o, option));
+            option->setChecked(o.value(QStringLiteral("value")).toBool());
+            w = option;
+        } else if (kind == QLatin1String("frame")) {
+            auto* frame = new QGroupBox(caption, parent);
+            VELLOC_TRY_VOID(common(name, o, frame));
+            frame->setFocusPolicy(Qt::NoFocus);
+            w = frame;
+            m_form.m_widgets.insert(name, w);
+            // Children of a frame are placed relative to the frame itself.
+            VELLOC_TRY_VOID(controls(o.value(QStringLiteral("controls")).toArray(), frame, QPoint()));
+            return {};
+        } else if (kind == QLatin1String("component")) {
+            return component(name, o, parent);
+        } else {
+            return fail(name, QStringLiteral("unknown kind of control \"%1\"").arg(kind));
+        }
+        w->move(w->pos() + offset);
+        m_form.m_widgets.insert(name, w);
+        return {};
+    }
+
+    Result<void> component(const QString& name, const QJsonObject& o, QWidget* parent)
+    {
+        const QString progId = o.value(QStringLiteral("progId")).toString();
+        Result<std::shared_ptr<Object>> object = createObject(progId);
+        if (!object)
+            return fail(name, QStringLiteral("cannot create \"%1\": %2").arg(progId, object.error().message()));
+        auto* control = dynamic_cast<Control*>(object->get());
+        if (!control)
+            return fail(name, QStringLiteral("\"%1\" is not a control").arg(progId));
+        m_form.m_components.insert(name, object.value());
+        control->setSite(&m_form);
+        if (o.contains(QStringLiteral("width")) && o.contains(QStringLiteral("height")))
+            control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
+        Result<void> loaded;
+        if (o.contains(QStringLiteral("bag"))) {
+            QStringList lines;
+            for (const QJsonValue& line : o.value(QStringLiteral("bag")).toArray())
+                lines << text(line);
+            Result<PropertyBag> bag = PropertyBag::fromText(lines.join(QLatin1Char('\n')));
+            if (!bag)
+                return fail(name, QStringLiteral("its saved properties do not read: %1").arg(bag.error().message()));
+            loaded = control->readProperties(bag.value());
+        } else {
+            loaded = control->initProperties();
+        }
+        if (!loaded)
+            return Error(loaded.error().number(),
+                         QStringLiteral("%1: the control refused its saved properties: %2").arg(name, loaded.error().message()));
+        if (!control->invisibleAtRunTime()) {
+            QWidget* face = control->widget();
+            face->setParent(parent);
+            face->setObjectName(name);
+            face->move(units::toPixelsX(o.value(QStringLiteral("left")).toInt()),
+                       units::toPixelsY(o.value(QStringLiteral("top")).toInt()));
+            m_form.m_widgets.insert(name, face);
+        }
+        return {};
+    }
+
+private:
+    Form& m_form;
+    const FormLoader::Variables& m_variables;
+};
+
+Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const Variables& variables)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (!doc.isObject())
+        return Error(errc::InvalidArgument, QStringLiteral("The window description is not valid JSON: %1 at offset %2")
+                                                .arg(parseError.errorString())
+                                                .arg(parseError.offset));
+    const QJsonObject root = doc.object();
+    std::unique_ptr<Form> form(new Form);
+    FormBuilder builder(*form, variables);
+    form->setObjectName(root.value(QStringLiteral("name")).toString());
+    form->setWindowTitle(builder.text(root.value(QStringLiteral("caption"))));
+    Variant fontValue = Variant::fromObject(Font::create());
+    if (root.contains(QStringLiteral("font")))
+        fontValue = VELLOC_TRY(builder.value({}, QStringLiteral("font"), root.value(QStringLiteral("font"))));
+    form->m_font = fontValue.objectAs<Font>();
+    if (!form->m_font)
+        return builder.fail({}, QStringLiteral("font is not a font"));
+    form->setFont(form->m_font->toQFont());
+    if (root.contains(QStringLiteral("icon"))) {
+        Variant icon = VELLOC_TRY(builder.value({}, QStringLiteral("icon"), root.value(QStringLiteral("icon"))));
+        if (auto picture = icon.objectAs<Picture>())
+            form->setWindowIcon(QIcon(QPixmap::fromImage(picture->image())));
+    }
+    const QSize client = units::toPixels(QSize(root.value(QStringLiteral("clientWidth")).toInt(),
+                                               root.value(QStringLiteral("clientHeight")).toInt()));
+    if (root.value(QStringLiteral("borderStyle")).toString() == QLatin1String("fixed")) {
+        form->setFixedSize(client);
+        form->setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                             | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    } else {
+        form->resize(client);
+    }
+    VELLOC_TRY_VOID(builder.controls(root.value(QStringLiteral("controls")).toArray(), form.get(), QPoint()));
+
+    QWidget* previous = nullptr;
+    for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray()) {
+        const QString name = v.toString();
+        QWidget* w = form->control(name);
+        if (!w)
+            return builder.fail(name, QStringLiteral("named in the focus order but not on the form"));
+        form->m_tabOrder << name;
+        // Controls that take no focus keep their place in the order all the same.
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    if (root.value(QStringLiteral("startUpPosition")).toString() == QLatin1String("centerScreen"))
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), form->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            form->move(frame.topLeft());
+        }
+    return form;
+}
+
+Result<std::unique_ptr<Form>> FormLoader::load(const QString& path, const Variables& variables)
+{
+    return fromJson(VELLOC_TRY(localfile::readRegular(path, QStringLiteral("the window description"))), variables);
+}
+
+} // namespace velloc

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "velloc/hosting/control.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <memory>
+
+namespace velloc {
+
+// A top-level window built from a stored window description: built-in widgets and components
+// created by programmatic identifier, each found again by its name. The window is the
+// components' host.
+class VELLOC_EXPORT Form final : public QWidget, public ControlSite {
+public:
+    ~Form() override;
+
+    // A built-in control or a component's face, by name.
+    QWidget* control(const QString& name) const { return m_widgets.value(name); }
+    template <typename T>
+    T* find(const QString& name) const { return qobject_cast<T*>(control(name)); }
+    // A component created by programmatic identifier, by name.
+    std::shared_ptr<Object> component(const QString& name) const { return m_components.value(name); }
+    QStringList names() const { return m_order; }
+    // The focus order, first to last.
+    QStringList tabOrder() const { return m_tabOrder; }
+
+    // Notified (name of the component, property) after a component accepted a change.
+    std::function<void(const QString&, const QString&)> onPropertyChanged;
+
+    // ControlSite
+    Result<void> propertyChanged(Control& control, const QString& name) override;
+    std::shared_ptr<Font> ambientFont() override { return m_font; }
+    bool userMode() const override { return true; }
+
+private:
+    friend class FormLoader;
+    friend class FormBuilder;
+    Form() = default;
+
+    QHash<QString, QWidget*> m_widgets;
+    QHash<QString, std::shared_ptr<Object>> m_components;
+    QStringList m_order;
+    QStringList m_tabOrder;
+    std::shared_ptr<Font> m_font;
+};
+
+// Reads window descriptions: JSON, hand-editable.
+//
+//   { "name": "Form1", "caption": "...", "clientWidth": 8505, "clientHeight": 6885,
+//     "borderStyle": "fixed" | "sizable", "startUpPosition": "centerScreen" | "manual",
+//     "icon": "picture:base64:...", "font": "font:\"MS Sans Serif\" 8.25 400 -",
+//     "controls": [ { "name": "Label1", "kind": "label", "left": 960, "top": 360,
+//                     "width": 1635, "height": 195, "caption": "...", ... }, ... ],
+//     "tabOrder": [ "Command1", ... ] }
+//
+// Kinds: label, textbox, button, frame (with "controls" of its own, placed inside it),
+// optionbutton (grouped by container), component (with "progId" and "bag", the lines of a
+// property bag's text form). Optional keys: caption/text, font, foreColor, backColor (OLE
+// colours), toolTip, enabled, visible, autoSize, value (an option button's selection).
+// Geometry is in twips. "${NAME}" in any string is replaced by the variable NAME. A description
+// holds values, not references: its icon, fonts and bags are inline (pictures as
+// picture:base64:...), and a file name in any of them is refused.
+class VELLOC_EXPORT FormLoader {
+public:
+    using Variables = QHash<QString, QString>;
+    static Result<std::unique_ptr<Form>> load(const QString& path, const Variables& variables = {});
+    static Result<std::unique_ptr<Form>> fromJson(const QByteArray& json, const Variables& variables = {});
+};
+
+} // namespace velloc

@@ -1,0 +1,284 @@
+#include "velloc/hosting/services.h"
+
+#include "velloc/io/pathcodec.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QWidget>
+
+namespace velloc::services {
+
+QString iconName(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::None: return QStringLiteral("none");
+    case MsgIcon::Critical: return QStringLiteral("critical");
+    case MsgIcon::Question: return QStringLiteral("question");
+    case MsgIcon::Exclamation: return QStringLiteral("exclamation");
+    case MsgIcon::Information: return QStringLiteral("information");
+    }
+    return {};
+}
+
+QString buttonsName(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return QStringLiteral("ok");
+    case MsgButtons::OkCancel: return QStringLiteral("okcancel");
+    case MsgButtons::AbortRetryIgnore: return QStringLiteral("abortretryignore");
+    case MsgButtons::YesNoCancel: return QStringLiteral("yesnocancel");
+    case MsgButtons::YesNo: return QStringLiteral("yesno");
+    case MsgButtons::RetryCancel: return QStringLiteral("retrycancel");
+    }
+    return {};
+}
+
+int firstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+    case MsgButtons::OkCancel: return msgresult::Ok;
+    case MsgButtons::AbortRetryIgnore: return msgresult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo: return msgresult::Yes;
+    case MsgButtons::RetryCancel: return msgresult::Retry;
+    }
+    return msgresult::Ok;
+}
+
+Responder::~Responder() = default;
+
+int Responder::messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title)
+{
+    QMessageBox box;
+    box.setText(text);
+    box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    struct B { QMessageBox::StandardButton qt; int result; };
+    QList<B> list;
+    switch (buttons) {
+    case MsgButtons::Ok: list = {{QMessageBox::Ok, msgresult::Ok}}; break;
+    case MsgButtons::OkCancel: list = {{QMessageBox::Ok, msgresult::Ok}, {QMessageBox::Cancel, msgresult::Cancel}}; break;
+    case MsgButtons::AbortRetryIgnore:
+        list = {{QMessageBox::Abort, msgresult::Abort}, {QMessageBox::Retry, msgresult::Retry}, {QMessageBox::Ignore, msgresult::Ignore}};
+        break;
+    case MsgButtons::YesNoCancel:
+        list = {{QMessageBox::Yes, msgresult::Yes}, {QMessageBox::No, msgresult::No}, {QMessageBox::Cancel, msgresult::Cancel}};
+        break;
+    case MsgButtons::YesNo: list = {{QMessageBox::Yes, msgresult::Yes}, {QMessageBox::No, msgresult::No}}; break;
+    case MsgButtons::RetryCancel: list = {{QMessageBox::Retry, msgresult::Retry}, {QMessageBox::Cancel, msgresult::Cancel}}; break;
+    }
+    QMessageBox::StandardButtons set;
+    for (const B& b : list)
+        set |= b.qt;
+    box.setStandardButtons(set);
+    box.setDefaultButton(list.first().qt);
+    const int chosen = box.exec();
+    for (const B& b : list)
+        if (b.qt == chosen)
+            return b.result;
+    return list.size() > 1 ? msgresult::Cancel : msgresult::Ok;
+}
+
+// "Text (*.txt)|*.txt|All|*.*" as Qt name filters.
+static QStringList nameFilters(const QString& filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "Text (*.txt)|*.txt" shows its patterns already; they are not shown twice.
+        const QString shown = QStringLiteral(" (%1)").arg(patterns);
+        out << (parts[i].endsWith(shown) ? parts[i] : parts[i] + shown);
+    }
+    return out;
+}
+
+std::optional<QString> Responder::openFileDialog(const FileDialogRequest& request)
+{
+    QFileDialog dialog(request.owner, request.title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.initDir.isEmpty())
+        dialog.setDirectory(request.initDir);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    const QStringList filters = nameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = request.filterIndex > 0 ? request.filterIndex - 1 : 0;
+        if (index < filters.size())
+            dialog.selectNameFilter(filters[index]);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().first());
+}
+
+void Responder::openDocument(const QString& text, const QUrl& url)
+{
+    // The caller (a hyperlink, say) stays silent about a failure; the person is told here.
+    if (!QDesktopServices::openUrl(url))
+        messageBox(QStringLiteral("Cannot open \"%1\": no program is set up to open it.").arg(text),
+                   MsgIcon::Exclamation, MsgButtons::Ok, QString());
+}
+
+static QList<std::pair<int, QString>> parseKeys(const QString& keys)
+{
+    static const QHash<QString, int> named = {
+        {QStringLiteral("ENTER"), Qt::Key_Return}, {QStringLiteral("TAB"), Qt::Key_Tab},
+        {QStringLiteral("ESC"), Qt::Key_Escape},   {QStringLiteral("ESCAPE"), Qt::Key_Escape},
+        {QStringLiteral("BACKSPACE"), Qt::Key_Backspace}, {QStringLiteral("BS"), Qt::Key_Backspace},
+        {QStringLiteral("DELETE"), Qt::Key_Delete}, {QStringLiteral("DEL"), Qt::Key_Delete},
+        {QStringLiteral("HOME"), Qt::Key_Home},   {QStringLiteral("END"), Qt::Key_End},
+        {QStringLiteral("UP"), Qt::Key_Up},       {QStringLiteral("DOWN"), Qt::Key_Down},
+        {QStringLiteral("LEFT"), Qt::Key_Left},   {QStringLiteral("RIGHT"), Qt::Key_Right},
+    };
+    QList<std::pair<int, QString>> out;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QChar c = keys[i];
+        if (c == QLatin1Char('~')) {
+            out.append({Qt::Key_Return, QStringLiteral("\r")});
+        } else if (c == QLatin1Char('{')) {
+            const qsizetype end = keys.indexOf(QLatin1Char('}'), i + 2);
+            if (end < 0)
+                break;
+            const QString literal = keys.mid(i + 1, end - i - 1);
+            const QString name = literal.toUpper();
+            i = end;
+            static const QRegularExpression fkey(QStringLiteral("^F([1-9]|1[0-6])$"));
+            if (auto m = fkey.match(name); m.hasMatch())
+                out.append({Qt::Key_F1 + m.captured(1).toInt() - 1, QString()});
+            else if (named.contains(name))
+                out.append({named.value(name), name == QLatin1String("ENTER") ? QStringLiteral("\r") : QString()});
+            else if (name.size() == 1)
+                out.append({name[0].unicode(), literal});
+        } else {
+            out.append({c.toUpper().unicode(), QString(c)});
+        }
+    }
+    return out;
+}
+
+void Responder::sendKeys(const QString& keys)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    if (!target)
+        return;
+    for (const auto& [key, text] : parseKeys(keys)) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &release);
+    }
+}
+
+namespace {
+class HideWatcher : public QObject {
+public:
+    explicit HideWatcher(QEventLoop& loop) : m_loop(loop) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Close || event->type() == QEvent::DeferredDelete)
+            QMetaObject::invokeMethod(&m_loop, "quit", Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEventLoop& m_loop;
+};
+} // namespace
+
+void Responder::showModal(QWidget* window, QWidget* owner)
+{
+    if (owner && window->parentWidget() != owner->window())
+        window->setParent(owner->window(), window->windowFlags() | Qt::Dialog);
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    HideWatcher watcher(loop);
+    window->installEventFilter(&watcher);
+    window->show();
+    if (window->isVisible())
+        loop.exec();
+    window->removeEventFilter(&watcher);
+}
+
+static Responder& interactiveResponder()
+{
+    static Responder r;
+    return r;
+}
+
+static Responder* g_responder = nullptr;
+
+void setResponder(Responder* r)
+{
+    g_responder = r;
+}
+
+Responder& responder()
+{
+    return g_responder ? *g_responder : interactiveResponder();
+}
+
+int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title)
+{
+    return responder().messageBox(text, icon, buttons, title);
+}
+
+std::optional<QString> openFileDialog(const FileDialogRequest& request)
+{
+    return responder().openFileDialog(request);
+}
+
+void openDocument(const QString& text)
+{
+    responder().openDocument(text, documentUrl(text));
+}
+
+void sendKeys(const QString& keys)
+{
+    responder().sendKeys(keys);
+}
+
+void showModal(QWidget* window, QWidget* owner)
+{
+    responder().showModal(window, owner);
+}
+
+void doEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QUrl documentUrl(const QString& text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]+):"));
+    if (const auto m = scheme.match(text); m.hasMatch())
+        return QUrl(m.captured(1).toLower() + text.mid(m.capturedLength(1)), QUrl::TolerantMode);
+    if (text.startsWith(QLatin1String("\\\\"))) {
+        QString rest = text.mid(2);
+        rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return QUrl(QStringLiteral("smb://") + rest, QUrl::TolerantMode);
+    }
+    // Built from the path's bytes, so a name that is not UTF-8 still names its file.
+    return QUrl::fromEncoded(QByteArray("file://") + encodePath(absolutePath(text)).toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+} // namespace velloc::services

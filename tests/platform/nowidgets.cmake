@@ -1,0 +1,16 @@
+# The object-model layer and its tests need no QtWidgets: neither the test binary nor the core
+# runtime library may name it among the libraries they need.
+execute_process(COMMAND readelf -d ${BINARY} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "readelf failed on ${BINARY}")
+endif()
+get_filename_component(dir ${BINARY} DIRECTORY)
+execute_process(COMMAND ldd ${BINARY} OUTPUT_VARIABLE deps)
+string(FIND "${dyn}${deps}" "libQt6Widgets" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "${BINARY} needs QtWidgets:\n${deps}")
+endif()
+string(FIND "${deps}" "libvelloc-hosting" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "${BINARY} needs the hosting layer:\n${deps}")
+endif()
