@@ -1,3 +1,4 @@
+#include "velloc/hosting/services.h"
 #include "velloc/store/registry.h"
 
 #include <QApplication>
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VellocTests"));
     velloc::Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
+    // The tests drive the real boxes and dialogs on the offscreen screen, where a host of its
+    // own would get the unattended answers.
+    velloc::services::setResponder(&velloc::services::interactiveResponder());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

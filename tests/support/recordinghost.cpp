@@ -58,6 +58,7 @@ public:
 
 RecordingHost::RecordingHost()
 {
+    m_previousResponder = &services::responder();
     services::setResponder(this);
 }
 
@@ -66,7 +67,7 @@ RecordingHost::~RecordingHost()
     while (!m_bindings.empty())
         release(m_bindings.begin()->first, true);
     if (&services::responder() == this)
-        services::setResponder(nullptr);
+        services::setResponder(m_previousResponder);
 }
 
 void RecordingHost::attach(std::shared_ptr<Object> object, const QString& var)

@@ -78,6 +78,7 @@ private:
     class Binding;
     void attach(std::shared_ptr<velloc::Object> object, const QString& var);
     std::map<const velloc::Object*, std::unique_ptr<Binding>> m_bindings;
+    velloc::services::Responder* m_previousResponder = nullptr;
     std::shared_ptr<velloc::Object> m_last;
 };
 

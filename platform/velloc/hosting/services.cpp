@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -218,9 +219,72 @@ void Responder::showModal(QWidget* window, QWidget* owner)
     window->removeEventFilter(&watcher);
 }
 
-static Responder& interactiveResponder()
+int cancellingButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return msgresult::Ok;
+    case MsgButtons::AbortRetryIgnore: return msgresult::Abort;
+    case MsgButtons::YesNo: return msgresult::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel: return msgresult::Cancel;
+    }
+    return msgresult::Ok;
+}
+
+bool isUnattended()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+namespace {
+// Answers for a person who is not there, so that a host without a display never waits on a
+// window nobody can see. The answer is the one that changes nothing.
+class UnattendedResponder final : public Responder {
+public:
+    int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title) override
+    {
+        const int answer = cancellingButton(buttons);
+        qWarning("velloc: no one to answer the %s message box \"%s\"%s%s; answered %d",
+                 qUtf8Printable(iconName(icon)), qUtf8Printable(text), title.isEmpty() ? "" : " titled ",
+                 qUtf8Printable(title.isEmpty() ? QString() : QStringLiteral("\"%1\"").arg(title)), answer);
+        return answer;
+    }
+    std::optional<QString> openFileDialog(const FileDialogRequest& request) override
+    {
+        qWarning("velloc: no one to choose a file for \"%s\"; the dialog is cancelled", qUtf8Printable(request.title));
+        return std::nullopt;
+    }
+    void showModal(QWidget* window, QWidget* owner) override
+    {
+        Q_UNUSED(owner);
+        qWarning("velloc: no one to see the window \"%s\"; it is not shown", qUtf8Printable(window->windowTitle()));
+    }
+};
+
+struct Observer {
+    int id;
+    std::function<void(const MessageNotice&)> fn;
+};
+QList<Observer>& observers()
+{
+    static QList<Observer> list;
+    return list;
+}
+} // namespace
+
+Responder& interactiveResponder()
 {
     static Responder r;
+    return r;
+}
+
+Responder& unattendedResponder()
+{
+    static UnattendedResponder r;
     return r;
 }
 
@@ -233,12 +297,33 @@ void setResponder(Responder* r)
 
 Responder& responder()
 {
-    return g_responder ? *g_responder : interactiveResponder();
+    if (g_responder)
+        return *g_responder;
+    return isUnattended() ? unattendedResponder() : interactiveResponder();
+}
+
+int addMessageObserver(std::function<void(const MessageNotice&)> observer)
+{
+    static int next = 1;
+    observers().append({next, std::move(observer)});
+    return next++;
+}
+
+void removeMessageObserver(int id)
+{
+    observers().removeIf([id](const Observer& o) { return o.id == id; });
 }
 
 int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title)
 {
-    return responder().messageBox(text, icon, buttons, title);
+    Responder& r = responder();
+    const int answer = r.messageBox(text, icon, buttons, title);
+    const MessageNotice notice {text, icon, buttons, title, answer, &r == &unattendedResponder()};
+    // An observer may remove itself (its host closing); walk a copy.
+    const QList<Observer> list = observers();
+    for (const Observer& o : list)
+        o.fn(notice);
+    return answer;
 }
 
 std::optional<QString> openFileDialog(const FileDialogRequest& request)

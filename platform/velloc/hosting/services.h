@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -47,9 +48,32 @@ public:
     virtual void showModal(QWidget* window, QWidget* owner);
 };
 
-// Installs a responder (nullptr: the interactive one). The caller keeps ownership.
+// Installs a responder (nullptr: the default one). The caller keeps ownership.
 VELLOC_EXPORT void setResponder(Responder* responder);
+// The installed responder; else, with a display, the interactive one; else (no application,
+// or the offscreen or minimal platform) the unattended one, which never waits: a message box
+// gets its cancelling answer (Cancel, No, Abort; OK when it has only OK), a file dialog is
+// cancelled, a modal window is not shown, and each is reported on the log.
 VELLOC_EXPORT Responder& responder();
+VELLOC_EXPORT Responder& interactiveResponder();
+VELLOC_EXPORT Responder& unattendedResponder();
+// True when no person can answer: no GUI application, or the offscreen or minimal platform.
+VELLOC_EXPORT bool isUnattended();
+// The answer the unattended responder gives.
+VELLOC_EXPORT int cancellingButton(MsgButtons buttons);
+
+// What hosts are told of every message box raised through messageBox(), after it was answered,
+// whoever answered it.
+struct MessageNotice {
+    QString text;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+    QString title;
+    int answer = 0;
+    bool unattended = false; // answered by the unattended responder
+};
+VELLOC_EXPORT int addMessageObserver(std::function<void(const MessageNotice&)> observer);
+VELLOC_EXPORT void removeMessageObserver(int id);
 
 VELLOC_EXPORT int messageBox(const QString& text, MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok,
                                const QString& title = QString());
