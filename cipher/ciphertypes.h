@@ -65,8 +65,4 @@ using CipherRoutine = CipherResult (*)(std::string_view text, const CipherParams
 // The block size of the file operations and the progress step of the run-length routines.
 inline constexpr std::int64_t BlockSize = 10000;
 
-// Deciphering String1 cuts blocks after whole three-character codes: the largest multiple of
-// 3 not above BlockSize.
-inline constexpr std::int64_t String1DecodeBlockSize = 9999;
-
 } // namespace cipher

@@ -84,3 +84,19 @@ function(velloc_install_component target)
     endif()
   ")
 endfunction()
+
+#   velloc_add_reference(TARGET FILE_NAME [INSTALL_DESTINATIONS dirs...])
+#       After every build, writes the HTML reference of the library's classes and members
+#       (compreg reference) beside the library as FILE_NAME, and installs it to each folder.
+function(velloc_add_reference target file_name)
+  cmake_parse_arguments(arg "" "" "INSTALL_DESTINATIONS" ${ARGN})
+  _velloc_compreg(compreg)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:${compreg}> reference $<TARGET_FILE:${target}> $<TARGET_FILE_DIR:${target}>/${file_name}
+    COMMENT "Writing the reference of ${target}"
+    VERBATIM)
+  foreach(dir ${arg_INSTALL_DESTINATIONS})
+    install(FILES $<TARGET_FILE_DIR:${target}>/${file_name} DESTINATION ${dir})
+  endforeach()
+endfunction()

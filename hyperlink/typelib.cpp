@@ -122,7 +122,7 @@ const TypeLibInfo& linkwellTypeLib()
         l.minorVersion = 0;
         l.lcid = 1033;
         l.helpString = QStringLiteral("Torvane Software - Linkwell");
-        l.helpFile = QStringLiteral("C:\\WINDOWS\\SYSTEM\\Linkwell.chm");
+        l.helpFile = QStringLiteral("linkwell.html");
         l.version.fileVersion = QStringLiteral("1.00.0055");
         l.version.productVersion = l.version.fileVersion;
         l.version.description = QStringLiteral("ActiveX control which works like a hyperlink.  Both email and web addresses "

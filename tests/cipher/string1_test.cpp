@@ -9,6 +9,10 @@ using namespace cipher;
 using Codebook = String1Codebook;
 
 namespace {
+// Deciphering String1 cuts blocks after whole three-character codes: the largest multiple of 3
+// not above BlockSize.
+constexpr std::int64_t string1DecodeBlock = 9999;
+
 
 std::string encode(std::string_view text) { return String1Encode(text, {}).text; }
 std::string decode(std::string_view text) { return String1Decode(text, {}).text; }
@@ -90,7 +94,7 @@ TEST(String1Decode, BlocksOfWholeCodesGiveTheTextBack)
     const std::string enciphered = encode(plain);
     ASSERT_EQ(enciphered.size(), 10002u);
     std::string deciphered;
-    for (std::size_t at = 0; at < enciphered.size(); at += String1DecodeBlockSize)
-        deciphered += decode(std::string_view(enciphered).substr(at, String1DecodeBlockSize));
+    for (std::size_t at = 0; at < enciphered.size(); at += string1DecodeBlock)
+        deciphered += decode(std::string_view(enciphered).substr(at, string1DecodeBlock));
     EXPECT_EQ(deciphered, plain);
 }

@@ -43,10 +43,6 @@ VELLOC_EXPORT Result<Variant> parse(QStringView text, qsizetype& pos, Literals l
 VELLOC_EXPORT Result<Variant> parseAll(QStringView text, Literals literals = Literals::Stored,
                                          const ObjectResolver& resolve = {});
 
-inline Result<Variant> parseScript(QStringView text, qsizetype& pos, const ObjectResolver& resolve = {})
-{
-    return parse(text, pos, Literals::Script, resolve);
-}
 inline Result<Variant> parseScriptAll(QStringView text, const ObjectResolver& resolve = {})
 {
     return parseAll(text, Literals::Script, resolve);
