@@ -6,9 +6,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins libgl-dev
+  qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth openssl time bc fonts-liberation2
+  openbox xdotool x11-utils
 )
 
 missing=()

@@ -191,6 +191,27 @@ struct PropertyRow {
     QString help;
 };
 
+// Designer saves an enumeration property as "Class::Value" and uic writes that into the code,
+// where a scoped enumerator is "Class::Enum::Value": each value is also a constant of the class,
+// unless that name is taken.
+QString enumeratorsForUic(const EnumInfo& e, const QList<PropertyRow>& properties,
+                          const QList<const MemberInfo*>& methods, QSet<QString>& used)
+{
+    QSet<QString> taken;
+    for (const PropertyRow& p : properties)
+        taken << p.getter << p.setter << p.signal;
+    for (const MemberInfo* m : methods)
+        taken << memberName(m->name);
+    QString out;
+    for (const EnumInfo::Value& v : e.values) {
+        if (used.contains(v.name) || taken.contains(v.name) || reservedNames().contains(v.name) || isKeyword(v.name))
+            continue;
+        used.insert(v.name);
+        out += QStringLiteral("    static constexpr %1 %2 = %1::%2;\n").arg(e.name, v.name);
+    }
+    return out;
+}
+
 } // namespace
 
 QString proxyBaseName(const QString& progId)
@@ -260,11 +281,14 @@ Result<Proxy> generateProxy(const TypeLibInfo& lib, const ClassInfo& cls)
         h += QStringLiteral(" NOTIFY %1)\n").arg(p.signal);
     }
     h += QStringLiteral("\npublic:\n");
+    QSet<QString> usedEnumerators;
     for (const EnumInfo& e : lib.enums) {
         h += QStringLiteral("    enum class %1 : qint32 {\n").arg(e.name);
         for (const EnumInfo::Value& v : e.values)
             h += QStringLiteral("        %1 = %2,\n").arg(v.name).arg(v.value);
-        h += QStringLiteral("    };\n    Q_ENUM(%1)\n\n").arg(e.name);
+        h += QStringLiteral("    };\n    Q_ENUM(%1)\n").arg(e.name);
+        h += enumeratorsForUic(e, properties, methods, usedEnumerators);
+        h += QLatin1Char('\n');
     }
     h += QStringLiteral("    // Creates the control registered as \"%1\"; a failure shows in lastError().\n").arg(cls.progId);
     h += QStringLiteral("    explicit %1(QWidget* parent = nullptr);\n").arg(klass);
