@@ -97,18 +97,32 @@ QStringList DesignerSession::recordChanges(QDesignerFormWindowInterface* form, C
         names << QString::fromLatin1(c.name);
     if (!form || changed.isEmpty())
         return names;
+    // A form names a picture by its file or resource, and a page's picture has neither: the
+    // form keeps the control's saved state instead, and the picture property goes back to
+    // unset so that it does not override that state when the form is loaded.
+    const bool pictureChanged = std::any_of(changed.begin(), changed.end(), [](const PropertyValue& c) {
+        return c.value.metaType() == QMetaType::fromType<QPixmap>();
+    });
+    const QString state = pictureChanged ? host.savedState() : QString();
     // Designer takes a command's old value from the widget: the control goes back to what it
-    // had, and the command gives it the new values, so that undo has something to return to.
+    // had, and the commands give it the new values, so that undo has something to return to.
     for (const PropertyValue& old : before)
         if (names.contains(QString::fromLatin1(old.name)))
             host.setProperty(old.name, old.value);
+    QDesignerFormWindowCursorInterface* cursor = form->cursor();
     form->beginCommand(description);
     for (const PropertyValue& c : std::as_const(changed)) {
+        const QString name = QString::fromLatin1(c.name);
+        if (c.value.metaType() == QMetaType::fromType<QPixmap>()) {
+            cursor->resetWidgetProperty(&host, name);
+            continue;
+        }
         const QMetaProperty p = host.metaObject()->property(host.metaObject()->indexOfProperty(c.name));
         // The property editor holds enumerations as their numbers.
-        const QVariant value = p.isEnumType() ? QVariant(c.value.toInt()) : c.value;
-        form->cursor()->setWidgetProperty(&host, QString::fromLatin1(c.name), value);
+        cursor->setWidgetProperty(&host, name, p.isEnumType() ? QVariant(c.value.toInt()) : c.value);
     }
+    if (pictureChanged)
+        cursor->setWidgetProperty(&host, QStringLiteral("savedState"), state);
     form->endCommand();
     return names;
 }

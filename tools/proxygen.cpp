@@ -26,7 +26,7 @@ const QSet<QString>& reservedNames()
             QStringLiteral("fail"), QStringLiteral("succeed"), QStringLiteral("fromColor"), QStringLiteral("toColor"),
             QStringLiteral("fromFont"), QStringLiteral("toFont"), QStringLiteral("fromPixmap"),
             QStringLiteral("toPixmap"), QStringLiteral("toQVariant"), QStringLiteral("fromQVariant"),
-            QStringLiteral("classProgId"),
+            QStringLiteral("classProgId"), QStringLiteral("savedState"), QStringLiteral("setSavedState"),
             // QWidget and QObject members that are neither properties nor meta-methods
             QStringLiteral("size"), QStringLiteral("width"), QStringLiteral("height"), QStringLiteral("x"),
             QStringLiteral("y"), QStringLiteral("pos"), QStringLiteral("rect"), QStringLiteral("move"),

@@ -8,6 +8,7 @@
 
 #include "velloc/hosting/propertysheet.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QBuffer>
 #include <QDesignerFormEditorInterface>
@@ -184,6 +185,45 @@ TEST_F(DesignerForm, WhatAPageAppliesReachesTheUndoStackAndTheSavedForm)
     undo->undo();
     EXPECT_EQ(link->getProperty(QStringLiteral("Hyperlink")).toString().value(),
               QStringLiteral("https://www.torvane.example/tides"));
+}
+
+// A picture chosen in the Picture page has no file Designer could name: it is kept all the same.
+TEST_F(DesignerForm, APictureFromThePicturePageReachesTheSavedForm)
+{
+    testsupport::ScratchDir scratch;
+    QImage chosen(5, 4, QImage::Format_RGB32);
+    chosen.fill(QColor(12, 200, 90));
+    chosen.setPixelColor(0, 0, QColor(250, 250, 0));
+    ASSERT_TRUE(chosen.save(scratch.path(QStringLiteral("chosen.png"))));
+    designertest::ModalResponder responder([](QWidget* window) {
+        auto* sheet = dynamic_cast<PropertySheet*>(window);
+        ASSERT_TRUE(sheet);
+        for (int i = 0; i < sheet->tabs()->count(); ++i) {
+            sheet->tabs()->setCurrentIndex(i);
+            if (auto* browse = sheet->tabs()->widget(i)->findChild<QAbstractButton*>(QStringLiteral("cmdBrowse")))
+                browse->click();
+        }
+        sheet->accept();
+    });
+    responder.fileToOpen = scratch.path(QStringLiteral("chosen.png"));
+    QAction* properties = action(velloc, QStringLiteral("Properties..."));
+    ASSERT_TRUE(properties);
+    properties->trigger();
+    auto pictureOf = [](ControlHost* host) {
+        return ControlHost::toPixmap(host->getProperty(QStringLiteral("Picture"))).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    ASSERT_EQ(pictureOf(velloc), chosen) << responder.shown.join(QLatin1Char('\n')).toStdString();
+
+    QScopedPointer<QWidget> saved(reload());
+    ASSERT_TRUE(saved);
+    ControlHost* again = designertest::hostIn(saved.get(), "velloc");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(pictureOf(again), chosen);
+    // The rest of the file is still there.
+    EXPECT_EQ(again->getProperty(QStringLiteral("KEY")).toString().value(), QStringLiteral("harbour lights"));
+
+    form->commandHistory()->undo();
+    EXPECT_EQ(pictureOf(velloc), designertest::fileImage());
 }
 
 TEST_F(DesignerForm, AboutShowsTheControlsAboutBox)

@@ -68,4 +68,12 @@ int ModalResponder::messageBox(const QString& text, velloc::services::MsgIcon, v
     return velloc::services::cancellingButton(buttons);
 }
 
+std::optional<QString> ModalResponder::openFileDialog(const velloc::services::FileDialogRequest& request)
+{
+    shown << QStringLiteral("file dialog: ") + request.title;
+    if (fileToOpen.isEmpty())
+        return std::nullopt;
+    return fileToOpen;
+}
+
 } // namespace designertest

@@ -33,6 +33,9 @@ public:
     void showModal(QWidget* window, QWidget* owner) override;
     int messageBox(const QString& text, velloc::services::MsgIcon icon, velloc::services::MsgButtons buttons,
                    const QString& title) override;
+    std::optional<QString> openFileDialog(const velloc::services::FileDialogRequest& request) override;
+
+    QString fileToOpen; // what a file dialog answers; none when empty
 
     QStringList shown; // window titles, and "message: text" for message boxes
 

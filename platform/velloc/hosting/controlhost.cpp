@@ -3,6 +3,7 @@
 #include "velloc/core/units.h"
 #include "velloc/store/font.h"
 #include "velloc/store/picture.h"
+#include "velloc/store/propertybag.h"
 #include "velloc/store/registry.h"
 
 #include <QResizeEvent>
@@ -99,6 +100,41 @@ ControlHost::~ControlHost()
             face->setParent(nullptr);
     }
     m_object.reset();
+}
+
+QString ControlHost::savedState()
+{
+    if (!m_control) {
+        fail(m_object ? Error(errc::NotSupported, QStringLiteral("%1 is not a control: it has no saved form").arg(m_progId))
+                      : m_lastError);
+        return {};
+    }
+    PropertyBag bag;
+    if (Result<void> written = m_control->writeProperties(bag); !written) {
+        fail(written.releaseError());
+        return {};
+    }
+    succeed();
+    return bag.toText();
+}
+
+void ControlHost::setSavedState(const QString& text)
+{
+    if (!m_control) {
+        fail(m_object ? Error(errc::NotSupported, QStringLiteral("%1 is not a control: it has no saved form").arg(m_progId))
+                      : m_lastError);
+        return;
+    }
+    Result<PropertyBag> bag = PropertyBag::fromText(text);
+    if (!bag) {
+        fail(bag.releaseError());
+        return;
+    }
+    if (Result<void> read = m_control->readProperties(*bag); !read) {
+        fail(read.releaseError());
+        return;
+    }
+    succeed();
 }
 
 void ControlHost::setUserMode(bool userMode)

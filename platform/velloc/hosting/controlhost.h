@@ -24,6 +24,10 @@ namespace velloc {
 // the last call (number 0 after a success), and a failure is also signalled by error().
 class VELLOC_EXPORT ControlHost : public QWidget {
     Q_OBJECT
+    // The control's saved form, its property bag as text. A form file keeps a control's state in
+    // it where a value has no typed form there (a picture a property page chose, with no file
+    // behind it); setting it has the control read the whole bag.
+    Q_PROPERTY(QString savedState READ savedState WRITE setSavedState)
 public:
     // `hostAbi` is taken where the host is compiled: a program built against other headers
     // than the runtime it runs with gets an error instead of undefined behaviour.
@@ -55,6 +59,9 @@ public:
     Variant getProperty(const QString& name);
     bool putProperty(const QString& name, const Variant& value);
     Variant invokeMethod(const QString& name, std::span<Variant> args = {});
+
+    QString savedState();
+    void setSavedState(const QString& text);
 
     // The control's extent, in pixels of this screen.
     QSize sizeHint() const override;
