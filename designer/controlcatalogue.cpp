@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+
 namespace velloc::designer {
 
 namespace {

@@ -4,7 +4,10 @@
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QDesignerFormEditorInterface>
 #include <QDesignerIntegration>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPluginLoader>
 
 namespace designertest {
@@ -21,6 +24,9 @@ QDesignerCustomWidgetCollectionInterface* loadPlugin(QString* error)
 QDesignerFormEditorInterface* designerCore()
 {
     static QDesignerFormEditorInterface* core = [] {
+        // Designer looks for plugins in the "designer" folder of each library path.
+        QCoreApplication::addLibraryPath(QFileInfo(QStringLiteral(VELLOC_DESIGNER_PLUGIN)).absoluteDir().absolutePath()
+                                         + QStringLiteral("/.."));
         QDesignerComponents::initializeResources();
         QDesignerFormEditorInterface* c = QDesignerComponents::createFormEditor(nullptr);
         // The form windows ask the integration which features the host program offers.

@@ -1,7 +1,7 @@
 #pragma once
 
-// A Designer of the test's own: Qt's form editor core, with the plugins found through
-// QT_PLUGIN_PATH (the build's plugin folder), and a responder standing in for the person who
+// A Designer of the test's own: Qt's form editor core, with the plugins of the build's plugin
+// folder, and a responder standing in for the person who
 // answers the controls' dialogs.
 
 #include "velloc/hosting/services.h"
