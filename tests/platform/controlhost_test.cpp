@@ -108,6 +108,33 @@ TEST(ControlHost, AHostWithoutItsControlFailsEveryCallWithTheReason)
     EXPECT_EQ(late.getProperty(QStringLiteral("COUNT")).i2(), 3);
 }
 
+// The saved state is the control's whole bag: taking it back undoes later changes; text that is
+// no bag, or a host without a control, is refused with the reason.
+TEST(ControlHost, TheSavedStateIsTheBag)
+{
+    TestRegistry registry;
+    VellocTest::TestWidget w;
+    ASSERT_FALSE(w.isNull());
+    w.setCount(-7);
+    w.setLevel(200);
+    const QString state = w.savedState();
+    EXPECT_EQ(w.lastError().number(), 0) << w.lastError().message().toStdString();
+    w.setCount(12);
+    w.setLevel(3);
+    w.setProperty("savedState", state); // as uic and QUiLoader set it
+    EXPECT_EQ(w.lastError().number(), 0) << w.lastError().message().toStdString();
+    EXPECT_EQ(w.count(), -7);
+    EXPECT_EQ(w.level(), 200);
+
+    w.setSavedState(QStringLiteral("no = bag = here"));
+    EXPECT_NE(w.lastError().number(), 0);
+    EXPECT_EQ(w.count(), -7);
+
+    ControlHost missing(QStringLiteral("Velloc.NoSuchClass"));
+    EXPECT_TRUE(missing.savedState().isEmpty());
+    EXPECT_EQ(missing.lastError().number(), errc::CannotCreateObject);
+}
+
 // With no person and no responder of the host's own, nothing waits: each service gives the
 // answer that changes nothing, and a host sees the message boxes its control raised.
 TEST(ControlHost, NoOneThereMeansNothingWaits)

@@ -102,15 +102,21 @@ ControlHost::~ControlHost()
     m_object.reset();
 }
 
-QString ControlHost::savedState()
+Control* ControlHost::controlOrFail()
 {
-    if (!m_control) {
+    if (!m_control)
         fail(m_object ? Error(errc::NotSupported, QStringLiteral("%1 is not a control: it has no saved form").arg(m_progId))
                       : m_lastError);
+    return m_control;
+}
+
+QString ControlHost::savedState()
+{
+    Control* control = controlOrFail();
+    if (!control)
         return {};
-    }
     PropertyBag bag;
-    if (Result<void> written = m_control->writeProperties(bag); !written) {
+    if (Result<void> written = control->writeProperties(bag); !written) {
         fail(written.releaseError());
         return {};
     }
@@ -120,17 +126,15 @@ QString ControlHost::savedState()
 
 void ControlHost::setSavedState(const QString& text)
 {
-    if (!m_control) {
-        fail(m_object ? Error(errc::NotSupported, QStringLiteral("%1 is not a control: it has no saved form").arg(m_progId))
-                      : m_lastError);
+    Control* control = controlOrFail();
+    if (!control)
         return;
-    }
     Result<PropertyBag> bag = PropertyBag::fromText(text);
     if (!bag) {
         fail(bag.releaseError());
         return;
     }
-    if (Result<void> read = m_control->readProperties(*bag); !read) {
+    if (Result<void> read = control->readProperties(*bag); !read) {
         fail(read.releaseError());
         return;
     }

@@ -117,6 +117,8 @@ private:
     class Site;
 
     void notifyChanged(const QString& persistedName);
+    // The control, or null with the reason recorded.
+    Control* controlOrFail();
 
     Result<Variant> call(DispId id, InvokeKind kind, std::span<Variant> args);
     bool put(DispId id, InvokeKind kind, const Variant& value);
