@@ -160,7 +160,9 @@ Result<CppType> cppType(const TypeRef& type, const TypeLibInfo& lib)
     case VarType::I4:
         return scalar(QStringLiteral("qint32"), QStringLiteral("velloc::Variant::fromI4(%1)"), QStringLiteral("valueOr((%1).toI4())"));
     case VarType::UI1:
-        return scalar(QStringLiteral("quint8"), QStringLiteral("velloc::Variant::fromUI1(%1)"), QStringLiteral("valueOr((%1).toUI1())"));
+        // Qt Designer has no editor for an 8-bit number, and uic no form for one: the proxy takes
+        // an int, and the control refuses what does not fit in a byte (error 6).
+        return scalar(QStringLiteral("int"), QStringLiteral("velloc::Variant::fromI4(%1)"), QStringLiteral("valueOr((%1).toI4())"));
     case VarType::R4:
         return scalar(QStringLiteral("float"), QStringLiteral("velloc::Variant::fromR4(%1)"),
                       QStringLiteral("float(valueOr((%1).toR8()))"));

@@ -121,11 +121,24 @@ INSTANTIATE_TEST_SUITE_P(
                       SheetCase {"velloc", "ProtectionType", 7, "i4:7"},
                       SheetCase {"velloc", "ShowProgress", true, "bool:true"},
                       SheetCase {"velloc", "File", QStringLiteral("/tmp/ledger.txt"), R"("/tmp/ledger.txt")"},
+                      SheetCase {"velloc", "CeaserOffset", 200, "ui1:200"},
                       SheetCase {"linkwellTxt", "Hyperlink", QStringLiteral("mailto:pilot@torvane.example"),
                                  R"("mailto:pilot@torvane.example")"},
                       SheetCase {"linkwellTxt", "ForeColor", QColor(0x10, 0x20, 0x30), "i4:3153936"},
                       SheetCase {"linkwellTxt", "Enabled", false, "bool:false"}),
     [](const auto& info) { return std::string(info.param.control) + "_" + info.param.property; });
+
+// The property editor edits a byte as a whole number; the control refuses what does not fit.
+TEST_F(DesignerForm, AByteOutOfRangeIsRefusedByTheControl)
+{
+    QDesignerPropertySheetExtension* sheet = sheetOf(velloc);
+    const int index = sheet->indexOf(QStringLiteral("CeaserOffset"));
+    ASSERT_GE(index, 0);
+    sheet->setProperty(index, 9);
+    sheet->setProperty(index, 300);
+    EXPECT_EQ(velloc->lastError().number(), errc::Overflow);
+    EXPECT_TRUE(testsupport::sameVariant(velloc->getProperty(QStringLiteral("CeaserOffset")), testsupport::lit("ui1:9")));
+}
 
 TEST_F(DesignerForm, PropertiesAreGroupedByTheirCategory)
 {
