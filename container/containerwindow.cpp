@@ -7,11 +7,14 @@
 #include "toolbox.h"
 
 #include "velloc/io/localfile.h"
+#include "velloc/store/registry.h"
 #include "velloc/hosting/propertysheet.h"
 #include "velloc/hosting/services.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
@@ -19,6 +22,8 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QScreen>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollArea>
@@ -58,9 +63,10 @@ ContainerWindow::ContainerWindow(QWidget* parent)
     QDockWidget* toolboxDock = dock(m_toolbox, tr("Toolbox"), QStringLiteral("toolboxDock"), Qt::LeftDockWidgetArea);
     QDockWidget* propertiesDock = dock(m_browser, tr("Properties"), QStringLiteral("propertiesDock"), Qt::RightDockWidgetArea);
     QDockWidget* eventsDock = dock(m_log, tr("Events"), QStringLiteral("eventsDock"), Qt::BottomDockWidgetArea);
-    resizeDocks({toolboxDock, propertiesDock}, {230, 330}, Qt::Horizontal);
-    resizeDocks({eventsDock}, {180}, Qt::Vertical);
+    m_docks = {toolboxDock, propertiesDock, eventsDock};
     m_browser->setForm(m_form);
+    // A click on the grey around the form selects nothing, as a click on the form's own empty area does.
+    scroll->viewport()->installEventFilter(this);
 
     connect(m_toolbox, &Toolbox::insertRequested, this, [this](const QString& progId) { (void)insert(progId); });
     connect(m_form, &DesignForm::eventRaised, m_log, &EventLog::addEvent);
@@ -70,18 +76,66 @@ ContainerWindow::ContainerWindow(QWidget* parent)
     });
     connect(m_form, &DesignForm::problem, this, [this](const QString& message) {
         m_log->addNote(message);
-        services::messageBox(message, services::MsgIcon::Critical, services::MsgButtons::Ok, ProgramName);
+        services::messageBox(message, services::MsgIcon::Critical, services::MsgButtons::Ok, QString());
     });
     connect(m_form, &DesignForm::selectionChanged, this, &ContainerWindow::updateActions);
+    connect(m_form, &DesignForm::selectionChanged, this, &ContainerWindow::updateStatus);
+    connect(m_form, &DesignForm::controlPropertyChanged, this, &ContainerWindow::updateStatus);
+    connect(m_form, &DesignForm::runModeChanged, this, &ContainerWindow::updateActions);
     connect(m_form, &DesignForm::itemsChanged, this, &ContainerWindow::updateActions);
     connect(m_form->undoStack(), &QUndoStack::cleanChanged, this, &ContainerWindow::updateTitle);
+    m_position = new QLabel(this);
+    m_position->setObjectName(QStringLiteral("selectionGeometry"));
+    statusBar()->addPermanentWidget(m_position);
     buildMenus();
     updateTitle();
     updateActions();
-    resize(1200, 800);
+    fitScreen();
 }
 
-ContainerWindow::~ContainerWindow() = default;
+void ContainerWindow::fitScreen()
+{
+    // As large as is useful, never larger than the screen it opens on: the title bar's buttons
+    // and every dock stay in reach at 800 x 600.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1200, 800);
+    // Before the window is first shown its frame is not known: room is left for a title bar.
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 40);
+    const QSize size = QSize(1200, 800).boundedTo(available.size() - frame - QSize(16, 16));
+    resize(size);
+    const int side = std::clamp(size.width() / 5, 160, 330);
+    resizeDocks({m_docks[0], m_docks[1]}, {side * 3 / 4, side}, Qt::Horizontal);
+    resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 180)}, Qt::Vertical);
+    QRect placed(QPoint(), size + frame);
+    placed.moveCenter(available.center());
+    move(std::max(placed.left(), available.left()), std::max(placed.top(), available.top()));
+}
+
+bool ContainerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && !m_form->runMode()) {
+        m_form->select({});
+        m_form->setPastePoint(std::nullopt);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void ContainerWindow::updateStatus()
+{
+    QStringList parts;
+    for (const QString& name : m_form->selection())
+        if (const DesignItem* item = m_form->item(name))
+            parts << tr("%1: %2, %3  %4 x %5").arg(name).arg(item->twips.x()).arg(item->twips.y()).arg(item->twips.width()).arg(item->twips.height());
+    m_position->setText(parts.isEmpty() ? QString() : parts.first() + (parts.size() > 1 ? tr(" (and %n more)", nullptr, int(parts.size()) - 1) : QString()));
+    m_position->setToolTip(parts.join(QLatin1Char('\n')) + (parts.isEmpty() ? QString() : tr("\n(left, top  width x height, in twips)")));
+}
+
+ContainerWindow::~ContainerWindow()
+{
+    // The form and its undo stack go with the window's children, after this window's members:
+    // what they signal on the way out has no one to reach.
+    m_form->undoStack()->disconnect(this);
+    m_form->disconnect(this);
+}
 
 void ContainerWindow::buildMenus()
 {
@@ -104,10 +158,28 @@ void ContainerWindow::buildMenus()
     fillRecentMenu();
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    QAction* undo = m_form->undoStack()->createUndoAction(this, tr("&Undo"));
+    // Not the stack's own actions: those enable themselves whenever there is something to undo,
+    // and run mode has nothing to undo.
+    QAction* undo = new QAction(tr("&Undo"), this);
+    undo->setObjectName(QStringLiteral("undo"));
     undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = m_form->undoStack()->createRedoAction(this, tr("&Redo"));
+    connect(undo, &QAction::triggered, this, [this] {
+        if (!m_form->runMode())
+            m_form->undoStack()->undo();
+    });
+    QAction* redo = new QAction(tr("&Redo"), this);
+    redo->setObjectName(QStringLiteral("redo"));
     redo->setShortcut(QKeySequence::Redo);
+    connect(redo, &QAction::triggered, this, [this] {
+        if (!m_form->runMode())
+            m_form->undoStack()->redo();
+    });
+    m_undoAction = undo;
+    m_redoAction = redo;
+    QUndoStack* stack = m_form->undoStack();
+    for (auto signal : {&QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged})
+        connect(stack, signal, this, &ContainerWindow::updateActions);
+    connect(stack, &QUndoStack::indexChanged, this, &ContainerWindow::updateActions);
     edit->addAction(undo);
     edit->addAction(redo);
     edit->addSeparator();
@@ -119,6 +191,14 @@ void ContainerWindow::buildMenus()
     QAction* pasteAction = edit->addAction(tr("&Paste"), QKeySequence::Paste, this, [this] { (void)paste(); });
     QAction* del = edit->addAction(tr("&Delete"), this, [this] { m_form->deleteSelection(); });
     QAction* all = edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this] {
+        // Typing in an editor, Ctrl+A selects the editor's text, not the form's controls.
+        QWidget* focus = QApplication::focusWidget();
+        if (auto* box = qobject_cast<QComboBox*>(focus); box && box->lineEdit())
+            focus = box->lineEdit();
+        if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+            line->selectAll();
+            return;
+        }
         QStringList names;
         for (const DesignItem& item : m_form->items())
             names << item.name;
@@ -132,7 +212,7 @@ void ContainerWindow::buildMenus()
         const QString progId = m_toolbox->currentProgId();
         if (progId.isEmpty())
             services::messageBox(tr("Choose a class in the toolbox first."), services::MsgIcon::Information,
-                                 services::MsgButtons::Ok, ProgramName);
+                                 services::MsgButtons::Ok, QString());
         else
             (void)insert(progId);
     });
@@ -151,6 +231,9 @@ void ContainerWindow::buildMenus()
     connect(m_runAction, &QAction::toggled, this, &ContainerWindow::setRunMode);
     QAction* reload = view->addAction(tr("Reload &Toolbox"), m_toolbox, &Toolbox::reload);
     m_designActions << reload;
+    view->addSeparator();
+    for (QDockWidget* d : std::as_const(m_docks))
+        view->addAction(d->toggleViewAction());
 
     QToolBar* bar = addToolBar(tr("Form"));
     bar->setObjectName(QStringLiteral("formToolBar"));
@@ -162,6 +245,18 @@ void ContainerWindow::buildMenus()
     bar->addAction(methods);
     bar->addSeparator();
     bar->addAction(m_runAction);
+    view->addAction(bar->toggleViewAction());
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("&About %1").arg(ProgramName), this, &ContainerWindow::aboutContainer);
+    help->addAction(tr("About &Qt"), qApp, &QApplication::aboutQt);
+}
+
+void ContainerWindow::aboutContainer()
+{
+    services::messageBox(tr("%1\n\nPlaces, edits and tries the controls registered in the registry:\n%2")
+                             .arg(ProgramName, Registry::location()),
+                         services::MsgIcon::Information, services::MsgButtons::Ok, tr("About %1").arg(ProgramName));
 }
 
 void ContainerWindow::updateActions()
@@ -173,12 +268,17 @@ void ContainerWindow::updateActions()
     for (QAction* a : std::as_const(all))
         a->setEnabled((!m_designActions.contains(a) || !m_form->runMode()) && (!m_selectionActions.contains(a) || hasControl));
     m_toolbox->setEnabled(!m_form->runMode());
+    const QUndoStack* stack = m_form->undoStack();
+    m_undoAction->setEnabled(!m_form->runMode() && stack->canUndo());
+    m_redoAction->setEnabled(!m_form->runMode() && stack->canRedo());
+    m_undoAction->setText(stack->canUndo() ? tr("&Undo %1").arg(stack->undoText()) : tr("&Undo"));
+    m_redoAction->setText(stack->canRedo() ? tr("&Redo %1").arg(stack->redoText()) : tr("&Redo"));
 }
 
 void ContainerWindow::updateTitle()
 {
     const QString file = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
-    setWindowTitle(QStringLiteral("%1[*] - %2").arg(file, ProgramName));
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(file, QString()));
     setWindowModified(!m_form->undoStack()->isClean());
 }
 
@@ -186,7 +286,7 @@ Result<void> ContainerWindow::shown(Result<void> result)
 {
     if (!result) {
         m_log->addNote(result.error().message());
-        services::messageBox(result.error().message(), services::MsgIcon::Critical, services::MsgButtons::Ok, ProgramName);
+        services::messageBox(result.error().message(), services::MsgIcon::Critical, services::MsgButtons::Ok, QString());
     }
     return result;
 }
@@ -206,6 +306,8 @@ Result<void> ContainerWindow::openForm(const QString& path)
         return shown(Error(errc::FileNotFound, tr("Cannot read the form %1: %2").arg(path, file.errorString())));
     setRunMode(false);
     QStringList problems;
+    // "${DATADIR}" in a description names the folder the form is kept in.
+    m_form->setVariables({{QStringLiteral("DATADIR"), QFileInfo(path).absolutePath()}});
     Result<void> opened = m_form->open(file.readAll(), &problems);
     if (!opened)
         return shown(Error(opened.error().number(), tr("%1: %2").arg(path, opened.error().message())));
@@ -214,11 +316,11 @@ Result<void> ContainerWindow::openForm(const QString& path)
     updateTitle();
     if (!problems.isEmpty()) {
         // The rest of the form works; the controls named here are kept as they were written.
-        const QString message = tr("Some controls of %1 could not be made and are kept as written:\n%2")
+        const QString message = tr("Some controls of %1 need attention; they are kept as written:\n%2")
                                     .arg(path, problems.join(QLatin1Char('\n')));
         for (const QString& p : std::as_const(problems))
             m_log->addNote(p);
-        services::messageBox(message, services::MsgIcon::Exclamation, services::MsgButtons::Ok, ProgramName);
+        services::messageBox(message, services::MsgIcon::Exclamation, services::MsgButtons::Ok, QString());
     }
     return {};
 }
@@ -268,7 +370,7 @@ bool ContainerWindow::maybeSave()
         return true;
     const QString file = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
     const int answer = services::messageBox(tr("Save the changes to %1?").arg(file), services::MsgIcon::Question,
-                                            services::MsgButtons::YesNoCancel, ProgramName);
+                                            services::MsgButtons::YesNoCancel, QString());
     if (answer == services::msgresult::Yes)
         return save();
     return answer == services::msgresult::No;
@@ -346,7 +448,12 @@ Result<void> ContainerWindow::showProperties()
     if (!sheet)
         return shown(Error(sheet.error().number(), tr("The property pages of %1 cannot be shown: %2")
                                                        .arg(names.join(QStringLiteral(", ")), sheet.error().message())));
-    (*sheet)->setWindowTitle(tr("Properties of %1").arg(names.join(QStringLiteral(", "))));
+    const QString title = tr("Properties of %1").arg(names.join(QStringLiteral(", ")));
+    (*sheet)->setWindowTitle(title);
+    (*sheet)->setToolTip(title);
+    // Wide enough for its title, as far as the screen allows.
+    const int titleWidth = (*sheet)->fontMetrics().horizontalAdvance(title) + 160;
+    (*sheet)->setMinimumWidth(std::min(titleWidth, screen() ? screen()->availableGeometry().width() * 9 / 10 : titleWidth));
     services::showModal(sheet->get(), this);
     sheet->reset();
     for (qsizetype i = 0; i < names.size(); ++i)
@@ -431,7 +538,10 @@ Result<void> ContainerWindow::paste()
     const QJsonDocument doc = QJsonDocument::fromJson(data->data(QLatin1String(ControlsMimeType)));
     if (!doc.isArray())
         return shown(Error(errc::InvalidArgument, tr("The clipboard's controls do not read")));
-    Result<QStringList> pasted = m_form->paste(doc.array());
+    // Where the person last clicked on the form, once; a second paste goes beside the first.
+    const std::optional<QPoint> at = m_form->pastePoint();
+    m_form->setPastePoint(std::nullopt);
+    Result<QStringList> pasted = m_form->paste(doc.array(), at);
     if (!pasted)
         return shown(pasted.releaseError());
     return {};

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 
 class QAction;
+class QDockWidget;
+class QLabel;
 class QMenu;
 
 namespace container {
@@ -52,9 +54,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
+    void fitScreen();
+    void updateStatus();
+    void aboutContainer();
     void updateActions();
     void updateTitle();
     void addRecent(const QString& path);
@@ -74,6 +80,10 @@ private:
     QString m_path;
     QMenu* m_recentMenu = nullptr;
     QAction* m_runAction = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QList<QDockWidget*> m_docks;
+    QLabel* m_position = nullptr;
     QList<QAction*> m_selectionActions; // need a selected control
     QList<QAction*> m_designActions;    // design mode only
 };

@@ -6,7 +6,7 @@ namespace container {
 
 EntriesCommand::EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<std::pair<int, QJsonObject>> entries,
                                bool alreadyDone)
-    : QUndoCommand(text), m_form(form), m_insert(insert), m_skip(alreadyDone), m_entries(std::move(entries))
+    : FormCommand(form, text), m_insert(insert), m_skip(alreadyDone), m_entries(std::move(entries))
 {
 }
 
@@ -43,25 +43,39 @@ void EntriesCommand::undo()
     m_insert ? removeAll() : insertAll();
 }
 
-GeometryCommand::GeometryCommand(DesignForm* form, const QString& text, QHash<QString, QRect> before, QHash<QString, QRect> after)
-    : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after))
+GeometryCommand::GeometryCommand(DesignForm* form, const QString& text, QHash<QString, QRect> before, QHash<QString, QRect> after,
+                                 bool step)
+    : FormCommand(form, text), m_before(std::move(before)), m_after(std::move(after)), m_step(step)
 {
+}
+
+bool GeometryCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const GeometryCommand*>(other);
+    if (next->text() != text() || QSet<QString>(m_after.keyBegin(), m_after.keyEnd()) != QSet<QString>(next->m_after.keyBegin(), next->m_after.keyEnd()))
+        return false;
+    m_after = next->m_after;
+    return true;
 }
 
 void GeometryCommand::redo()
 {
+    if (!m_form)
+        return;
     for (auto it = m_after.cbegin(); it != m_after.cend(); ++it)
         m_form->setGeometryTwips(it.key(), it.value());
 }
 
 void GeometryCommand::undo()
 {
+    if (!m_form)
+        return;
     for (auto it = m_before.cbegin(); it != m_before.cend(); ++it)
         m_form->setGeometryTwips(it.key(), it.value());
 }
 
 RenameCommand::RenameCommand(DesignForm* form, QString oldName, QString newName)
-    : QUndoCommand(QStringLiteral("Rename %1 to %2").arg(oldName, newName)), m_form(form), m_old(std::move(oldName)),
+    : FormCommand(form, QStringLiteral("Rename %1 to %2").arg(oldName, newName)), m_old(std::move(oldName)),
       m_new(std::move(newName))
 {
 }
@@ -77,7 +91,7 @@ void RenameCommand::undo()
 }
 
 RootCommand::RootCommand(DesignForm* form, const QString& text, QJsonObject before, QJsonObject after)
-    : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after))
+    : FormCommand(form, text), m_before(std::move(before)), m_after(std::move(after))
 {
 }
 
@@ -95,7 +109,7 @@ void RootCommand::undo()
 
 StateCommand::StateCommand(DesignForm* form, const QString& text, QString name, velloc::PropertyBag before,
                            velloc::PropertyBag after)
-    : QUndoCommand(text), m_form(form), m_name(std::move(name)), m_before(std::move(before)), m_after(std::move(after))
+    : FormCommand(form, text), m_name(std::move(name)), m_before(std::move(before)), m_after(std::move(after))
 {
 }
 

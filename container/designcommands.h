@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QJsonObject>
+#include <QPointer>
 #include <QRect>
 #include <QUndoCommand>
 
@@ -14,8 +15,15 @@ class DesignForm;
 // The undoable edits of a form. Each names its controls, never holds them: an undone delete
 // brings back a new instance from the saved description entry, bag included.
 
+// What every edit shares: the form it edits, which may be gone by the time the stack is.
+class FormCommand : public QUndoCommand {
+protected:
+    FormCommand(DesignForm* form, const QString& text) : QUndoCommand(text), m_form(form) {}
+    QPointer<DesignForm> m_form;
+};
+
 // Inserts the entries (redo) and removes them (undo); a delete is the same the other way round.
-class EntriesCommand final : public QUndoCommand {
+class EntriesCommand final : public FormCommand {
 public:
     EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<std::pair<int, QJsonObject>> entries,
                    bool alreadyDone = false);
@@ -25,56 +33,58 @@ public:
 private:
     void insertAll();
     void removeAll();
-    DesignForm* m_form;
     bool m_insert;
     bool m_skip;
     QList<std::pair<int, QJsonObject>> m_entries; // by index on the form, ascending
     QString m_lastError;
 };
 
-class GeometryCommand final : public QUndoCommand {
+// Moves and resizes. Steps of the arrow keys on the same controls merge into one edit, so that
+// forty presses are undone at once.
+class GeometryCommand final : public FormCommand {
 public:
-    GeometryCommand(DesignForm* form, const QString& text, QHash<QString, QRect> before, QHash<QString, QRect> after);
+    static constexpr int StepId = 1;
+    GeometryCommand(DesignForm* form, const QString& text, QHash<QString, QRect> before, QHash<QString, QRect> after,
+                    bool step = false);
     void redo() override;
     void undo() override;
+    int id() const override { return m_step ? StepId : -1; }
+    bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    DesignForm* m_form;
     QHash<QString, QRect> m_before, m_after;
+    bool m_step;
 };
 
-class RenameCommand final : public QUndoCommand {
+class RenameCommand final : public FormCommand {
 public:
     RenameCommand(DesignForm* form, QString oldName, QString newName);
     void redo() override;
     void undo() override;
 
 private:
-    DesignForm* m_form;
     QString m_old, m_new;
 };
 
 // The form's own keys before and after.
-class RootCommand final : public QUndoCommand {
+class RootCommand final : public FormCommand {
 public:
     RootCommand(DesignForm* form, const QString& text, QJsonObject before, QJsonObject after);
     void redo() override;
     void undo() override;
 
 private:
-    DesignForm* m_form;
     QJsonObject m_before, m_after;
 };
 
 // A control's properties before and after an edit, as its property bag; the edit has been made.
-class StateCommand final : public QUndoCommand {
+class StateCommand final : public FormCommand {
 public:
     StateCommand(DesignForm* form, const QString& text, QString name, velloc::PropertyBag before, velloc::PropertyBag after);
     void redo() override;
     void undo() override;
 
 private:
-    DesignForm* m_form;
     QString m_name;
     velloc::PropertyBag m_before, m_after;
     bool m_skip = true;

@@ -1,6 +1,8 @@
 #include "designform.h"
 
 #include "designcommands.h"
+#include "formentry.h"
+#include "formjson.h"
 #include "selectionoverlay.h"
 
 #include "velloc/store/registry.h"
@@ -17,79 +19,11 @@ using namespace velloc;
 
 namespace container {
 
-namespace {
-
-QString kindOf(const QJsonObject& entry)
-{
-    return entry.value(QStringLiteral("kind")).toString();
-}
-
-QRect twipsOf(const QJsonObject& entry)
-{
-    return QRect(entry.value(QStringLiteral("left")).toInt(), entry.value(QStringLiteral("top")).toInt(),
-                 entry.value(QStringLiteral("width")).toInt(), entry.value(QStringLiteral("height")).toInt());
-}
-
-void setTwips(QJsonObject& entry, QRect twips)
-{
-    entry.insert(QStringLiteral("left"), twips.x());
-    entry.insert(QStringLiteral("top"), twips.y());
-    entry.insert(QStringLiteral("width"), twips.width());
-    entry.insert(QStringLiteral("height"), twips.height());
-}
-
-// The names an entry brings onto the form: its own and, for a frame, those of its controls.
-void collectNames(const QJsonObject& entry, QStringList& names)
-{
-    names << entry.value(QStringLiteral("name")).toString();
-    for (const QJsonValue& child : entry.value(QStringLiteral("controls")).toArray())
-        collectNames(child.toObject(), names);
-}
-
-bool holdsComponent(const QJsonObject& entry)
-{
-    for (const QJsonValue& child : entry.value(QStringLiteral("controls")).toArray())
-        if (kindOf(child.toObject()) == QLatin1String("component") || holdsComponent(child.toObject()))
-            return true;
-    return false;
-}
-
-QJsonArray bagLines(const PropertyBag& bag)
-{
-    QJsonArray lines;
-    for (const QString& line : bag.toText().split(QLatin1Char('\n')))
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            lines.append(line);
-    return lines;
-}
-
-// Whether two bags' lines hold the same values, in whatever order: a hand-written bag the
-// control would write in another order is kept as it was written.
-bool sameBag(const QJsonArray& written, const QJsonArray& lines)
-{
-    auto normal = [](const QJsonArray& a) -> std::optional<QStringList> {
-        QStringList text;
-        for (const QJsonValue& line : a)
-            text << line.toString();
-        Result<PropertyBag> bag = PropertyBag::fromText(text.join(QLatin1Char('\n')));
-        if (!bag)
-            return std::nullopt;
-        QStringList out;
-        for (const QJsonValue& line : bagLines(*bag))
-            out << line.toString();
-        out.sort();
-        return out;
-    };
-    const std::optional<QStringList> a = normal(written), b = normal(lines);
-    return a && b && *a == *b;
-}
-
-} // namespace
+using namespace formentry;
 
 bool isValidControlName(const QString& name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z][A-Za-z0-9_]{0,39}$"));
-    return pattern.match(name).hasMatch();
+    return isValidName(name);
 }
 
 DesignForm::DesignForm(QWidget* parent) : QWidget(parent), m_undo(new QUndoStack(this))
@@ -114,6 +48,9 @@ void DesignForm::clear()
     Q_ASSERT(canvas.ok());
     releaseAll();
     setCanvas(std::move(canvas.value()), root);
+    m_rootOrder = {};
+    m_orders.clear();
+    m_indent = 2;
     m_undo->clear();
 }
 
@@ -124,7 +61,7 @@ Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root)
     window.remove(QStringLiteral("controls"));
     window.remove(QStringLiteral("tabOrder"));
     window.remove(QStringLiteral("startUpPosition"));
-    return FormLoader::fromJson(QJsonDocument(window).toJson());
+    return FormLoader::fromJson(QJsonDocument(window).toJson(), m_variables);
 }
 
 void DesignForm::adopt(Form& canvas)
@@ -154,13 +91,10 @@ void DesignForm::setCanvas(std::unique_ptr<Form> canvas, QJsonObject root)
 
 Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 {
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (!doc.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The form description is not valid JSON: %1 at offset %2")
-                                                .arg(parseError.errorString())
-                                                .arg(parseError.offset));
-    const QJsonObject root = doc.object();
+    JsonText text = VELLOC_TRY(parseJson(json, QStringLiteral("The form description")));
+    if (!text.document.isObject())
+        return Error(errc::InvalidArgument, QStringLiteral("The form description is not a JSON object"));
+    const QJsonObject root = text.document.object();
     // Names are how the form finds its controls: a form that repeats or lacks one is refused
     // whole, as the loader refuses it, rather than opened with a control missing.
     QStringList names;
@@ -177,11 +111,26 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     releaseAll();
     m_runMode = false;
     setCanvas(std::move(canvas), root);
+    m_rootOrder = text.order;
+    m_indent = text.indent;
+    m_orders.clear();
+    const QJsonArray controls = root.value(QStringLiteral("controls")).toArray();
+    const JsonKeyOrder controlsOrder = m_rootOrder.members.value(QStringLiteral("controls"));
+    m_rootOrder.members.remove(QStringLiteral("controls"));
     m_undo->clear();
-    for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray()) {
-        Result<void> inserted = insertEntry(v.toObject(), int(m_items.size()));
+    const QRect client(0, 0, root.value(QStringLiteral("clientWidth")).toInt(), root.value(QStringLiteral("clientHeight")).toInt());
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const QJsonObject entry = controls[i].toObject();
+        m_orders.insert(formentry::nameOf(entry), controlsOrder.elements.value(i));
+        Result<void> inserted = insertEntry(entry, int(m_items.size()));
         if (!inserted && problems)
             problems->append(inserted.error().message());
+        // Kept where it was written, but a control nobody can see is worth a word.
+        const DesignItem* placed = item(formentry::nameOf(entry));
+        const QRect at = placed ? placed->twips : QRect();
+        if (placed && problems && !client.isEmpty() && !client.intersects(at))
+            problems->append(QStringLiteral("%1: lies outside the form (left %2, top %3; the form is %4 x %5)")
+                                 .arg(formentry::nameOf(entry)).arg(at.x()).arg(at.y()).arg(client.width()).arg(client.height()));
     }
     m_undo->clear();
     emit itemsChanged();
@@ -195,6 +144,10 @@ Result<QByteArray> DesignForm::toJson() const
     for (const DesignItem& item : m_items)
         controls.append(VELLOC_TRY(entryOf(item.name)));
     root.insert(QStringLiteral("controls"), controls);
+    JsonKeyOrder order = m_rootOrder;
+    JsonKeyOrder& controlsOrder = order.members[QStringLiteral("controls")];
+    for (const DesignItem& item : m_items)
+        controlsOrder.elements << m_orders.value(item.name);
     if (root.contains(QStringLiteral("tabOrder"))) {
         // A control deleted since leaves the focus order with it.
         const QStringList names = allNames();
@@ -204,7 +157,7 @@ Result<QByteArray> DesignForm::toJson() const
                 order.append(v);
         root.insert(QStringLiteral("tabOrder"), order);
     }
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return writeJson(root, order, m_indent);
 }
 
 void DesignForm::releaseAll()
@@ -283,42 +236,16 @@ QString DesignForm::nextName(const QString& className) const
 Result<DesignItem> DesignForm::createComponent(const QJsonObject& entry)
 {
     DesignItem item;
-    item.name = entry.value(QStringLiteral("name")).toString();
+    item.name = formentry::nameOf(entry);
     item.entry = entry;
-    const QString progId = entry.value(QStringLiteral("progId")).toString();
-    std::shared_ptr<Object> object = VELLOC_TRY(createObject(progId));
-    auto* control = dynamic_cast<Control*>(object.get());
-    if (!control)
-        return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a control").arg(progId));
-    item.object = object;
-    item.control = control;
-    control->setSite(this);
-    item.cookie = object->advise(this);
-    if (entry.contains(QStringLiteral("width")) && entry.contains(QStringLiteral("height")))
-        control->setExtent(QSize(entry.value(QStringLiteral("width")).toInt(), entry.value(QStringLiteral("height")).toInt()));
-    if (control->extent().isEmpty())
-        control->setExtent(QSize(1200, 600));
-    Result<void> loaded;
-    if (entry.contains(QStringLiteral("bag"))) {
-        QStringList lines;
-        for (const QJsonValue& line : entry.value(QStringLiteral("bag")).toArray())
-            lines << line.toString();
-        Result<PropertyBag> bag = PropertyBag::fromText(lines.join(QLatin1Char('\n')));
-        if (!bag) {
-            release(item);
-            return Error(bag.error().number(), QStringLiteral("its saved properties do not read: %1").arg(bag.error().message()));
-        }
-        loaded = control->readProperties(bag.value());
-    } else {
-        loaded = control->initProperties();
-    }
-    if (!loaded) {
-        release(item);
-        return Error(loaded.error().number(), QStringLiteral("the control refused its saved properties: %1").arg(loaded.error().message()));
-    }
+    item.object = VELLOC_TRY(FormLoader::createControl(entry, *this, m_variables));
+    item.control = dynamic_cast<Control*>(item.object.get());
+    item.cookie = item.object->advise(this);
+    if (item.control->extent().isEmpty())
+        item.control->setExtent(QSize(1200, 600));
     item.twips = QRect(QPoint(entry.value(QStringLiteral("left")).toInt(), entry.value(QStringLiteral("top")).toInt()),
-                       control->extent());
-    item.face = control->widget();
+                       item.control->extent());
+    item.face = item.control->widget();
     return item;
 }
 
@@ -328,7 +255,7 @@ Result<DesignItem> DesignForm::createBuiltIn(const QJsonObject& entry)
         return Error(errc::InvalidArgument, QStringLiteral("a component inside a frame cannot be designed here"));
     // The loader builds the control in a window of its own, which hands it over.
     QJsonObject window {{QStringLiteral("controls"), QJsonArray {entry}}};
-    std::unique_ptr<Form> form = VELLOC_TRY(FormLoader::fromJson(QJsonDocument(window).toJson()));
+    std::unique_ptr<Form> form = VELLOC_TRY(FormLoader::fromJson(QJsonDocument(window).toJson(), m_variables));
     DesignItem item;
     item.name = entry.value(QStringLiteral("name")).toString();
     item.entry = entry;
@@ -426,9 +353,10 @@ Result<QJsonObject> DesignForm::entryOf(const QString& name) const
         if (!written)
             return Error(written.error().number(),
                          QStringLiteral("%1 did not write its properties: %2").arg(name, written.error().message()));
-        QJsonArray lines = bagLines(bag);
-        if (!sameBag(entry.value(QStringLiteral("bag")).toArray(), lines))
-            entry.insert(QStringLiteral("bag"), lines);
+        const QJsonArray lines = mergeBag(entry.value(QStringLiteral("bag")).toArray(), bagLines(bag), m_variables);
+        if (lines.isEmpty() && !entry.contains(QStringLiteral("bag")))
+            return entry;
+        entry.insert(QStringLiteral("bag"), lines);
     }
     return entry;
 }
@@ -464,6 +392,8 @@ void DesignForm::renameItem(const QString& oldName, const QString& newName)
         return;
     m_items[i].name = newName;
     m_items[i].entry.insert(QStringLiteral("name"), newName);
+    if (m_orders.contains(oldName))
+        m_orders.insert(newName, m_orders.value(oldName));
     if (m_items[i].face)
         m_items[i].face->setObjectName(newName);
     QJsonArray order = m_root.value(QStringLiteral("tabOrder")).toArray();
@@ -514,20 +444,20 @@ Result<QString> DesignForm::insertControl(const QString& progId, QPoint twipsPos
         if (className.isEmpty())
             return cls.releaseError();
     }
-    if (twipsPos.x() < 0) {
-        // Below everything already on the form, so that nothing is covered.
-        int bottom = 120;
-        for (const DesignItem& it : std::as_const(m_items))
-            bottom = std::max(bottom, it.twips.bottom() + 1);
-        twipsPos = QPoint(240, bottom + 120);
-    }
     const QString name = nextName(className);
     QJsonObject entry {{QStringLiteral("name"), name},
                        {QStringLiteral("kind"), QStringLiteral("component")},
                        {QStringLiteral("progId"), cls ? cls->progId : progId},
-                       {QStringLiteral("left"), twipsPos.x()},
-                       {QStringLiteral("top"), twipsPos.y()}};
+                       {QStringLiteral("left"), 0},
+                       {QStringLiteral("top"), 0}};
     VELLOC_TRY_VOID(insertEntry(entry, int(m_items.size()), false));
+    DesignItem& placed = m_items.last();
+    const QPoint at = twipsPos.x() < 0 ? freeSpot(placed.twips.size(), name) : twipsPos;
+    placed.entry.insert(QStringLiteral("left"), at.x());
+    placed.entry.insert(QStringLiteral("top"), at.y());
+    placed.twips.moveTopLeft(at);
+    placed.entryTwips = placed.twips;
+    place(placed);
     Result<QJsonObject> made = entryOf(name);
     if (!made) {
         removeItem(name);
@@ -555,7 +485,7 @@ void DesignForm::deleteSelection()
                                     entries));
 }
 
-void DesignForm::moveSelection(QPoint twipsDelta, QSize twipsResize)
+void DesignForm::moveSelection(QPoint twipsDelta, QSize twipsResize, bool step)
 {
     QHash<QString, QRect> before, after;
     for (const QString& name : std::as_const(m_selection)) {
@@ -569,7 +499,7 @@ void DesignForm::moveSelection(QPoint twipsDelta, QSize twipsResize)
     }
     if (!after.isEmpty() && after != before)
         m_undo->push(new GeometryCommand(this, twipsResize.isNull() ? QStringLiteral("Move") : QStringLiteral("Resize"),
-                                         before, after));
+                                         before, after, step));
 }
 
 Result<void> DesignForm::rename(const QString& oldName, const QString& newName)
@@ -679,25 +609,53 @@ Result<void> DesignForm::loadBag(const QString& name, const PropertyBag& bag)
     return {};
 }
 
+QRect DesignForm::clientTwips() const
+{
+    return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());
+}
+
+QPoint DesignForm::freeSpot(QSize size, const QString& except) const
+{
+    // The first place, line by line, where the control covers nothing and is whole on the form.
+    constexpr int Step = 120;
+    const QRect client = clientTwips();
+    for (int y = Step; y + size.height() <= client.height(); y += Step)
+        for (int x = Step; x + size.width() <= client.width(); x += Step) {
+            const QRect spot(QPoint(x, y), size);
+            if (std::none_of(m_items.cbegin(), m_items.cend(),
+                             [&](const DesignItem& it) {
+                                 return it.name != except && it.twips.adjusted(-60, -60, 60, 60).intersects(spot);
+                             }))
+                return spot.topLeft();
+        }
+    // A full form: over the others, but in sight.
+    return QPoint(std::max(0, (client.width() - size.width()) / 2), std::max(0, (client.height() - size.height()) / 2));
+}
+
 Result<QJsonArray> DesignForm::copySelection() const
 {
     QJsonArray entries;
     for (const DesignItem& it : m_items)
-        if (m_selection.contains(it.name))
-            entries.append(VELLOC_TRY(entryOf(it.name)));
+        if (m_selection.contains(it.name)) {
+            // The size the control has, even where its entry left it to the control's default.
+            QJsonObject entry = VELLOC_TRY(entryOf(it.name));
+            setTwips(entry, it.twips);
+            entries.append(entry);
+        }
     return entries;
 }
 
-Result<QStringList> DesignForm::paste(const QJsonArray& entries)
+Result<QStringList> DesignForm::paste(const QJsonArray& entries, std::optional<QPoint> at)
 {
     QList<std::pair<int, QJsonObject>> list;
     QStringList names = allNames();
     QStringList pasted;
+    QRect bounds;
     for (const QJsonValue& v : entries) {
         QJsonObject entry = v.toObject();
         if (holdsComponent(entry) || !entry.value(QStringLiteral("controls")).toArray().isEmpty())
-            return Error(errc::InvalidArgument, QStringLiteral("%1: a frame with controls is not pasted").arg(entry.value(QStringLiteral("name")).toString()));
-        QString name = entry.value(QStringLiteral("name")).toString();
+            return Error(errc::InvalidArgument, QStringLiteral("%1: a frame with controls is not pasted").arg(formentry::nameOf(entry)));
+        QString name = formentry::nameOf(entry);
         if (names.contains(name, Qt::CaseInsensitive)) {
             QString base = name;
             while (!base.isEmpty() && base.back().isDigit())
@@ -711,13 +669,19 @@ Result<QStringList> DesignForm::paste(const QJsonArray& entries)
         names << name;
         pasted << name;
         entry.insert(QStringLiteral("name"), name);
-        QRect r = twipsOf(entry).translated(120, 120);
-        if (entry.contains(QStringLiteral("left")))
-            setTwips(entry, r);
+        bounds |= twipsOf(entry);
         list.append({int(m_items.size()) + int(list.size()), entry});
     }
     if (list.isEmpty())
         return pasted;
+    // The copies keep their places among themselves; together they go where the person clicked,
+    // or beside the originals, and always whole on the form.
+    const QRect client = clientTwips();
+    QPoint topLeft = at ? *at : bounds.topLeft() + QPoint(120, 120);
+    topLeft.setX(std::clamp(topLeft.x(), 0, std::max(0, client.width() - bounds.width())));
+    topLeft.setY(std::clamp(topLeft.y(), 0, std::max(0, client.height() - bounds.height())));
+    for (auto& [index, entry] : list)
+        setTwips(entry, twipsOf(entry).translated(topLeft - bounds.topLeft()));
     // A control that cannot be made again is reported by the command and pasted as written.
     m_undo->push(new EntriesCommand(this, QStringLiteral("Paste %1").arg(pasted.join(QStringLiteral(", "))), true, list));
     return pasted;

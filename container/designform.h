@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formjson.h"
+
 #include "velloc/hosting/formloader.h"
 #include "velloc/store/registry.h"
 
@@ -49,6 +51,9 @@ public:
 
     // An empty form.
     void clear();
+    // What "${NAME}" in the description stands for while the form is designed (the saved
+    // description keeps the variable).
+    void setVariables(const velloc::FormLoader::Variables& variables) { m_variables = variables; }
     // Replaces the form with a description. A control that cannot be created is kept as
     // written and reported in `problems`; a description that does not read leaves the form as
     // it was and returns the error.
@@ -68,7 +73,8 @@ public:
     // Edits, each one undoable.
     velloc::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
     void deleteSelection();
-    void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0));
+    // `step`: one press of an arrow key, merged with the presses before it into one edit.
+    void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
     velloc::Result<void> rename(const QString& oldName, const QString& newName);
     // The form's own keys: "name", "caption", "clientWidth", "clientHeight".
     static const QStringList& formKeys();
@@ -84,7 +90,14 @@ public:
 
     // The description entries of the selected controls, and inserting such entries (paste).
     velloc::Result<QJsonArray> copySelection() const;
-    velloc::Result<QStringList> paste(const QJsonArray& entries);
+    // Pasted at `at` (twips) when given, else beside the originals; whole on the form either way.
+    velloc::Result<QStringList> paste(const QJsonArray& entries, std::optional<QPoint> at = std::nullopt);
+    // Where a new control of `size` covers no control but `except` and lies whole on the form.
+    QPoint freeSpot(QSize size, const QString& except = QString()) const;
+    QRect clientTwips() const;
+    // The last point clicked on the form's empty area, where a paste goes.
+    std::optional<QPoint> pastePoint() const { return m_pastePoint; }
+    void setPastePoint(std::optional<QPoint> twips) { m_pastePoint = twips; }
 
     // The primitive operations the undo commands replay.
     // A control that cannot be made is kept as written when `keepBroken`, else refused.
@@ -143,6 +156,11 @@ private:
 
     std::unique_ptr<velloc::Form> m_canvas;
     QJsonObject m_root;
+    JsonKeyOrder m_rootOrder;            // the root's keys as written ("controls" aside)
+    QHash<QString, JsonKeyOrder> m_orders; // each control's entry keys as written, by name
+    int m_indent = 2;
+    std::optional<QPoint> m_pastePoint;
+    velloc::FormLoader::Variables m_variables;
     QList<DesignItem> m_items;
     QStringList m_selection;
     SelectionOverlay* m_overlay = nullptr;

@@ -1,16 +1,16 @@
 #include "propertybrowser.h"
 
 #include "designform.h"
+#include "methodsdialog.h"
 
+#include "velloc/core/units.h"
 #include "velloc/store/font.h"
 #include "velloc/store/picture.h"
 #include "velloc/store/registry.h"
 #include "velloc/hosting/services.h"
 #include "velloc/store/varianttext.h"
 
-#include <QColorDialog>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -66,6 +66,12 @@ public:
                     box->addItem(QStringLiteral("%1 - %2").arg(v.value).arg(v.name));
                     box->setItemData(box->count() - 1, v.help, Qt::ToolTipRole);
                 }
+                // The names are the usual values, not the only ones: a control may store any
+                // number its type holds, typed in as it stands.
+                box->setEditable(true);
+                box->setInsertPolicy(QComboBox::NoInsert);
+                box->setCompleter(nullptr);
+                box->setToolTip(tr("A name from the list, or a number as the property takes it"));
             }
             return box;
         }
@@ -146,6 +152,8 @@ QList<PropertyRow> PropertyRow::of(const Object& object, const QList<EnumInfo>& 
             row.editor = Editor::Picture;
         else if (m.result.vt == VarType::Dispatch)
             row.editor = Editor::Object;
+        else if (m.result.vt == VarType::BStr && MethodsDialog::namesFile(m.name))
+            row.editor = Editor::File;
         for (const EnumInfo& e : enums)
             if (!m.result.alias.isEmpty() && e.name == m.result.alias) {
                 row.editor = Editor::Enum;
@@ -180,6 +188,7 @@ QString PropertyRow::display(const Variant& value) const
     case Editor::Object:
         return value.isNothing() ? QStringLiteral("(None)") : varianttext::format(value);
     case Editor::Text:
+    case Editor::File:
         break;
     }
     if (value.type() == VarType::BStr)
@@ -239,6 +248,7 @@ Result<Variant> PropertyRow::parse(const QString& text) const
             return Variant::nothing();
         return varianttext::parseAll(t);
     case Editor::Text:
+    case Editor::File:
         break;
     }
     // The control's own put coerces the text to its declared type (and refuses what does not fit).
@@ -255,7 +265,13 @@ PropertyBrowser::PropertyBrowser(QWidget* parent)
     m_tree->setItemDelegate(new PropertyDelegate(this));
     m_tree->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                             | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    // The value takes what the dock gives; the full text of a value or message is its tool tip.
+    m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(PropertyColumn, QHeaderView::ResizeToContents);
+    m_tree->header()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
+    m_tree->header()->setSectionResizeMode(MessageColumn, QHeaderView::Interactive);
+    m_tree->setTextElideMode(Qt::ElideMiddle);
+    m_title->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_title);
@@ -393,10 +409,14 @@ void PropertyBrowser::refreshValues()
         if (!rowItem)
             continue;
         Result<Variant> value = item->object->invoke(r.id, InvokeKind::PropertyGet, {});
-        rowItem->setText(ValueColumn, value ? r.display(*value) : QString());
+        const QString shown = value ? r.display(*value) : QString();
+        rowItem->setText(ValueColumn, shown);
         const QString message = value ? m_messages.value(r.name)
                                       : tr("error %1: %2").arg(value.error().number()).arg(value.error().message());
         rowItem->setText(MessageColumn, message);
+        rowItem->setToolTip(MessageColumn, message);
+        const QString tip = r.help.isEmpty() ? r.type.displayName() : QStringLiteral("%1\n(%2)").arg(r.help, r.type.displayName());
+        rowItem->setToolTip(ValueColumn, message.isEmpty() ? QStringLiteral("%1\n%2").arg(shown, tip) : QStringLiteral("%1\n%2").arg(shown, message));
         rowItem->setForeground(MessageColumn, QBrush(Qt::red));
     }
 }
@@ -426,6 +446,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         Result<void> set = m_form->setFormValue(property.mid(FormPrefix.size()), text);
         if (QTreeWidgetItem* r = row(property)) {
             r->setText(MessageColumn, set ? QString() : tr("error %1: %2").arg(set.error().number()).arg(set.error().message()));
+            r->setToolTip(MessageColumn, r->text(MessageColumn));
             r->setForeground(MessageColumn, QBrush(Qt::red));
         }
         return set;
@@ -436,6 +457,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         Result<void> renamed = m_form->rename(m_control, text.trimmed());
         if (QTreeWidgetItem* r = row(NameRow)) {
             r->setText(MessageColumn, renamed ? QString() : renamed.error().message());
+            r->setToolTip(MessageColumn, r->text(MessageColumn));
             r->setForeground(MessageColumn, QBrush(Qt::red));
         }
         return renamed;
@@ -477,27 +499,46 @@ void PropertyBrowser::chooseValue(const QString& name)
     if (!r || !item || !item->object || m_form->runMode())
         return;
     Result<Variant> current = item->object->invoke(r->id, InvokeKind::PropertyGet, {});
+    // A chooser opens at the value the control holds, and a choice that changes nothing is not
+    // an edit: the value is put only when it differs.
     if (r->editor == PropertyRow::Editor::Color) {
-        const QColor chosen = QColorDialog::getColor(Qt::black, this, r->name);
-        if (chosen.isValid())
-            (void)put(r->name, Variant::fromI4(chosen.red() | chosen.green() << 8 | chosen.blue() << 16));
+        Result<std::int32_t> ole = current ? current->toI4() : Result<std::int32_t>(current.error());
+        const QColor initial = ole ? units::toQColor(std::uint32_t(*ole)) : QColor(Qt::black);
+        const std::optional<QColor> chosen = services::chooseColor(initial, tr("%1.%2").arg(m_control, r->name), this);
+        if (chosen && chosen->isValid() && chosen->rgb() != initial.rgb())
+            (void)put(r->name, Variant::fromI4(chosen->red() | chosen->green() << 8 | chosen->blue() << 16));
     } else if (r->editor == PropertyRow::Editor::Font) {
+        std::shared_ptr<Font> font = current ? current->objectAs<Font>() : nullptr;
+        // In the control's own terms ("MS Sans Serif" 8.25), not as drawn on this screen.
         QFont initial;
-        if (current)
-            if (auto f = current->objectAs<Font>())
-                initial = f->toQFont();
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, initial, this, r->name);
-        if (ok) {
-            Font::Description d;
-            d.name = chosen.family();
-            d.size = chosen.pointSizeF();
-            d.weight = chosen.bold() ? 700 : 400;
-            d.italic = chosen.italic();
-            d.underline = chosen.underline();
-            d.strikethrough = chosen.strikeOut();
-            (void)put(r->name, Variant::fromObject(Font::create(d)));
+        if (font) {
+            const Font::Description& d = font->description();
+            initial = QFont(d.name);
+            initial.setPointSizeF(d.size);
+            initial.setBold(d.weight >= 600);
+            initial.setItalic(d.italic);
+            initial.setUnderline(d.underline);
+            initial.setStrikeOut(d.strikethrough);
         }
+        const std::optional<QFont> chosen = services::chooseFont(initial, tr("%1.%2").arg(m_control, r->name), this);
+        if (!chosen || *chosen == initial)
+            return;
+        Font::Description d = font ? font->description() : Font::Description();
+        d.name = chosen->family();
+        d.size = chosen->pointSizeF();
+        d.weight = chosen->bold() ? 700 : 400;
+        d.italic = chosen->italic();
+        d.underline = chosen->underline();
+        d.strikethrough = chosen->strikeOut();
+        (void)put(r->name, Variant::fromObject(Font::create(d)));
+    } else if (r->editor == PropertyRow::Editor::File) {
+        services::FileDialogRequest request;
+        request.title = tr("%1.%2").arg(m_control, r->name);
+        request.fileName = current && current->type() == VarType::BStr ? current->string() : QString();
+        request.filter = QStringLiteral("All files|*");
+        request.owner = this;
+        if (std::optional<QString> path = services::openFileDialog(request))
+            (void)edit(r->name, *path);
     } else if (r->editor == PropertyRow::Editor::Picture) {
         services::FileDialogRequest request;
         request.title = tr("Picture for %1.%2").arg(m_control, r->name);

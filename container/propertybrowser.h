@@ -16,7 +16,7 @@ class DesignForm;
 
 // One property of a control as the browser shows it.
 struct PropertyRow {
-    enum class Editor { Text, Bool, Enum, Color, Font, Picture, Object };
+    enum class Editor { Text, Bool, Enum, Color, Font, Picture, File, Object };
 
     QString name;
     velloc::DispId id = 0;

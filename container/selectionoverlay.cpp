@@ -89,6 +89,8 @@ void SelectionOverlay::mousePressEvent(QMouseEvent* event)
             selection = {hit};
         }
         m_form->select(selection);
+        m_form->setPastePoint(hit.isEmpty() ? std::optional<QPoint>(QPoint(units::toTwipsX(m_pressAt.x()), units::toTwipsY(m_pressAt.y())))
+                                            : std::nullopt);
     }
     m_startTwips.clear();
     for (const QString& name : m_form->selection())
@@ -150,9 +152,9 @@ void SelectionOverlay::keyPressEvent(QKeyEvent* event)
     default: QWidget::keyPressEvent(event); return;
     }
     if (event->modifiers() & Qt::ShiftModifier)
-        m_form->moveSelection(QPoint(0, 0), QSize(step.x(), step.y()));
+        m_form->moveSelection(QPoint(0, 0), QSize(step.x(), step.y()), true);
     else
-        m_form->moveSelection(step);
+        m_form->moveSelection(step, QSize(0, 0), true);
 }
 
 void SelectionOverlay::dragEnterEvent(QDragEnterEvent* event)

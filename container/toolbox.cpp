@@ -97,6 +97,8 @@ Toolbox::Toolbox(QWidget* parent) : QWidget(parent), m_tree(new ToolboxTree(this
     m_tree->setDragEnabled(true);
     m_tree->setDragDropMode(QAbstractItemView::DragOnly);
     m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (int c = 0; c < m_tree->columnCount(); ++c)
+        m_tree->headerItem()->setToolTip(c, m_tree->headerItem()->text(c));
     auto* reloadButton = new QPushButton(tr("&Reload"), this);
     reloadButton->setObjectName(QStringLiteral("reloadToolbox"));
     auto* layout = new QVBoxLayout(this);

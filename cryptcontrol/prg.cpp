@@ -7,6 +7,9 @@
 #include "velloc/core/units.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWindow>
 #include <QPainter>
 #include <QScreen>
 
@@ -43,6 +46,36 @@ void PRG::paintEvent(QPaintEvent*)
 void PRG::mouseDoubleClickEvent(QMouseEvent*)
 {
     hide();
+}
+
+void PRG::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    qApp->installEventFilter(this);
+}
+
+void PRG::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QWidget::hideEvent(event);
+}
+
+bool PRG::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window stays above the program's windows, but a message box raised while it is shown
+    // (by the operation, the control or the host) waits for an answer: it goes above the
+    // progress window and takes the focus, or the operation would wait on a box nobody sees.
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && qobject_cast<QDialog*>(window) && window->windowHandle()) {
+            window->windowHandle()->setFlag(Qt::WindowStaysOnTopHint);
+            QTimer::singleShot(0, window, [window] {
+                window->raise();
+                window->activateWindow();
+            });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 PRG* progressWindow()

@@ -123,8 +123,9 @@ void LinkwellTxt::labelClicked()
 {
     std::shared_ptr<Object> keepAlive = weak_from_this().lock();
     fireEvent(events::Click);
-    // The Click handler may have changed the caption: that is the address opened.
-    if (m_lblURL)
+    // The Click handler may have changed the caption: that is the address opened. An empty one
+    // names nothing, not the folder the program runs in.
+    if (m_lblURL && !m_lblURL->caption().trimmed().isEmpty())
         services::openDocument(m_lblURL->caption());
     releaseAfterEvent(std::move(keepAlive));
 }

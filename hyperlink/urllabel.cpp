@@ -102,6 +102,15 @@ void UrlLabel::mousePressEvent(QMouseEvent* event)
     report(MouseAction::Down, buttonCode(event->button()), event);
 }
 
+void UrlLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click: reported as a press, but the click was the first one.
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        m_leftPressed = false;
+    report(MouseAction::Down, buttonCode(event->button()), event);
+}
+
 void UrlLabel::mouseMoveEvent(QMouseEvent* event)
 {
     event->accept();

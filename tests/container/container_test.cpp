@@ -33,105 +33,14 @@
 
 #include <gtest/gtest.h>
 
-#include "testsupport.h"
+#include "containerfixture.h"
 
 using namespace container;
 using namespace velloc;
 
+using namespace containertest;
+
 namespace {
-
-const QString Form1Path = QStringLiteral(VELLOC_SOURCE_DIR "/demo/Form1.json");
-
-// The texts of the message boxes the host showed, in order.
-QStringList messages(const testsupport::RecordingHost& host)
-{
-    QStringList out;
-    for (const QString& line : host.log.filter(QStringLiteral("msgbox ")))
-        out << line.mid(line.indexOf(u'"') + 1).chopped(1);
-    return out;
-}
-
-QString get(const DesignForm& form, const QString& control, const QString& property)
-{
-    const DesignItem* item = form.item(control);
-    if (!item || !item->object)
-        return QStringLiteral("(no control %1)").arg(control);
-    std::optional<DispId> id = item->object->idOfName(property);
-    if (!id)
-        return QStringLiteral("(no property %1)").arg(property);
-    Result<Variant> v = item->object->invoke(*id, InvokeKind::PropertyGet, {});
-    return v ? varianttext::format(*v) : QStringLiteral("error %1").arg(v.error().number());
-}
-
-QString value(const PropertyBrowser& browser, const QString& property)
-{
-    QTreeWidgetItem* row = browser.row(property);
-    return row ? row->text(1) : QStringLiteral("(no row)");
-}
-
-QString message(const PropertyBrowser& browser, const QString& property)
-{
-    QTreeWidgetItem* row = browser.row(property);
-    return row ? row->text(2) : QStringLiteral("(no row)");
-}
-
-class Container : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    DesignForm& form() { return *window.form(); }
-    PropertyBrowser& browser() { return *window.browser(); }
-    SelectionOverlay* overlay() { return form().findChild<SelectionOverlay*>(); }
-    QPoint centreOf(const QString& name) { return form().pixelRect(*form().item(name)).center(); }
-    QRect twips(const QString& name) { return form().item(name)->twips; }
-    // Inserts through the toolbox: the row is activated as a double click or Enter would.
-    QString insertFromToolbox(const QString& progId)
-    {
-        QTreeWidget* tree = window.toolbox()->tree();
-        const QList<QTreeWidgetItem*> rows = tree->findItems(progId, Qt::MatchFixedString, 1);
-        if (rows.isEmpty())
-            return QStringLiteral("(not in the toolbox)");
-        tree->setCurrentItem(rows.first());
-        emit tree->itemActivated(rows.first(), 0);
-        return form().selection().value(0);
-    }
-
-    // Types into a row of the browser as a person would: the editor opens on the value, the
-    // text goes in (or the choice is made), Enter commits.
-    void typeInto(QTreeWidgetItem* row, const QString& text)
-    {
-        QTreeWidget* tree = browser().tree();
-        tree->setCurrentItem(row, 1);
-        tree->editItem(row, 1);
-        QWidget* editor = nullptr;
-        for (QWidget* w : tree->viewport()->findChildren<QWidget*>())
-            if (w->isVisible() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)))
-                editor = w;
-        ASSERT_TRUE(editor) << "no editor opened";
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            const int index = box->findText(text);
-            if (index < 0) {
-                // Not among the choices: closed, and the text given as the browser takes it.
-                QTest::keyClick(box, Qt::Key_Escape);
-                (void)browser().edit(row->text(0), text);
-                return;
-            }
-            box->setCurrentIndex(index);
-            QTest::keyClick(box, Qt::Key_Return);
-        } else {
-            auto* line = qobject_cast<QLineEdit*>(editor);
-            line->setText(text);
-            QTest::keyClick(line, Qt::Key_Return);
-        }
-        QApplication::processEvents(); // the view commits the editor's data once Enter is handled
-    }
-
-    testsupport::RecordingHost responder;
-    ContainerWindow window;
-};
 
 // Every registered control goes on the form through the toolbox, is edited in the browser and
 // by the mouse and keyboard, undone and redone, copied, called, run and saved.
@@ -291,12 +200,12 @@ TEST_F(Container, DesignEditRunAndSave)
     EXPECT_EQ(rows, (QStringList {"Cipher.Statred(i4:1)", "Cipher.Progress(i4:1)", "Cipher.Finished()"}));
     EXPECT_TRUE(window.eventLog()->entries().first().time.isValid());
     window.eventLog()->setFilter("Cipher.Prog");
-    EXPECT_EQ(window.eventLog()->tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(window.eventLog()->rowCount(), 1);
     EXPECT_EQ(window.eventLog()->text().count('\n'), 1);
     window.eventLog()->copy();
     EXPECT_EQ(QApplication::clipboard()->text(), window.eventLog()->text());
     window.eventLog()->setFilter("");
-    EXPECT_EQ(window.eventLog()->tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(window.eventLog()->rowCount(), 3);
 
     // The property sheet for the hyperlink control: its page edits, OK applies, undo takes it back.
     form().select({"LinkwellTxt1"});
@@ -443,7 +352,7 @@ TEST_F(Container, BadFormsAndBags)
     responder.log.clear();
     ASSERT_TRUE(window.openForm(unknown).ok());
     ASSERT_EQ(messages(responder).size(), 1);
-    EXPECT_TRUE(messages(responder)[0].contains("Gauge1: No class is registered as No.Such")) << messages(responder)[0].toStdString();
+    EXPECT_TRUE(messages(responder)[0].contains(R"(Gauge1: cannot create \"No.Such\": No class is registered as No.Such)")) << messages(responder)[0].toStdString();
     EXPECT_TRUE(messages(responder)[0].contains("Velloc1: the control refused its saved properties"));
     ASSERT_EQ(form().items().size(), 3);
     EXPECT_FALSE(form().item("Gauge1")->problem.isEmpty());

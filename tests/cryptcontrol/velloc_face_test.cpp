@@ -2,9 +2,14 @@
 // the enumeration, the toolbox bitmap's size) is compared as a whole with the golden listings
 // in tests/typelib.
 #include "testsupport.h"
+#include "prg.h"
 #include "velloc.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QWindow>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -31,6 +36,25 @@ TEST(VellocFace, PicturesAreRealImagesOfTheirSizes)
         for (int x = 0; x < image.width(); x += 3)
             colours.insert(image.pixel(x, y));
     EXPECT_GT(colours.size(), 8);
+}
+
+// The progress window stays above the program's windows, but a message box raised while it is
+// shown goes above it and takes the focus; once it is gone, boxes are ordinary again.
+TEST(ProgressWindow, MessageBoxesRaisedWhileShownGoAboveIt)
+{
+    velpack::PRG* progress = velpack::progressWindow();
+    progress->show();
+    QMessageBox box(QMessageBox::Information, QString(), QStringLiteral("Proceeding"));
+    box.show();
+    ASSERT_TRUE(box.windowHandle());
+    EXPECT_TRUE(box.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    QTRY_COMPARE(QApplication::activeWindow(), &box);
+    box.hide();
+    progress->hide();
+    QMessageBox later(QMessageBox::Information, QString(), QStringLiteral("Done"));
+    later.show();
+    EXPECT_FALSE(later.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    velpack::releaseProgressWindow();
 }
 
 } // namespace

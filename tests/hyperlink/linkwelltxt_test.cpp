@@ -114,6 +114,46 @@ TEST_F(LinkwellTxtTest, ClickOpensTheCaptionAsGivenOrAsTheClickHandlerChangedIt)
                                             QStringLiteral(R"(open "MailTo:someone@example.org")")}));
 }
 
+class DoubleClick : public LinkwellTxtTest, public ::testing::WithParamInterface<bool> {};
+
+// A double click is one Click and one open, whether the window system delivers its second press
+// as a press followed by a double click or as the double click alone.
+TEST_P(DoubleClick, IsOneClickAndOneOpen)
+{
+    const QPoint p(2, 2);
+    sendMouse(label, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    if (GetParam())
+        sendMouse(label, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(host.log.filter(QStringLiteral("event v.Click")).size(), 1) << host.log.join('\n').toStdString();
+    EXPECT_EQ(host.log.filter(QStringLiteral("open ")).size(), 1) << host.log.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Deliveries, DoubleClick, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "PressThenDoubleClick" : "DoubleClickOnly"); });
+
+// An empty link names nothing: a click on it or Enter opens nothing (not the folder the program
+// runs in); Enter still raises Click.
+TEST_F(LinkwellTxtTest, EmptyLinkOpensNothing)
+{
+    ASSERT_TRUE(control->setHyperlink(QString()).ok());
+    host.log.clear();
+    mouseClick(label, QPoint(1, 1));
+    QWidget window;
+    control->widget()->setParent(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    control->widget()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(control->widget()->hasFocus());
+    const qsizetype clicks = host.log.filter(QStringLiteral("event v.Click")).size();
+    QTest::keyClick(control->widget(), Qt::Key_Return);
+    EXPECT_EQ(host.log.filter(QStringLiteral("event v.Click")).size(), clicks + 1) << host.log.join('\n').toStdString();
+    EXPECT_TRUE(host.log.filter(QStringLiteral("open ")).isEmpty()) << host.log.join('\n').toStdString();
+    control->widget()->setParent(nullptr);
+}
+
 class ReleasedInHandler : public LinkwellTxtTest, public ::testing::WithParamInterface<const char*> {};
 
 // The host drops its last reference from inside an event: the click still ends as it would

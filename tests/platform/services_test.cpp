@@ -139,9 +139,34 @@ TEST(Services, TheRealFileDialogShowsTheRequestAndReturnsTheChoice)
         });
         const std::optional<QString> chosen = services::responder().openFileDialog(request);
         EXPECT_EQ(chosen, choose ? std::optional(dir.filePath(QStringLiteral("a.txt"))) : std::nullopt);
-        EXPECT_EQ(seen, (QStringList {QStringLiteral("Pick one"), QStringLiteral("Text (*.txt);Logs (*.log *.old);All (*.*)"),
+        EXPECT_EQ(seen, (QStringList {QStringLiteral("Pick one"), QStringLiteral("Text (*.txt);Logs (*.log *.old);All (*)"),
                                       QStringLiteral("Logs (*.log *.old)"), QDir(dir.path()).absolutePath()}));
     }
+}
+
+// A filter's patterns as the dialog applies them; "*.*" lists every file, README and Makefile too.
+TEST(Services, FileDialogFiltersMeanWhatTheySay)
+{
+    const QList<std::pair<QString, QString>> cases {
+        {QStringLiteral("Text (*.txt)|*.txt"), QStringLiteral("Text (*.txt)")},
+        {QStringLiteral("ALL Files|*.*"), QStringLiteral("ALL Files (*)")},
+        {QStringLiteral("ALL Files (*.*)|*.*"), QStringLiteral("ALL Files (*)")},
+        {QStringLiteral("Pictures|*.bmp;*.jpg"), QStringLiteral("Pictures (*.bmp *.jpg)")},
+        {QStringLiteral("Mixed|*.*;*.txt;*"), QStringLiteral("Mixed (* *.txt)")},
+        {QStringLiteral("Dotted|a.*"), QStringLiteral("Dotted (a.*)")},
+    };
+    for (const auto& [filter, expected] : cases)
+        EXPECT_EQ(services::nameFilters(filter), QStringList {expected}) << filter.toStdString();
+    EXPECT_EQ(services::nameFilters(QStringLiteral("A|*.a|B|*.b")), (QStringList {QStringLiteral("A (*.a)"), QStringLiteral("B (*.b)")}));
+
+    QTemporaryDir dir;
+    for (const char* name : {"README", "Makefile", "a.txt"}) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString all = services::nameFilters(QStringLiteral("ALL Files|*.*")).first();
+    const QStringList patterns = all.section(u'(', -1).chopped(1).split(u' ');
+    EXPECT_EQ(QDir(dir.path()).entryList(patterns, QDir::Files, QDir::Name), (QStringList {"Makefile", "README", "a.txt"}));
 }
 
 // An installed responder answers without a person: the message boxes, the documents, and the

@@ -149,6 +149,20 @@ void RecordingHost::openDocument(const QString& text, const QUrl& url)
     log << QStringLiteral("open %1").arg(varianttext::quote(text));
 }
 
+std::optional<QColor> RecordingHost::chooseColor(const QColor& initial, const QString& title, QWidget*)
+{
+    log << QStringLiteral("choose color %1").arg(varianttext::quote(title));
+    colorsOffered << initial;
+    return colorToChoose ? colorToChoose : initial;
+}
+
+std::optional<QFont> RecordingHost::chooseFont(const QFont& initial, const QString& title, QWidget*)
+{
+    log << QStringLiteral("choose font %1").arg(varianttext::quote(title));
+    fontsOffered << initial;
+    return fontToChoose ? fontToChoose : initial;
+}
+
 void RecordingHost::showModal(QWidget* window, QWidget* owner)
 {
     log << QStringLiteral("window %1").arg(varianttext::quote(window->windowTitle()));

@@ -67,12 +67,20 @@ public:
     // a modal showing after it is logged (the window is hidden afterwards).
     std::function<void(const QString& event, std::span<velloc::Variant> args)> onEvent;
     std::function<void(QWidget* window, QWidget* owner)> onModal;
+    // A chooser is confirmed with what it opened at unless told otherwise; what it opened at is
+    // kept (logged as `choose color|font "TITLE"`).
+    std::optional<QColor> colorToChoose;
+    std::optional<QFont> fontToChoose;
+    QList<QColor> colorsOffered;
+    QList<QFont> fontsOffered;
 
     int messageBox(const QString& text, velloc::services::MsgIcon icon, velloc::services::MsgButtons buttons,
                    const QString& title) override;
     std::optional<QString> openFileDialog(const velloc::services::FileDialogRequest& request) override;
     void openDocument(const QString& text, const QUrl& url) override;
     void showModal(QWidget* window, QWidget* owner) override;
+    std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner) override;
+    std::optional<QFont> chooseFont(const QFont& initial, const QString& title, QWidget* owner) override;
 
 private:
     class Binding;

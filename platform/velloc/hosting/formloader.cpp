@@ -49,13 +49,7 @@ public:
         return Error(errc::InvalidArgument, QStringLiteral("%1: %2").arg(control.isEmpty() ? QStringLiteral("the form") : control, what));
     }
 
-    QString text(const QJsonValue& v) const
-    {
-        QString s = v.toString();
-        for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
-            s.replace(QStringLiteral("${%1}").arg(it.key()), it.value());
-        return s;
-    }
+    QString text(const QJsonValue& v) const { return FormLoader::expand(v.toString(), m_variables); }
 
     Result<Variant> value(const QString& control, const QString& key, const QJsonValue& v) const
     {
@@ -185,32 +179,11 @@ public:
 
     Result<void> component(const QString& name, const QJsonObject& o, QWidget* parent)
     {
-        const QString progId = o.value(QStringLiteral("progId")).toString();
-        Result<std::shared_ptr<Object>> object = createObject(progId);
+        Result<std::shared_ptr<Object>> object = FormLoader::createControl(o, m_form, m_variables);
         if (!object)
-            return fail(name, QStringLiteral("cannot create \"%1\": %2").arg(progId, object.error().message()));
-        auto* control = dynamic_cast<Control*>(object->get());
-        if (!control)
-            return fail(name, QStringLiteral("\"%1\" is not a control").arg(progId));
+            return Error(object.error().number(), QStringLiteral("%1: %2").arg(name, object.error().message()));
         m_form.m_components.insert(name, object.value());
-        control->setSite(&m_form);
-        if (o.contains(QStringLiteral("width")) && o.contains(QStringLiteral("height")))
-            control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
-        Result<void> loaded;
-        if (o.contains(QStringLiteral("bag"))) {
-            QStringList lines;
-            for (const QJsonValue& line : o.value(QStringLiteral("bag")).toArray())
-                lines << text(line);
-            Result<PropertyBag> bag = PropertyBag::fromText(lines.join(QLatin1Char('\n')));
-            if (!bag)
-                return fail(name, QStringLiteral("its saved properties do not read: %1").arg(bag.error().message()));
-            loaded = control->readProperties(bag.value());
-        } else {
-            loaded = control->initProperties();
-        }
-        if (!loaded)
-            return Error(loaded.error().number(),
-                         QStringLiteral("%1: the control refused its saved properties: %2").arg(name, loaded.error().message()));
+        auto* control = dynamic_cast<Control*>(object->get());
         if (!control->invisibleAtRunTime()) {
             QWidget* face = control->widget();
             face->setParent(parent);
@@ -231,10 +204,10 @@ Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const
 {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (doc.isNull())
+        return jsonError(json, parseError, QStringLiteral("The window description"));
     if (!doc.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The window description is not valid JSON: %1 at offset %2")
-                                                .arg(parseError.errorString())
-                                                .arg(parseError.offset));
+        return Error(errc::InvalidArgument, QStringLiteral("The window description is not a JSON object"));
     const QJsonObject root = doc.object();
     std::unique_ptr<Form> form(new Form);
     FormBuilder builder(*form, variables);
@@ -282,6 +255,56 @@ Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const
             form->move(frame.topLeft());
         }
     return form;
+}
+
+Error FormLoader::jsonError(const QByteArray& json, const QJsonParseError& error, const QString& what)
+{
+    const QByteArray before = json.left(error.offset);
+    const qsizetype line = before.count('\n') + 1;
+    const qsizetype column = QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size() + 1;
+    return Error(errc::InvalidArgument,
+                 QStringLiteral("%1 is not valid JSON: %2 at line %3, column %4").arg(what, error.errorString()).arg(line).arg(column));
+}
+
+QString FormLoader::expand(QString text, const Variables& variables)
+{
+    for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+        text.replace(QStringLiteral("${%1}").arg(it.key()), it.value());
+    return text;
+}
+
+Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, ControlSite& site, const Variables& variables)
+{
+    const QString progId = o.value(QStringLiteral("progId")).toString();
+    Result<std::shared_ptr<Object>> object = createObject(progId);
+    if (!object)
+        return Error(object.error().number(), QStringLiteral("cannot create \"%1\": %2").arg(progId, object.error().message()));
+    auto* control = dynamic_cast<Control*>(object->get());
+    if (!control)
+        return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a control").arg(progId));
+    control->setSite(&site);
+    if (o.contains(QStringLiteral("width")) && o.contains(QStringLiteral("height")))
+        control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
+    Result<void> loaded;
+    if (o.contains(QStringLiteral("bag"))) {
+        QStringList lines;
+        for (const QJsonValue& line : o.value(QStringLiteral("bag")).toArray())
+            lines << expand(line.toString(), variables);
+        Result<PropertyBag> bag = PropertyBag::fromText(lines.join(QLatin1Char('\n')));
+        if (!bag) {
+            control->setSite(nullptr);
+            return Error(errc::InvalidArgument, QStringLiteral("its saved properties do not read: %1").arg(bag.error().message()));
+        }
+        loaded = control->readProperties(bag.value());
+    } else {
+        loaded = control->initProperties();
+    }
+    if (!loaded) {
+        control->terminate();
+        control->setSite(nullptr);
+        return Error(loaded.error().number(), QStringLiteral("the control refused its saved properties: %1").arg(loaded.error().message()));
+    }
+    return object;
 }
 
 Result<std::unique_ptr<Form>> FormLoader::load(const QString& path, const Variables& variables)

@@ -3,6 +3,8 @@
 #include "velloc/hosting/control.h"
 
 #include <QHash>
+#include <QJsonObject>
+#include <QJsonParseError>
 #include <QWidget>
 
 #include <memory>
@@ -67,6 +69,17 @@ public:
     using Variables = QHash<QString, QString>;
     static Result<std::unique_ptr<Form>> load(const QString& path, const Variables& variables = {});
     static Result<std::unique_ptr<Form>> fromJson(const QByteArray& json, const Variables& variables = {});
+
+    // The component a "component" entry names, made the one way every host makes it: created by
+    // programmatic identifier, sited on `site`, given the entry's size, then its saved bag (or
+    // its defaults). On failure the control is let go again; the error does not name the entry,
+    // the caller does.
+    static Result<std::shared_ptr<Object>> createControl(const QJsonObject& entry, ControlSite& site,
+                                                         const Variables& variables = {});
+    // A text that does not parse, with the line and column of the fault.
+    static Error jsonError(const QByteArray& json, const QJsonParseError& error, const QString& what);
+    // A string of a description with its "${NAME}" variables put in.
+    static QString expand(QString text, const Variables& variables);
 };
 
 } // namespace velloc

@@ -3,10 +3,12 @@
 #include "velloc/io/pathcodec.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -59,7 +61,8 @@ int Responder::messageBox(const QString& text, MsgIcon icon, MsgButtons buttons,
 {
     QMessageBox box;
     box.setText(text);
-    box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+    // Without a title the window system names the program (its display name where it has one).
+    box.setWindowTitle(title);
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
@@ -93,17 +96,25 @@ int Responder::messageBox(const QString& text, MsgIcon icon, MsgButtons buttons,
     return list.size() > 1 ? msgresult::Cancel : msgresult::Ok;
 }
 
-// "Text (*.txt)|*.txt|All|*.*" as Qt name filters.
-static QStringList nameFilters(const QString& filter)
+QStringList nameFilters(const QString& filter)
 {
     QStringList out;
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // "Text (*.txt)|*.txt" shows its patterns already; they are not shown twice.
-        const QString shown = QStringLiteral(" (%1)").arg(patterns);
-        out << (parts[i].endsWith(shown) ? parts[i] : parts[i] + shown);
+        QString written = parts[i + 1];
+        written.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" has always meant every file; Qt would list only names with a dot.
+        QStringList patterns = written.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        patterns.removeDuplicates();
+        // "Text (*.txt)|*.txt" shows its patterns already; they are not shown twice. Qt reads the
+        // patterns from the last parentheses, so those are the ones it is to use.
+        QString label = parts[i];
+        if (label.endsWith(QStringLiteral(" (%1)").arg(written)))
+            label.chop(written.size() + 3);
+        out << QStringLiteral("%1 (%2)").arg(label, patterns.join(QLatin1Char(' ')));
     }
     return out;
 }
@@ -219,6 +230,27 @@ void Responder::showModal(QWidget* window, QWidget* owner)
     window->removeEventFilter(&watcher);
 }
 
+std::optional<QColor> Responder::chooseColor(const QColor& initial, const QString& title, QWidget* owner)
+{
+    QColorDialog dialog(initial, owner);
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedColor();
+}
+
+std::optional<QFont> Responder::chooseFont(const QFont& initial, const QString& title, QWidget* owner)
+{
+    QFontDialog dialog(initial, owner);
+    dialog.setWindowTitle(title);
+    // The dialog shows the nearest font it has ("MS Sans Serif" 8.25 as a sans serif 8): confirmed
+    // as it opened, the choice is the font it was given.
+    const QFont opened = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFont() == opened ? initial : dialog.selectedFont();
+}
+
 int cancellingButton(MsgButtons buttons)
 {
     switch (buttons) {
@@ -262,6 +294,16 @@ public:
     {
         Q_UNUSED(owner);
         qWarning("velloc: no one to see the window \"%s\"; it is not shown", qUtf8Printable(window->windowTitle()));
+    }
+    std::optional<QColor> chooseColor(const QColor&, const QString& title, QWidget*) override
+    {
+        qWarning("velloc: no one to choose a colour for \"%s\"; the dialog is cancelled", qUtf8Printable(title));
+        return std::nullopt;
+    }
+    std::optional<QFont> chooseFont(const QFont&, const QString& title, QWidget*) override
+    {
+        qWarning("velloc: no one to choose a font for \"%s\"; the dialog is cancelled", qUtf8Printable(title));
+        return std::nullopt;
     }
 };
 
@@ -344,6 +386,16 @@ void sendKeys(const QString& keys)
 void showModal(QWidget* window, QWidget* owner)
 {
     responder().showModal(window, owner);
+}
+
+std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner)
+{
+    return responder().chooseColor(initial, title, owner);
+}
+
+std::optional<QFont> chooseFont(const QFont& initial, const QString& title, QWidget* owner)
+{
+    return responder().chooseFont(initial, title, owner);
 }
 
 void doEvents()

@@ -2,6 +2,8 @@
 
 #include "velloc/core/export.h"
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QUrl>
 
@@ -46,6 +48,9 @@ public:
     virtual void sendKeys(const QString& keys);
     // Shows `window` modally, owned by `owner`, and returns when it is hidden or closed.
     virtual void showModal(QWidget* window, QWidget* owner);
+    // The colour or font chosen in a dialog that opens at `initial`; nothing when cancelled.
+    virtual std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner);
+    virtual std::optional<QFont> chooseFont(const QFont& initial, const QString& title, QWidget* owner);
 };
 
 // Installs a responder (nullptr: the default one). The caller keeps ownership.
@@ -83,6 +88,11 @@ VELLOC_EXPORT void openDocument(const QString& text);
 // Sends key strokes ("{F1}", "{ENTER}" or "~", plain characters) to the active window.
 VELLOC_EXPORT void sendKeys(const QString& keys);
 VELLOC_EXPORT void showModal(QWidget* window, QWidget* owner);
+VELLOC_EXPORT std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner);
+VELLOC_EXPORT std::optional<QFont> chooseFont(const QFont& initial, const QString& title, QWidget* owner);
+// A file dialog's filter ("Text (*.txt)|*.txt|All|*.*") as Qt's name filters; "*.*" means
+// every file, those without a dot in their names too.
+VELLOC_EXPORT QStringList nameFilters(const QString& filter);
 // Lets the thread's pending window messages run.
 VELLOC_EXPORT void doEvents();
 
