@@ -38,19 +38,13 @@ DesignForm::~DesignForm()
 
 void DesignForm::clear()
 {
-    QJsonObject root {{QStringLiteral("name"), QStringLiteral("Form1")},
-                      {QStringLiteral("caption"), QStringLiteral("Form1")},
-                      {QStringLiteral("clientWidth"), 7200},
-                      {QStringLiteral("clientHeight"), 5400},
-                      {QStringLiteral("borderStyle"), QStringLiteral("sizable")},
-                      {QStringLiteral("font"), QStringLiteral("font:\"MS Sans Serif\" 8.25 400 -")}};
-    Result<std::unique_ptr<Form>> canvas = buildCanvas(root);
+    FormDocument empty;
+    empty.setVariables(m_doc.variables());
+    Result<std::unique_ptr<Form>> canvas = buildCanvas(empty.root());
     Q_ASSERT(canvas.ok());
     releaseAll();
-    setCanvas(std::move(canvas.value()), root);
-    m_rootOrder = {};
-    m_orders.clear();
-    m_indent = 2;
+    m_doc = std::move(empty);
+    setCanvas(std::move(canvas.value()));
     m_undo->clear();
 }
 
@@ -61,7 +55,7 @@ Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root)
     window.remove(QStringLiteral("controls"));
     window.remove(QStringLiteral("tabOrder"));
     window.remove(QStringLiteral("startUpPosition"));
-    return FormLoader::fromJson(QJsonDocument(window).toJson(), m_variables);
+    return FormLoader::fromJson(QJsonDocument(window).toJson(), m_doc.variables());
 }
 
 void DesignForm::adopt(Form& canvas)
@@ -75,10 +69,9 @@ void DesignForm::adopt(Form& canvas)
     canvas.show();
 }
 
-void DesignForm::setCanvas(std::unique_ptr<Form> canvas, QJsonObject root)
+void DesignForm::setCanvas(std::unique_ptr<Form> canvas)
 {
     m_canvas = std::move(canvas);
-    m_root = std::move(root);
     adopt(*m_canvas);
     setFixedSize(m_canvas->size());
     m_overlay = new SelectionOverlay(this, m_canvas.get());
@@ -91,46 +84,22 @@ void DesignForm::setCanvas(std::unique_ptr<Form> canvas, QJsonObject root)
 
 Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 {
-    JsonText text = VELLOC_TRY(parseJson(json, QStringLiteral("The form description")));
-    if (!text.document.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The form description is not a JSON object"));
-    const QJsonObject root = text.document.object();
-    // Names are how the form finds its controls: a form that repeats or lacks one is refused
-    // whole, as the loader refuses it, rather than opened with a control missing.
-    QStringList names;
-    for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray())
-        collectNames(v.toObject(), names);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names[i].isEmpty())
-            return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
-        if (names.indexOf(names[i]) != i)
-            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(names[i]));
-    }
-    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(root));
-
+    FormDocument doc = VELLOC_TRY(FormDocument::parse(json));
+    doc.setVariables(m_doc.variables());
+    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(doc.root()));
     releaseAll();
     m_runMode = false;
-    setCanvas(std::move(canvas), root);
-    m_rootOrder = text.order;
-    m_indent = text.indent;
-    m_orders.clear();
-    const QJsonArray controls = root.value(QStringLiteral("controls")).toArray();
-    const JsonKeyOrder controlsOrder = m_rootOrder.members.value(QStringLiteral("controls"));
-    m_rootOrder.members.remove(QStringLiteral("controls"));
-    m_undo->clear();
-    const QRect client(0, 0, root.value(QStringLiteral("clientWidth")).toInt(), root.value(QStringLiteral("clientHeight")).toInt());
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        const QJsonObject entry = controls[i].toObject();
-        m_orders.insert(formentry::nameOf(entry), controlsOrder.elements.value(i));
-        Result<void> inserted = insertEntry(entry, int(m_items.size()));
+    m_doc = std::move(doc);
+    setCanvas(std::move(canvas));
+    for (const QJsonValue& v : m_doc.controls()) {
+        const QString name = formentry::nameOf(v.toObject());
+        Result<void> inserted = insertEntry(v.toObject(), int(m_items.size()));
         if (!inserted && problems)
             problems->append(inserted.error().message());
         // Kept where it was written, but a control nobody can see is worth a word.
-        const DesignItem* placed = item(formentry::nameOf(entry));
-        const QRect at = placed ? placed->twips : QRect();
-        if (placed && problems && !client.isEmpty() && !client.intersects(at))
-            problems->append(QStringLiteral("%1: lies outside the form (left %2, top %3; the form is %4 x %5)")
-                                 .arg(formentry::nameOf(entry)).arg(at.x()).arg(at.y()).arg(client.width()).arg(client.height()));
+        if (const DesignItem* placed = item(name); placed && problems)
+            if (const QString problem = m_doc.placementProblem(name, placed->twips); !problem.isEmpty())
+                problems->append(problem);
     }
     m_undo->clear();
     emit itemsChanged();
@@ -139,55 +108,21 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 
 Result<QByteArray> DesignForm::toJson() const
 {
-    QJsonObject root = m_root;
-    QJsonArray controls;
+    QList<QJsonObject> entries;
     for (const DesignItem& item : m_items)
-        controls.append(VELLOC_TRY(entryOf(item.name)));
-    root.insert(QStringLiteral("controls"), controls);
-    JsonKeyOrder order = m_rootOrder;
-    JsonKeyOrder& controlsOrder = order.members[QStringLiteral("controls")];
-    for (const DesignItem& item : m_items)
-        controlsOrder.elements << m_orders.value(item.name);
-    if (root.contains(QStringLiteral("tabOrder"))) {
-        // A control deleted since leaves the focus order with it.
-        const QStringList names = allNames();
-        QJsonArray order;
-        for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray())
-            if (names.contains(v.toString()))
-                order.append(v);
-        root.insert(QStringLiteral("tabOrder"), order);
-    }
-    return writeJson(root, order, m_indent);
+        entries << VELLOC_TRY(entryOf(item.name));
+    return m_doc.write(entries);
 }
 
 void DesignForm::releaseAll()
 {
     for (DesignItem& item : m_items)
-        release(item);
+        item.release();
     m_items.clear();
     m_selection.clear();
     delete m_overlay;
     m_overlay = nullptr;
     m_canvas.reset();
-}
-
-void DesignForm::release(DesignItem& item)
-{
-    if (item.control) {
-        item.control->terminate();
-        item.control->setSite(nullptr);
-    }
-    if (item.object && item.cookie)
-        item.object->unadvise(item.cookie);
-    if (item.control && item.face) {
-        // A control's face is its own to delete, whenever the last holder lets the control go.
-        item.face->hide();
-        item.face->setParent(nullptr);
-    } else {
-        delete item.face;
-    }
-    item.control = nullptr;
-    item.object.reset();
 }
 
 const DesignItem* DesignForm::item(const QString& name) const
@@ -225,55 +160,7 @@ QStringList DesignForm::allNames() const
 
 QString DesignForm::nextName(const QString& className) const
 {
-    const QStringList names = allNames();
-    for (int n = 1;; ++n) {
-        const QString name = className + QString::number(n);
-        if (!names.contains(name, Qt::CaseInsensitive))
-            return name;
-    }
-}
-
-Result<DesignItem> DesignForm::createComponent(const QJsonObject& entry)
-{
-    DesignItem item;
-    item.name = formentry::nameOf(entry);
-    item.entry = entry;
-    item.object = VELLOC_TRY(FormLoader::createControl(entry, *this, m_variables));
-    item.control = dynamic_cast<Control*>(item.object.get());
-    item.cookie = item.object->advise(this);
-    if (item.control->extent().isEmpty())
-        item.control->setExtent(QSize(1200, 600));
-    item.twips = QRect(QPoint(entry.value(QStringLiteral("left")).toInt(), entry.value(QStringLiteral("top")).toInt()),
-                       item.control->extent());
-    item.face = item.control->widget();
-    return item;
-}
-
-Result<DesignItem> DesignForm::createBuiltIn(const QJsonObject& entry)
-{
-    if (holdsComponent(entry))
-        return Error(errc::InvalidArgument, QStringLiteral("a component inside a frame cannot be designed here"));
-    // The loader builds the control in a window of its own, which hands it over.
-    QJsonObject window {{QStringLiteral("controls"), QJsonArray {entry}}};
-    std::unique_ptr<Form> form = VELLOC_TRY(FormLoader::fromJson(QJsonDocument(window).toJson(), m_variables));
-    DesignItem item;
-    item.name = entry.value(QStringLiteral("name")).toString();
-    item.entry = entry;
-    item.twips = twipsOf(entry);
-    item.face = form->control(item.name);
-    if (!item.face)
-        return Error(errc::InvalidArgument, QStringLiteral("the loader made no control of this entry"));
-    item.face->setParent(m_canvas.get()); // before the loader's window goes, and its children with it
-    return item;
-}
-
-QWidget* DesignForm::brokenFace(const QString& name, const QString& problem)
-{
-    auto* face = new QLabel(QStringLiteral("%1\n%2").arg(name, problem));
-    face->setWordWrap(true);
-    face->setToolTip(problem);
-    face->setStyleSheet(QStringLiteral("QLabel { background: #f4f4f4; color: #808080; border: 1px dashed #b03030; }"));
-    return face;
+    return FormDocument::nextName(className, allNames());
 }
 
 Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken)
@@ -289,28 +176,13 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
         if (present.contains(n))
             return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
 
-    Result<DesignItem> made = kindOf(entry) == QLatin1String("component") ? createComponent(entry) : createBuiltIn(entry);
-    DesignItem item;
-    Error failure;
+    Result<DesignItem> made = DesignItem::make(entry, *this, *this, m_doc.variables());
     if (!made && !keepBroken)
         return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
-    if (made) {
-        item = std::move(made.value());
-    } else {
-        // Kept as written, so that saving loses nothing of it.
-        failure = Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
-        item.name = name;
-        item.entry = entry;
-        item.twips = twipsOf(entry);
-        if (item.twips.width() <= 0 || item.twips.height() <= 0)
-            item.twips.setSize(QSize(2400, 600));
-        item.problem = made.error().message();
-        item.face = brokenFace(name, item.problem);
-    }
-    item.entryTwips = item.twips;
+    // What cannot be made is kept as written, so that saving loses nothing of it.
+    DesignItem item = made ? std::move(made.value()) : DesignItem::broken(entry, made.error().message());
     item.face->setParent(m_canvas.get());
-    item.face->setObjectName(name);
-    place(item);
+    item.place(m_runMode);
     item.face->show();
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
@@ -318,24 +190,8 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     refreshOverlay();
     emit itemsChanged();
     if (!made)
-        return failure;
+        return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
     return {};
-}
-
-void DesignForm::place(DesignItem& item)
-{
-    if (!item.face)
-        return;
-    if (item.control) {
-        item.control->setExtent(item.twips.size());
-        item.control->resize();
-        item.face->move(units::toPixelsX(item.twips.x()), units::toPixelsY(item.twips.y()));
-        item.face->setVisible(!(m_runMode && item.control->invisibleAtRunTime()));
-    } else if (item.entry.value(QStringLiteral("autoSize")).toBool() && item.twips == item.entryTwips) {
-        item.face->move(units::toPixelsX(item.twips.x()), units::toPixelsY(item.twips.y()));
-    } else {
-        item.face->setGeometry(units::toPixels(item.twips.x(), item.twips.y(), item.twips.width(), item.twips.height()));
-    }
 }
 
 Result<QJsonObject> DesignForm::entryOf(const QString& name) const
@@ -343,22 +199,7 @@ Result<QJsonObject> DesignForm::entryOf(const QString& name) const
     const DesignItem* it = item(name);
     if (!it)
         return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    QJsonObject entry = it->entry;
-    entry.insert(QStringLiteral("name"), it->name);
-    if (it->twips != it->entryTwips)
-        setTwips(entry, it->twips);
-    if (it->control) {
-        PropertyBag bag;
-        Result<void> written = it->control->writeProperties(bag);
-        if (!written)
-            return Error(written.error().number(),
-                         QStringLiteral("%1 did not write its properties: %2").arg(name, written.error().message()));
-        const QJsonArray lines = mergeBag(entry.value(QStringLiteral("bag")).toArray(), bagLines(bag), m_variables);
-        if (lines.isEmpty() && !entry.contains(QStringLiteral("bag")))
-            return entry;
-        entry.insert(QStringLiteral("bag"), lines);
-    }
-    return entry;
+    return it->toEntry(m_doc.variables());
 }
 
 void DesignForm::removeItem(const QString& name)
@@ -366,7 +207,7 @@ void DesignForm::removeItem(const QString& name)
     const int i = indexOf(name);
     if (i < 0)
         return;
-    release(m_items[i]);
+    m_items[i].release();
     m_items.removeAt(i);
     if (m_selection.removeAll(name))
         emit selectionChanged();
@@ -380,7 +221,7 @@ void DesignForm::setGeometryTwips(const QString& name, QRect twips)
     if (i < 0)
         return;
     m_items[i].twips = twips;
-    place(m_items[i]);
+    m_items[i].place(m_runMode);
     refreshOverlay();
     emit controlPropertyChanged(name, QString());
 }
@@ -392,16 +233,9 @@ void DesignForm::renameItem(const QString& oldName, const QString& newName)
         return;
     m_items[i].name = newName;
     m_items[i].entry.insert(QStringLiteral("name"), newName);
-    if (m_orders.contains(oldName))
-        m_orders.insert(newName, m_orders.value(oldName));
     if (m_items[i].face)
         m_items[i].face->setObjectName(newName);
-    QJsonArray order = m_root.value(QStringLiteral("tabOrder")).toArray();
-    for (qsizetype i = 0; i < order.size(); ++i)
-        if (order[i].toString() == oldName)
-            order[i] = newName;
-    if (m_root.contains(QStringLiteral("tabOrder")))
-        m_root.insert(QStringLiteral("tabOrder"), order);
+    m_doc.renamed(oldName, newName);
     for (QString& s : m_selection)
         if (s == oldName)
             s = newName;
@@ -452,12 +286,16 @@ Result<QString> DesignForm::insertControl(const QString& progId, QPoint twipsPos
                        {QStringLiteral("top"), 0}};
     VELLOC_TRY_VOID(insertEntry(entry, int(m_items.size()), false));
     DesignItem& placed = m_items.last();
-    const QPoint at = twipsPos.x() < 0 ? freeSpot(placed.twips.size(), name) : twipsPos;
+    QList<QRect> taken;
+    for (const DesignItem& other : std::as_const(m_items))
+        if (other.name != name)
+            taken << other.twips;
+    const QPoint at = twipsPos.x() < 0 ? m_doc.freeSpot(placed.twips.size(), taken) : twipsPos;
     placed.entry.insert(QStringLiteral("left"), at.x());
     placed.entry.insert(QStringLiteral("top"), at.y());
     placed.twips.moveTopLeft(at);
     placed.entryTwips = placed.twips;
-    place(placed);
+    placed.place(m_runMode);
     Result<QJsonObject> made = entryOf(name);
     if (!made) {
         removeItem(name);
@@ -516,36 +354,14 @@ Result<void> DesignForm::rename(const QString& oldName, const QString& newName)
     return {};
 }
 
-const QStringList& DesignForm::formKeys()
-{
-    static const QStringList keys {QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("clientWidth"),
-                                   QStringLiteral("clientHeight")};
-    return keys;
-}
-
 Result<void> DesignForm::setFormValue(const QString& key, const QString& text)
 {
-    QJsonObject root = m_root;
-    if (key == QLatin1String("name")) {
-        if (!isValidControlName(text))
-            return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a valid name: a letter, then letters, digits or _ (at most 40)").arg(text));
-        root.insert(key, text);
-    } else if (key == QLatin1String("caption")) {
-        root.insert(key, text);
-    } else if (key == QLatin1String("clientWidth") || key == QLatin1String("clientHeight")) {
-        bool ok = false;
-        const int twips = text.trimmed().toInt(&ok);
-        if (!ok || twips < 300 || twips > 100000)
-            return Error(errc::InvalidArgument, QStringLiteral("%1 takes a size in twips from 300 to 100000").arg(key));
-        root.insert(key, twips);
-    } else {
-        return Error(errc::NotSupported, QStringLiteral("The form has no property %1").arg(key));
-    }
-    if (root == m_root)
+    const QJsonObject root = VELLOC_TRY(m_doc.withFormValue(key, text));
+    if (root == m_doc.root())
         return {};
     // Tried first, so that a refused value leaves the form as it was.
     VELLOC_TRY(buildCanvas(root));
-    m_undo->push(new RootCommand(this, QStringLiteral("Set the form's %1").arg(key), m_root, root));
+    m_undo->push(new RootCommand(this, QStringLiteral("Set the form's %1").arg(key), m_doc.root(), root));
     return {};
 }
 
@@ -556,7 +372,7 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
     for (DesignItem& item : m_items)
         if (item.face) {
             item.face->setParent(canvas.get());
-            place(item);
+            item.place(m_runMode);
             if (!(m_runMode && item.control && item.control->invisibleAtRunTime()))
                 item.face->show();
         }
@@ -564,7 +380,7 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
     m_overlay->setGeometry(canvas->rect());
     m_overlay->setVisible(!m_runMode);
     m_canvas = std::move(canvas);
-    m_root = root;
+    m_doc.setRoot(root);
     setFixedSize(m_canvas->size());
     refreshOverlay();
     emit itemsChanged();
@@ -609,29 +425,6 @@ Result<void> DesignForm::loadBag(const QString& name, const PropertyBag& bag)
     return {};
 }
 
-QRect DesignForm::clientTwips() const
-{
-    return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());
-}
-
-QPoint DesignForm::freeSpot(QSize size, const QString& except) const
-{
-    // The first place, line by line, where the control covers nothing and is whole on the form.
-    constexpr int Step = 120;
-    const QRect client = clientTwips();
-    for (int y = Step; y + size.height() <= client.height(); y += Step)
-        for (int x = Step; x + size.width() <= client.width(); x += Step) {
-            const QRect spot(QPoint(x, y), size);
-            if (std::none_of(m_items.cbegin(), m_items.cend(),
-                             [&](const DesignItem& it) {
-                                 return it.name != except && it.twips.adjusted(-60, -60, 60, 60).intersects(spot);
-                             }))
-                return spot.topLeft();
-        }
-    // A full form: over the others, but in sight.
-    return QPoint(std::max(0, (client.width() - size.width()) / 2), std::max(0, (client.height() - size.height()) / 2));
-}
-
 Result<QJsonArray> DesignForm::copySelection() const
 {
     QJsonArray entries;
@@ -647,41 +440,15 @@ Result<QJsonArray> DesignForm::copySelection() const
 
 Result<QStringList> DesignForm::paste(const QJsonArray& entries, std::optional<QPoint> at)
 {
+    const QList<QJsonObject> copies = VELLOC_TRY(m_doc.copies(entries, allNames(), at));
     QList<std::pair<int, QJsonObject>> list;
-    QStringList names = allNames();
     QStringList pasted;
-    QRect bounds;
-    for (const QJsonValue& v : entries) {
-        QJsonObject entry = v.toObject();
-        if (holdsComponent(entry) || !entry.value(QStringLiteral("controls")).toArray().isEmpty())
-            return Error(errc::InvalidArgument, QStringLiteral("%1: a frame with controls is not pasted").arg(formentry::nameOf(entry)));
-        QString name = formentry::nameOf(entry);
-        if (names.contains(name, Qt::CaseInsensitive)) {
-            QString base = name;
-            while (!base.isEmpty() && base.back().isDigit())
-                base.chop(1);
-            for (int n = 1;; ++n)
-                if (!names.contains(base + QString::number(n), Qt::CaseInsensitive)) {
-                    name = base + QString::number(n);
-                    break;
-                }
-        }
-        names << name;
-        pasted << name;
-        entry.insert(QStringLiteral("name"), name);
-        bounds |= twipsOf(entry);
+    for (const QJsonObject& entry : copies) {
         list.append({int(m_items.size()) + int(list.size()), entry});
+        pasted << formentry::nameOf(entry);
     }
     if (list.isEmpty())
         return pasted;
-    // The copies keep their places among themselves; together they go where the person clicked,
-    // or beside the originals, and always whole on the form.
-    const QRect client = clientTwips();
-    QPoint topLeft = at ? *at : bounds.topLeft() + QPoint(120, 120);
-    topLeft.setX(std::clamp(topLeft.x(), 0, std::max(0, client.width() - bounds.width())));
-    topLeft.setY(std::clamp(topLeft.y(), 0, std::max(0, client.height() - bounds.height())));
-    for (auto& [index, entry] : list)
-        setTwips(entry, twipsOf(entry).translated(topLeft - bounds.topLeft()));
     // A control that cannot be made again is reported by the command and pasted as written.
     m_undo->push(new EntriesCommand(this, QStringLiteral("Paste %1").arg(pasted.join(QStringLiteral(", "))), true, list));
     return pasted;
@@ -721,7 +488,7 @@ void DesignForm::setRunMode(bool run)
         return;
     m_runMode = run;
     for (DesignItem& it : m_items) {
-        place(it);
+        it.place(m_runMode);
         if (it.control && it.face && it.face->isVisible())
             it.control->show();
     }

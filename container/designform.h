@@ -1,6 +1,7 @@
 #pragma once
 
-#include "formjson.h"
+#include "designitem.h"
+#include "formdocument.h"
 
 #include "velloc/hosting/formloader.h"
 #include "velloc/store/registry.h"
@@ -25,21 +26,6 @@ inline velloc::Result<velloc::Registry::ClassEntry> firstClass(const QString& pr
 
 class SelectionOverlay;
 
-// One control of the form being designed: a component the container hosts itself, or a
-// built-in control (label, button, frame...) drawn by the form loader. Its description entry
-// is kept, so keys the container does not edit are written back as they were read.
-struct DesignItem {
-    QString name;
-    QJsonObject entry;     // the description entry as read (geometry and bag refreshed on save)
-    QRect twips;           // left, top, width, height
-    QRect entryTwips;      // as the entry placed it: while unchanged, the entry's own keys are kept
-    std::shared_ptr<velloc::Object> object;
-    velloc::Control* control = nullptr;
-    QPointer<QWidget> face;
-    QString problem;       // why a component could not be created; it is kept as written
-    int cookie = 0;
-};
-
 // The form being designed: the window a form description builds, the controls on it, the
 // selection, and design or run mode. It is the site of every control it hosts and receives
 // their events. Every edit of the form goes through the undo stack.
@@ -53,7 +39,7 @@ public:
     void clear();
     // What "${NAME}" in the description stands for while the form is designed (the saved
     // description keeps the variable).
-    void setVariables(const velloc::FormLoader::Variables& variables) { m_variables = variables; }
+    void setVariables(const velloc::FormLoader::Variables& variables) { m_doc.setVariables(variables); }
     // Replaces the form with a description. A control that cannot be created is kept as
     // written and reported in `problems`; a description that does not read leaves the form as
     // it was and returns the error.
@@ -77,8 +63,8 @@ public:
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
     velloc::Result<void> rename(const QString& oldName, const QString& newName);
     // The form's own keys: "name", "caption", "clientWidth", "clientHeight".
-    static const QStringList& formKeys();
-    QJsonValue formValue(const QString& key) const { return m_root.value(key); }
+    static const QStringList& formKeys() { return FormDocument::formKeys(); }
+    QJsonValue formValue(const QString& key) const { return m_doc.root().value(key); }
     velloc::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.
     velloc::Result<void> putProperty(const QString& name, velloc::DispId id, const velloc::Variant& value, bool byRef);
@@ -92,9 +78,8 @@ public:
     velloc::Result<QJsonArray> copySelection() const;
     // Pasted at `at` (twips) when given, else beside the originals; whole on the form either way.
     velloc::Result<QStringList> paste(const QJsonArray& entries, std::optional<QPoint> at = std::nullopt);
-    // Where a new control of `size` covers no control but `except` and lies whole on the form.
-    QPoint freeSpot(QSize size, const QString& except = QString()) const;
-    QRect clientTwips() const;
+    const FormDocument& document() const { return m_doc; }
+    QRect clientTwips() const { return m_doc.client(); }
     // The last point clicked on the form's empty area, where a paste goes.
     std::optional<QPoint> pastePoint() const { return m_pastePoint; }
     void setPastePoint(std::optional<QPoint> twips) { m_pastePoint = twips; }
@@ -144,23 +129,14 @@ signals:
 private:
     velloc::Result<std::unique_ptr<velloc::Form>> buildCanvas(const QJsonObject& root);
     void adopt(velloc::Form& canvas);
-    void setCanvas(std::unique_ptr<velloc::Form> canvas, QJsonObject root);
+    void setCanvas(std::unique_ptr<velloc::Form> canvas);
     void releaseAll();
-    void release(DesignItem& item);
-    velloc::Result<DesignItem> createComponent(const QJsonObject& entry);
-    velloc::Result<DesignItem> createBuiltIn(const QJsonObject& entry);
-    QWidget* brokenFace(const QString& name, const QString& problem);
-    void place(DesignItem& item);
     QStringList allNames() const;
     void refreshOverlay();
 
     std::unique_ptr<velloc::Form> m_canvas;
-    QJsonObject m_root;
-    JsonKeyOrder m_rootOrder;            // the root's keys as written ("controls" aside)
-    QHash<QString, JsonKeyOrder> m_orders; // each control's entry keys as written, by name
-    int m_indent = 2;
+    FormDocument m_doc;
     std::optional<QPoint> m_pastePoint;
-    velloc::FormLoader::Variables m_variables;
     QList<DesignItem> m_items;
     QStringList m_selection;
     SelectionOverlay* m_overlay = nullptr;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "velloc/hosting/formloader.h"
+
+#include <QJsonObject>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+namespace container {
+
+// One control of the form being designed: a component the container hosts itself, or a
+// built-in control (label, button, frame...) drawn by the form loader. Its description entry
+// is kept, so keys the container does not edit are written back as they were read.
+struct DesignItem {
+    QString name;
+    QJsonObject entry;     // the description entry as read (geometry and bag refreshed on save)
+    QRect twips;           // left, top, width, height
+    QRect entryTwips;      // as the entry placed it: while unchanged, the entry's own keys are kept
+    std::shared_ptr<velloc::Object> object;
+    velloc::Control* control = nullptr;
+    QPointer<QWidget> face;
+    QString problem;       // why a component could not be created; it is kept as written
+    int cookie = 0;
+
+    // Makes the control an entry describes, sited on `site` with its events to `sink`; a
+    // component through the loader's one way of making one. On failure nothing is left over.
+    static velloc::Result<DesignItem> make(const QJsonObject& entry, velloc::ControlSite& site, velloc::EventSink& sink,
+                                           const velloc::FormLoader::Variables& variables);
+    // An entry that could not be made, kept as written with a face that says why.
+    static DesignItem broken(const QJsonObject& entry, const QString& problem);
+    // Lets the control go: Terminate, off the site, its events unadvised, its face off the form.
+    void release();
+    // Puts the face where the twips say, as the mode shows it.
+    void place(bool runMode);
+    // The entry as it would be saved; fails when the control does not write its properties.
+    velloc::Result<QJsonObject> toEntry(const velloc::FormLoader::Variables& variables) const;
+};
+
+} // namespace container
