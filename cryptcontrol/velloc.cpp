@@ -169,9 +169,13 @@ QWidget* Velloc::createWidget()
 {
     auto* face = new QWidget;
     face->setFixedSize(units::toPixels(QSize(FaceWidthTwips, FaceHeightTwips)));
+    // What the face shows, for assistive technology: the logo and the version under it.
+    face->setAccessibleName(QStringLiteral("Velpack %1").arg(versionCaption()));
+    face->setAccessibleDescription(QStringLiteral("The Velpack encryption control"));
     auto* logo = new QLabel(face);
     logo->setPixmap(QPixmap::fromImage(faceLogo()));
     logo->setGeometry((face->width() - 73) / 2, 0, 73, 50);
+    logo->setAccessibleName(QStringLiteral("Velpack logo"));
     m_label1 = new QLabel(QStringLiteral(" "), face);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setGeometry(units::toPixels(0, 750, 1095, 255));

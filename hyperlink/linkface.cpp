@@ -1,5 +1,7 @@
 #include "linkface.h"
 
+#include "linkaccessible.h"
+
 #include "urllabel.h"
 
 #include <QKeyEvent>
@@ -11,6 +13,18 @@ LinkFace::LinkFace(QWidget* parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::TabFocus);
+    installLinkAccessibility();
+}
+
+QString LinkFace::caption() const
+{
+    return m_label ? m_label->caption() : QString();
+}
+
+void LinkFace::activate()
+{
+    if (m_label && m_label->isEnabled() && m_onActivate)
+        m_onActivate();
 }
 
 void LinkFace::setLabel(UrlLabel* label)

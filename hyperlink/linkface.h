@@ -20,6 +20,10 @@ public:
     // What Enter and Space do: the same as a click on the caption.
     void setActivateHandler(std::function<void()> handler) { m_onActivate = std::move(handler); }
 
+    // The caption the face shows, and opening it as Enter does (for assistive technology).
+    QString caption() const;
+    void activate();
+
     // Where the focus frame is drawn: just around the caption.
     QRect focusFrame() const;
 

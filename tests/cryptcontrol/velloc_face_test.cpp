@@ -5,6 +5,7 @@
 #include "prg.h"
 #include "velloc.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -36,6 +37,20 @@ TEST(VellocFace, PicturesAreRealImagesOfTheirSizes)
         for (int x = 0; x < image.width(); x += 3)
             colours.insert(image.pixel(x, y));
     EXPECT_GT(colours.size(), 8);
+}
+
+// Assistive technology reads the face as what it shows: the control's name and version.
+TEST(VellocFace, AssistiveTechnologyReadsWhatItShows)
+{
+    auto host = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(host->control().widget());
+    ASSERT_TRUE(face);
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Velpack ") + velpack::versionCaption());
+    EXPECT_FALSE(face->text(QAccessible::Description).isEmpty());
+    QStringList children;
+    for (int i = 0; i < face->childCount(); ++i)
+        children << face->child(i)->text(QAccessible::Name);
+    EXPECT_TRUE(children.contains("Velpack logo")) << children.join(", ").toStdString();
 }
 
 // The progress window stays above the program's windows, but a message box raised while it is

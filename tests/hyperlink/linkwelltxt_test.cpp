@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPointer>
+#include <QAccessible>
 #include <QTest>
 #include <QTimer>
 
@@ -152,6 +153,28 @@ TEST_F(LinkwellTxtTest, EmptyLinkOpensNothing)
     EXPECT_EQ(host.log.filter(QStringLiteral("event v.Click")).size(), clicks + 1) << host.log.join('\n').toStdString();
     EXPECT_TRUE(host.log.filter(QStringLiteral("open ")).isEmpty()) << host.log.join('\n').toStdString();
     control->widget()->setParent(nullptr);
+}
+
+// Assistive technology sees a link named by its caption, whose one action opens it as a click does.
+TEST_F(LinkwellTxtTest, AssistiveTechnologySeesALinkThatOpens)
+{
+    ASSERT_TRUE(control->setHyperlink(QStringLiteral("http://harbour.example/tides")).ok());
+    host.log.clear();
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(control->widget());
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_EQ(link->text(QAccessible::Name), "http://harbour.example/tides");
+    EXPECT_TRUE(link->state().linked);
+    QAccessibleActionInterface* actions = link->actionInterface();
+    ASSERT_TRUE(actions);
+    EXPECT_EQ(actions->actionNames(), QStringList {"open"});
+    actions->doAction("open");
+    EXPECT_EQ(host.log, (QStringList {QStringLiteral("event v.Click()"), QStringLiteral(R"(open "http://harbour.example/tides")")}));
+
+    host.log.clear();
+    ASSERT_TRUE(control->setEnabled(false).ok());
+    actions->doAction("open");
+    EXPECT_EQ(host.log, QStringList {QStringLiteral("changed v.Enabled")}) << "a disabled link opens nothing";
 }
 
 class ReleasedInHandler : public LinkwellTxtTest, public ::testing::WithParamInterface<const char*> {};
