@@ -185,11 +185,11 @@ void ContainerWindow::buildMenus()
     edit->addSeparator();
     QAction* cut = edit->addAction(tr("Cu&t"), QKeySequence::Cut, this, [this] {
         copy();
-        m_form->deleteSelection();
+        m_form->editor().deleteSelection();
     });
     QAction* copyAction = edit->addAction(tr("&Copy"), QKeySequence::Copy, this, &ContainerWindow::copy);
     QAction* pasteAction = edit->addAction(tr("&Paste"), QKeySequence::Paste, this, [this] { (void)paste(); });
-    QAction* del = edit->addAction(tr("&Delete"), this, [this] { m_form->deleteSelection(); });
+    QAction* del = edit->addAction(tr("&Delete"), this, [this] { m_form->editor().deleteSelection(); });
     QAction* all = edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this] {
         // Typing in an editor, Ctrl+A selects the editor's text, not the form's controls.
         QWidget* focus = QApplication::focusWidget();
@@ -420,7 +420,7 @@ Result<QString> ContainerWindow::insert(const QString& progId)
 {
     if (m_form->runMode())
         return Error(errc::InvalidArgument, tr("Controls are inserted in design mode"));
-    Result<QString> inserted = m_form->insertControl(progId);
+    Result<QString> inserted = m_form->editor().insertControl(progId);
     if (!inserted)
         (void)shown(Error(inserted.error().number(), tr("Cannot insert %1").arg(inserted.error().message())));
     else
@@ -457,7 +457,7 @@ Result<void> ContainerWindow::showProperties()
     services::showModal(sheet->get(), this);
     sheet->reset();
     for (qsizetype i = 0; i < names.size(); ++i)
-        m_form->recordStateChange(names[i], before[i], tr("Properties of %1").arg(names[i]));
+        m_form->editor().recordStateChange(names[i], before[i], tr("Properties of %1").arg(names[i]));
     return {};
 }
 
@@ -492,7 +492,7 @@ Result<void> ContainerWindow::loadBag(const QString& path)
     Result<PropertyBag> bag = PropertyBag::load(path);
     if (!bag)
         return shown(bag.releaseError());
-    return shown(m_form->loadBag(name, *bag));
+    return shown(m_form->editor().loadBag(name, *bag));
 }
 
 void ContainerWindow::chooseBagToSave()
@@ -515,7 +515,7 @@ void ContainerWindow::chooseBagToLoad()
 
 void ContainerWindow::copy()
 {
-    Result<QJsonArray> copied = m_form->copySelection();
+    Result<QJsonArray> copied = m_form->editor().copySelection();
     if (!copied) {
         (void)shown(copied.releaseError());
         return;
@@ -541,7 +541,7 @@ Result<void> ContainerWindow::paste()
     // Where the person last clicked on the form, once; a second paste goes beside the first.
     const std::optional<QPoint> at = m_form->pastePoint();
     m_form->setPastePoint(std::nullopt);
-    Result<QStringList> pasted = m_form->paste(doc.array(), at);
+    Result<QStringList> pasted = m_form->editor().paste(doc.array(), at);
     if (!pasted)
         return shown(pasted.releaseError());
     return {};

@@ -48,7 +48,7 @@ void DesignForm::clear()
     m_undo->clear();
 }
 
-Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root)
+Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root) const
 {
     // The window itself comes from the loader; the controls are placed one by one.
     QJsonObject window = root;
@@ -265,104 +265,24 @@ Result<PropertyBag> DesignForm::bagOf(const QString& name) const
     return bag;
 }
 
-Result<QString> DesignForm::insertControl(const QString& progId, QPoint twipsPos)
+Result<void> DesignForm::checkRoot(const QJsonObject& root) const
 {
-    Result<Registry::ClassEntry> cls = firstClass(progId);
-    QString className;
-    if (cls) {
-        className = cls->name;
-    } else {
-        for (const ClassInfo& builtIn : builtInClasses())
-            if (builtIn.progId.compare(progId, Qt::CaseInsensitive) == 0)
-                className = builtIn.name;
-        if (className.isEmpty())
-            return cls.releaseError();
-    }
-    const QString name = nextName(className);
-    QJsonObject entry {{QStringLiteral("name"), name},
-                       {QStringLiteral("kind"), QStringLiteral("component")},
-                       {QStringLiteral("progId"), cls ? cls->progId : progId},
-                       {QStringLiteral("left"), 0},
-                       {QStringLiteral("top"), 0}};
-    VELLOC_TRY_VOID(insertEntry(entry, int(m_items.size()), false));
-    DesignItem& placed = m_items.last();
-    QList<QRect> taken;
-    for (const DesignItem& other : std::as_const(m_items))
-        if (other.name != name)
-            taken << other.twips;
-    const QPoint at = twipsPos.x() < 0 ? m_doc.freeSpot(placed.twips.size(), taken) : twipsPos;
-    placed.entry.insert(QStringLiteral("left"), at.x());
-    placed.entry.insert(QStringLiteral("top"), at.y());
-    placed.twips.moveTopLeft(at);
-    placed.entryTwips = placed.twips;
-    placed.place(m_runMode);
-    Result<QJsonObject> made = entryOf(name);
-    if (!made) {
-        removeItem(name);
-        return made.releaseError();
-    }
-    m_undo->push(new EntriesCommand(this, QStringLiteral("Insert %1").arg(name), true, {{int(m_items.size()) - 1, *made}}, true));
-    select({name});
-    return name;
-}
-
-void DesignForm::deleteSelection()
-{
-    QList<std::pair<int, QJsonObject>> entries;
-    for (int i = 0; i < m_items.size(); ++i)
-        if (m_selection.contains(m_items[i].name)) {
-            // What cannot be brought back is not deleted.
-            Result<QJsonObject> entry = entryOf(m_items[i].name);
-            if (!entry)
-                return report(entry.error());
-            entries.append({i, *entry});
-        }
-    if (entries.isEmpty())
-        return;
-    m_undo->push(new EntriesCommand(this, QStringLiteral("Delete %1").arg(m_selection.join(QStringLiteral(", "))), false,
-                                    entries));
-}
-
-void DesignForm::moveSelection(QPoint twipsDelta, QSize twipsResize, bool step)
-{
-    QHash<QString, QRect> before, after;
-    for (const QString& name : std::as_const(m_selection)) {
-        const DesignItem* it = item(name);
-        if (!it)
-            continue;
-        QRect r = it->twips.translated(twipsDelta);
-        r.setSize((r.size() + twipsResize).expandedTo(QSize(int(units::twipsPerPixelX()), int(units::twipsPerPixelY()))));
-        before.insert(name, it->twips);
-        after.insert(name, r);
-    }
-    if (!after.isEmpty() && after != before)
-        m_undo->push(new GeometryCommand(this, twipsResize.isNull() ? QStringLiteral("Move") : QStringLiteral("Resize"),
-                                         before, after, step));
-}
-
-Result<void> DesignForm::rename(const QString& oldName, const QString& newName)
-{
-    if (!item(oldName))
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(oldName));
-    if (newName == oldName)
-        return {};
-    if (!isValidControlName(newName))
-        return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a valid name: a letter, then letters, digits or _ (at most 40)").arg(newName));
-    if (allNames().contains(newName, Qt::CaseInsensitive) && newName.compare(oldName, Qt::CaseInsensitive) != 0)
-        return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(newName));
-    m_undo->push(new RenameCommand(this, oldName, newName));
-    return {};
-}
-
-Result<void> DesignForm::setFormValue(const QString& key, const QString& text)
-{
-    const QJsonObject root = VELLOC_TRY(m_doc.withFormValue(key, text));
-    if (root == m_doc.root())
-        return {};
-    // Tried first, so that a refused value leaves the form as it was.
     VELLOC_TRY(buildCanvas(root));
-    m_undo->push(new RootCommand(this, QStringLiteral("Set the form's %1").arg(key), m_doc.root(), root));
     return {};
+}
+
+void DesignForm::settle(const QString& name, QPoint twips)
+{
+    const int i = indexOf(name);
+    if (i < 0)
+        return;
+    DesignItem& item = m_items[i];
+    item.entry.insert(QStringLiteral("left"), twips.x());
+    item.entry.insert(QStringLiteral("top"), twips.y());
+    item.twips.moveTopLeft(twips);
+    item.entryTwips = item.twips;
+    item.place(m_runMode);
+    refreshOverlay();
 }
 
 Result<void> DesignForm::setRoot(const QJsonObject& root)
@@ -386,72 +306,6 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
     emit itemsChanged();
     emit controlPropertyChanged(QString(), QString());
     return {};
-}
-
-Result<void> DesignForm::putProperty(const QString& name, DispId id, const Variant& value, bool byRef)
-{
-    const DesignItem* it = item(name);
-    if (!it || !it->object)
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    std::shared_ptr<Object> object = it->object;
-    const PropertyBag before = VELLOC_TRY(bagOf(name));
-    Variant arg = value;
-    VELLOC_TRY(object->invoke(id, byRef ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, std::span<Variant>(&arg, 1)));
-    const MemberInfo* member = object->dispatch().info().findAny(id);
-    recordStateChange(name, before, QStringLiteral("Set %1.%2").arg(name, member ? member->name : QString::number(id)));
-    return {};
-}
-
-void DesignForm::recordStateChange(const QString& name, const PropertyBag& before, const QString& text)
-{
-    Result<PropertyBag> after = bagOf(name);
-    if (!after || after->toText() == before.toText()) {
-        emit controlPropertyChanged(name, QString());
-        return;
-    }
-    m_undo->push(new StateCommand(this, text, name, before, after.value()));
-}
-
-Result<void> DesignForm::loadBag(const QString& name, const PropertyBag& bag)
-{
-    const PropertyBag before = VELLOC_TRY(bagOf(name));
-    Result<void> read = readState(name, bag);
-    if (!read) {
-        // Whatever the control took of the refused bag is put back.
-        (void)readState(name, before);
-        return read;
-    }
-    recordStateChange(name, before, QStringLiteral("Load properties of %1").arg(name));
-    return {};
-}
-
-Result<QJsonArray> DesignForm::copySelection() const
-{
-    QJsonArray entries;
-    for (const DesignItem& it : m_items)
-        if (m_selection.contains(it.name)) {
-            // The size the control has, even where its entry left it to the control's default.
-            QJsonObject entry = VELLOC_TRY(entryOf(it.name));
-            setTwips(entry, it.twips);
-            entries.append(entry);
-        }
-    return entries;
-}
-
-Result<QStringList> DesignForm::paste(const QJsonArray& entries, std::optional<QPoint> at)
-{
-    const QList<QJsonObject> copies = VELLOC_TRY(m_doc.copies(entries, allNames(), at));
-    QList<std::pair<int, QJsonObject>> list;
-    QStringList pasted;
-    for (const QJsonObject& entry : copies) {
-        list.append({int(m_items.size()) + int(list.size()), entry});
-        pasted << formentry::nameOf(entry);
-    }
-    if (list.isEmpty())
-        return pasted;
-    // A control that cannot be made again is reported by the command and pasted as written.
-    m_undo->push(new EntriesCommand(this, QStringLiteral("Paste %1").arg(pasted.join(QStringLiteral(", "))), true, list));
-    return pasted;
 }
 
 void DesignForm::select(const QStringList& names)

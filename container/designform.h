@@ -2,6 +2,7 @@
 
 #include "designitem.h"
 #include "formdocument.h"
+#include "formeditor.h"
 
 #include "velloc/hosting/formloader.h"
 #include "velloc/store/registry.h"
@@ -56,28 +57,19 @@ public:
     // The next free name for a class: Velloc1, Velloc2, ...
     QString nextName(const QString& className) const;
 
-    // Edits, each one undoable.
-    velloc::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
-    void deleteSelection();
-    // `step`: one press of an arrow key, merged with the presses before it into one edit.
-    void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
-    velloc::Result<void> rename(const QString& oldName, const QString& newName);
+    // The undoable edits.
+    FormEditor& editor() { return m_editor; }
+    QStringList allNames() const;
+    // Moves a control just made to where it is to stay, as if its entry had placed it there.
+    void settle(const QString& name, QPoint twips);
+    // Whether the window can be built from these keys of the form.
+    velloc::Result<void> checkRoot(const QJsonObject& root) const;
+
     // The form's own keys: "name", "caption", "clientWidth", "clientHeight".
     static const QStringList& formKeys() { return FormDocument::formKeys(); }
     QJsonValue formValue(const QString& key) const { return m_doc.root().value(key); }
-    velloc::Result<void> setFormValue(const QString& key, const QString& text);
-    // A property put (by reference when `byRef`), recorded with the control's state before and after.
-    velloc::Result<void> putProperty(const QString& name, velloc::DispId id, const velloc::Variant& value, bool byRef);
-    // Records a change made outside the container's own edits (a property sheet, a bag loaded)
-    // given the control's bag from before it.
-    void recordStateChange(const QString& name, const velloc::PropertyBag& before, const QString& text);
-    velloc::Result<void> loadBag(const QString& name, const velloc::PropertyBag& bag);
     velloc::Result<velloc::PropertyBag> bagOf(const QString& name) const;
 
-    // The description entries of the selected controls, and inserting such entries (paste).
-    velloc::Result<QJsonArray> copySelection() const;
-    // Pasted at `at` (twips) when given, else beside the originals; whole on the form either way.
-    velloc::Result<QStringList> paste(const QJsonArray& entries, std::optional<QPoint> at = std::nullopt);
     const FormDocument& document() const { return m_doc; }
     QRect clientTwips() const { return m_doc.client(); }
     // The last point clicked on the form's empty area, where a paste goes.
@@ -127,11 +119,10 @@ signals:
     void problem(const QString& message);
 
 private:
-    velloc::Result<std::unique_ptr<velloc::Form>> buildCanvas(const QJsonObject& root);
+    velloc::Result<std::unique_ptr<velloc::Form>> buildCanvas(const QJsonObject& root) const;
     void adopt(velloc::Form& canvas);
     void setCanvas(std::unique_ptr<velloc::Form> canvas);
     void releaseAll();
-    QStringList allNames() const;
     void refreshOverlay();
 
     std::unique_ptr<velloc::Form> m_canvas;
@@ -141,6 +132,7 @@ private:
     QStringList m_selection;
     SelectionOverlay* m_overlay = nullptr;
     QUndoStack* m_undo = nullptr;
+    FormEditor m_editor {*this};
     bool m_runMode = false;
 };
 

@@ -443,7 +443,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
     if (m_form->runMode())
         return Error(errc::PropertyReadOnly, tr("Properties cannot be changed in run mode"));
     if (property.startsWith(FormPrefix)) {
-        Result<void> set = m_form->setFormValue(property.mid(FormPrefix.size()), text);
+        Result<void> set = m_form->editor().setFormValue(property.mid(FormPrefix.size()), text);
         if (QTreeWidgetItem* r = row(property)) {
             r->setText(MessageColumn, set ? QString() : tr("error %1: %2").arg(set.error().number()).arg(set.error().message()));
             r->setToolTip(MessageColumn, r->text(MessageColumn));
@@ -454,7 +454,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
     if (m_control.isEmpty())
         return Error(errc::InvalidArgument, tr("No control is selected"));
     if (property == NameRow) {
-        Result<void> renamed = m_form->rename(m_control, text.trimmed());
+        Result<void> renamed = m_form->editor().rename(m_control, text.trimmed());
         if (QTreeWidgetItem* r = row(NameRow)) {
             r->setText(MessageColumn, renamed ? QString() : renamed.error().message());
             r->setToolTip(MessageColumn, r->text(MessageColumn));
@@ -483,7 +483,7 @@ Result<void> PropertyBrowser::put(const QString& property, const Variant& value)
         return Error(errc::PropertyReadOnly, tr("%1.%2 is read-only").arg(m_control, r->name));
     const QString name = r->name;
     const bool byRef = r->byRef && value.type() == VarType::Dispatch;
-    Result<void> done = m_form->putProperty(m_control, r->id, value, byRef);
+    Result<void> done = m_form->editor().putProperty(m_control, r->id, value, byRef);
     if (done)
         m_messages.remove(name);
     else

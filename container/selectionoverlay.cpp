@@ -148,13 +148,13 @@ void SelectionOverlay::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Right: step = QPoint(tx, 0); break;
     case Qt::Key_Up: step = QPoint(0, -ty); break;
     case Qt::Key_Down: step = QPoint(0, ty); break;
-    case Qt::Key_Delete: m_form->deleteSelection(); return;
+    case Qt::Key_Delete: m_form->editor().deleteSelection(); return;
     default: QWidget::keyPressEvent(event); return;
     }
     if (event->modifiers() & Qt::ShiftModifier)
-        m_form->moveSelection(QPoint(0, 0), QSize(step.x(), step.y()), true);
+        m_form->editor().moveSelection(QPoint(0, 0), QSize(step.x(), step.y()), true);
     else
-        m_form->moveSelection(step, QSize(0, 0), true);
+        m_form->editor().moveSelection(step, QSize(0, 0), true);
 }
 
 void SelectionOverlay::dragEnterEvent(QDragEnterEvent* event)
@@ -167,7 +167,7 @@ void SelectionOverlay::dropEvent(QDropEvent* event)
 {
     const QString progId = QString::fromUtf8(event->mimeData()->data(QLatin1String(MimeType)));
     const QPoint at = event->position().toPoint();
-    Result<QString> inserted = m_form->insertControl(progId, QPoint(units::toTwipsX(at.x()), units::toTwipsY(at.y())));
+    Result<QString> inserted = m_form->editor().insertControl(progId, QPoint(units::toTwipsX(at.x()), units::toTwipsY(at.y())));
     if (!inserted)
         m_form->report(inserted.error());
     event->acceptProposedAction();

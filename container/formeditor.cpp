@@ -1,0 +1,181 @@
+#include "formeditor.h"
+
+#include "designcommands.h"
+#include "designform.h"
+#include "formentry.h"
+
+#include "velloc/core/units.h"
+#include "velloc/store/registry.h"
+
+#include <QUndoStack>
+
+using namespace velloc;
+
+namespace container {
+
+using namespace formentry;
+
+FormEditor::FormEditor(DesignForm& form) : m_form(form) {}
+
+Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos)
+{
+    Result<Registry::ClassEntry> cls = firstClass(progId);
+    QString className;
+    if (cls) {
+        className = cls->name;
+    } else {
+        for (const ClassInfo& builtIn : builtInClasses())
+            if (builtIn.progId.compare(progId, Qt::CaseInsensitive) == 0)
+                className = builtIn.name;
+        if (className.isEmpty())
+            return cls.releaseError();
+    }
+    const QString name = m_form.nextName(className);
+    QJsonObject entry {{QStringLiteral("name"), name},
+                       {QStringLiteral("kind"), QStringLiteral("component")},
+                       {QStringLiteral("progId"), cls ? cls->progId : progId},
+                       {QStringLiteral("left"), 0},
+                       {QStringLiteral("top"), 0}};
+    VELLOC_TRY_VOID(m_form.insertEntry(entry, int(m_form.items().size()), false));
+    QList<QRect> taken;
+    for (const DesignItem& other : m_form.items())
+        if (other.name != name)
+            taken << other.twips;
+    m_form.settle(name, twipsPos.x() < 0 ? m_form.document().freeSpot(m_form.item(name)->twips.size(), taken) : twipsPos);
+    Result<QJsonObject> made = m_form.entryOf(name);
+    if (!made) {
+        m_form.removeItem(name);
+        return made.releaseError();
+    }
+    m_form.undoStack()->push(new EntriesCommand(&m_form, QStringLiteral("Insert %1").arg(name), true, {{int(m_form.items().size()) - 1, *made}}, true));
+    m_form.select({name});
+    return name;
+}
+
+void FormEditor::deleteSelection()
+{
+    QList<std::pair<int, QJsonObject>> entries;
+    for (int i = 0; i < m_form.items().size(); ++i)
+        if (m_form.selection().contains(m_form.items()[i].name)) {
+            // What cannot be brought back is not deleted.
+            Result<QJsonObject> entry = m_form.entryOf(m_form.items()[i].name);
+            if (!entry)
+                return m_form.report(entry.error());
+            entries.append({i, *entry});
+        }
+    if (entries.isEmpty())
+        return;
+    m_form.undoStack()->push(new EntriesCommand(&m_form, QStringLiteral("Delete %1").arg(m_form.selection().join(QStringLiteral(", "))), false,
+                                    entries));
+}
+
+void FormEditor::moveSelection(QPoint twipsDelta, QSize twipsResize, bool step)
+{
+    QHash<QString, QRect> before, after;
+    const QStringList selection = m_form.selection();
+    for (const QString& name : selection) {
+        const DesignItem* it = m_form.item(name);
+        if (!it)
+            continue;
+        QRect r = it->twips.translated(twipsDelta);
+        r.setSize((r.size() + twipsResize).expandedTo(QSize(int(units::twipsPerPixelX()), int(units::twipsPerPixelY()))));
+        before.insert(name, it->twips);
+        after.insert(name, r);
+    }
+    if (!after.isEmpty() && after != before)
+        m_form.undoStack()->push(new GeometryCommand(&m_form, twipsResize.isNull() ? QStringLiteral("Move") : QStringLiteral("Resize"),
+                                         before, after, step));
+}
+
+Result<void> FormEditor::rename(const QString& oldName, const QString& newName)
+{
+    if (!m_form.item(oldName))
+        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(oldName));
+    if (newName == oldName)
+        return {};
+    if (!isValidControlName(newName))
+        return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a valid name: a letter, then letters, digits or _ (at most 40)").arg(newName));
+    if (m_form.allNames().contains(newName, Qt::CaseInsensitive) && newName.compare(oldName, Qt::CaseInsensitive) != 0)
+        return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(newName));
+    m_form.undoStack()->push(new RenameCommand(&m_form, oldName, newName));
+    return {};
+}
+
+Result<void> FormEditor::setFormValue(const QString& key, const QString& text)
+{
+    const QJsonObject root = VELLOC_TRY(m_form.document().withFormValue(key, text));
+    if (root == m_form.document().root())
+        return {};
+    // Tried first, so that a refused value leaves the form as it was.
+    VELLOC_TRY_VOID(m_form.checkRoot(root));
+    m_form.undoStack()->push(new RootCommand(&m_form, QStringLiteral("Set the form's %1").arg(key), m_form.document().root(), root));
+    return {};
+}
+
+Result<void> FormEditor::putProperty(const QString& name, DispId id, const Variant& value, bool byRef)
+{
+    const DesignItem* it = m_form.item(name);
+    if (!it || !it->object)
+        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+    std::shared_ptr<Object> object = it->object;
+    const PropertyBag before = VELLOC_TRY(m_form.bagOf(name));
+    Variant arg = value;
+    VELLOC_TRY(object->invoke(id, byRef ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, std::span<Variant>(&arg, 1)));
+    const MemberInfo* member = object->dispatch().info().findAny(id);
+    recordStateChange(name, before, QStringLiteral("Set %1.%2").arg(name, member ? member->name : QString::number(id)));
+    return {};
+}
+
+void FormEditor::recordStateChange(const QString& name, const PropertyBag& before, const QString& text)
+{
+    Result<PropertyBag> after = m_form.bagOf(name);
+    if (!after || after->toText() == before.toText()) {
+        emit m_form.controlPropertyChanged(name, QString());
+        return;
+    }
+    m_form.undoStack()->push(new StateCommand(&m_form, text, name, before, after.value()));
+}
+
+Result<void> FormEditor::loadBag(const QString& name, const PropertyBag& bag)
+{
+    const PropertyBag before = VELLOC_TRY(m_form.bagOf(name));
+    Result<void> read = m_form.readState(name, bag);
+    if (!read) {
+        // Whatever the control took of the refused bag is put back.
+        (void)m_form.readState(name, before);
+        return read;
+    }
+    recordStateChange(name, before, QStringLiteral("Load properties of %1").arg(name));
+    return {};
+}
+
+Result<QJsonArray> FormEditor::copySelection() const
+{
+    QJsonArray entries;
+    for (const DesignItem& it : m_form.items())
+        if (m_form.selection().contains(it.name)) {
+            // The size the control has, even where its entry left it to the control's default.
+            QJsonObject entry = VELLOC_TRY(m_form.entryOf(it.name));
+            setTwips(entry, it.twips);
+            entries.append(entry);
+        }
+    return entries;
+}
+
+Result<QStringList> FormEditor::paste(const QJsonArray& entries, std::optional<QPoint> at)
+{
+    const QList<QJsonObject> copies = VELLOC_TRY(m_form.document().copies(entries, m_form.allNames(), at));
+    QList<std::pair<int, QJsonObject>> list;
+    QStringList pasted;
+    for (const QJsonObject& entry : copies) {
+        list.append({int(m_form.items().size()) + int(list.size()), entry});
+        pasted << formentry::nameOf(entry);
+    }
+    if (list.isEmpty())
+        return pasted;
+    // A control that cannot be made again is reported by the command and pasted as written.
+    m_form.undoStack()->push(new EntriesCommand(&m_form, QStringLiteral("Paste %1").arg(pasted.join(QStringLiteral(", "))), true, list));
+    return pasted;
+}
+
+} // namespace container

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "velloc/core/typeinfo.h"
+#include "velloc/store/propertybag.h"
+
+#include <QJsonArray>
+#include <QPoint>
+#include <QSize>
+
+#include <optional>
+
+namespace container {
+
+class DesignForm;
+
+// The edits a person makes to a form, each one undoable: every one is a command on the form's
+// undo stack, doing its work through the form's primitive operations.
+class FormEditor {
+public:
+    explicit FormEditor(DesignForm& form);
+
+    // A new control of the class, where it is dropped or where it covers nothing.
+    velloc::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
+    void deleteSelection();
+    // `step`: one press of an arrow key, merged with the presses before it into one edit.
+    void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
+    velloc::Result<void> rename(const QString& oldName, const QString& newName);
+    velloc::Result<void> setFormValue(const QString& key, const QString& text);
+    // A property put (by reference when `byRef`), recorded with the control's state before and after.
+    velloc::Result<void> putProperty(const QString& name, velloc::DispId id, const velloc::Variant& value, bool byRef);
+    // Records a change made outside the container's own edits (a property sheet, a bag loaded)
+    // given the control's bag from before it.
+    void recordStateChange(const QString& name, const velloc::PropertyBag& before, const QString& text);
+    velloc::Result<void> loadBag(const QString& name, const velloc::PropertyBag& bag);
+
+    // The description entries of the selected controls, at the size they have, and a paste of
+    // such entries at `at` (twips) when given, else beside the originals; whole on the form.
+    velloc::Result<QJsonArray> copySelection() const;
+    velloc::Result<QStringList> paste(const QJsonArray& entries, std::optional<QPoint> at = std::nullopt);
+
+private:
+    DesignForm& m_form;
+};
+
+} // namespace container
