@@ -100,11 +100,12 @@ void ContainerWindow::fitScreen()
     const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1200, 800);
     // Before the window is first shown its frame is not known: room is left for a title bar.
     const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 40);
-    const QSize size = QSize(1200, 800).boundedTo(available.size() - frame - QSize(16, 16));
+    const QSize room = available.size() - frame - QSize(16, 16);
+    const QSize size = QSize(std::max(1200, room.width() * 4 / 5), std::max(800, room.height() * 4 / 5)).boundedTo(room);
     resize(size);
-    const int side = std::clamp(size.width() / 5, 160, 330);
+    const int side = std::clamp(size.width() / 5, 160, 420);
     resizeDocks({m_docks[0], m_docks[1]}, {side * 3 / 4, side}, Qt::Horizontal);
-    resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 180)}, Qt::Vertical);
+    resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 240)}, Qt::Vertical);
     QRect placed(QPoint(), size + frame);
     placed.moveCenter(available.center());
     move(std::max(placed.left(), available.left()), std::max(placed.top(), available.top()));
@@ -278,7 +279,8 @@ void ContainerWindow::updateActions()
 void ContainerWindow::updateTitle()
 {
     const QString file = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
-    setWindowTitle(QStringLiteral("%1[*] - %2").arg(file, QString()));
+    // The window system adds the program's name.
+    setWindowTitle(QStringLiteral("%1[*]").arg(file));
     setWindowModified(!m_form->undoStack()->isClean());
 }
 

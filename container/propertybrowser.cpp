@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -269,7 +270,7 @@ PropertyBrowser::PropertyBrowser(QWidget* parent)
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(PropertyColumn, QHeaderView::ResizeToContents);
     m_tree->header()->setSectionResizeMode(ValueColumn, QHeaderView::Stretch);
-    m_tree->header()->setSectionResizeMode(MessageColumn, QHeaderView::Interactive);
+    m_tree->header()->setSectionResizeMode(MessageColumn, QHeaderView::ResizeToContents);
     m_tree->setTextElideMode(Qt::ElideMiddle);
     m_title->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
@@ -278,6 +279,16 @@ PropertyBrowser::PropertyBrowser(QWidget* parent)
     layout->addWidget(m_orderBox);
     layout->addWidget(m_tree);
     connect(m_orderBox, &QComboBox::currentIndexChanged, this, [this](int i) { setOrder(Order(i)); });
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        QTreeWidgetItem* r = m_tree->itemAt(at);
+        const QString name = r ? r->data(PropertyColumn, PropertyRole).toString() : QString();
+        if (!isChanged(name) || !m_form || m_form->runMode())
+            return;
+        QMenu menu(this);
+        menu.addAction(tr("&Reset %1 to its default").arg(name), this, [this, name] { (void)reset(name); });
+        menu.exec(m_tree->viewport()->mapToGlobal(at));
+    });
     rebuild();
 }
 
@@ -352,8 +363,10 @@ void PropertyBrowser::rebuild()
     auto* nameRow = new QTreeWidgetItem(m_tree, {NameRow, item->name});
     nameRow->setData(PropertyColumn, PropertyRole, NameRow);
     nameRow->setToolTip(PropertyColumn, tr("The name the form knows the control by"));
-    if (item->object)
+    if (item->object) {
         m_rows = PropertyRow::of(*item->object, enumsOf(*item));
+        readDefaults(*item);
+    }
     else if (!item->problem.isEmpty())
         nameRow->setText(MessageColumn, item->problem);
 
@@ -418,7 +431,58 @@ void PropertyBrowser::refreshValues()
         const QString tip = r.help.isEmpty() ? r.type.displayName() : QStringLiteral("%1\n(%2)").arg(r.help, r.type.displayName());
         rowItem->setToolTip(ValueColumn, message.isEmpty() ? QStringLiteral("%1\n%2").arg(shown, tip) : QStringLiteral("%1\n%2").arg(shown, message));
         rowItem->setForeground(MessageColumn, QBrush(Qt::red));
+        // What differs from a new instance of the class shows bold, as it is what the form saves.
+        const auto fallback = m_defaults.constFind(r.name);
+        QFont font = rowItem->font(ValueColumn);
+        font.setBold(value && fallback != m_defaults.cend() && r.display(*fallback) != shown);
+        rowItem->setFont(ValueColumn, font);
+        rowItem->setFont(PropertyColumn, font);
     }
+    showMessageColumn();
+}
+
+void PropertyBrowser::showMessageColumn()
+{
+    // The column takes room from the values only while it has something to say.
+    bool any = false;
+    for (QTreeWidgetItemIterator it(m_tree); *it && !any; ++it)
+        any = !(*it)->text(MessageColumn).isEmpty();
+    m_tree->setColumnHidden(MessageColumn, !any);
+}
+
+bool PropertyBrowser::isChanged(const QString& property) const
+{
+    QTreeWidgetItem* r = row(property);
+    return r && r->font(ValueColumn).bold();
+}
+
+Result<void> PropertyBrowser::reset(const QString& property)
+{
+    const PropertyRow* r = this->property(property);
+    if (!r || !m_defaults.contains(r->name))
+        return Error(errc::NotSupported, tr("%1 has no default for %2").arg(m_control, property));
+    return put(r->name, m_defaults.value(r->name));
+}
+
+void PropertyBrowser::readDefaults(const DesignItem& item)
+{
+    // A new instance of the class, never sited, tells what each property starts at.
+    m_defaults.clear();
+    const QString progId = item.entry.value(QStringLiteral("progId")).toString();
+    static QHash<QString, QHash<QString, Variant>> cache;
+    if (const auto cached = cache.constFind(progId); cached != cache.cend()) {
+        m_defaults = *cached;
+        return;
+    }
+    Result<std::shared_ptr<Object>> fresh = createObject(progId);
+    auto* control = fresh ? dynamic_cast<Control*>(fresh->get()) : nullptr;
+    if (!control || !control->initProperties())
+        return;
+    for (const PropertyRow& r : std::as_const(m_rows))
+        if (Result<Variant> v = (*fresh)->invoke(r.id, InvokeKind::PropertyGet, {}))
+            m_defaults.insert(r.name, *v);
+    control->terminate();
+    cache.insert(progId, m_defaults);
 }
 
 void PropertyBrowser::readOnlyChanged()
@@ -447,6 +511,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         if (QTreeWidgetItem* r = row(property)) {
             r->setText(MessageColumn, set ? QString() : tr("error %1: %2").arg(set.error().number()).arg(set.error().message()));
             r->setToolTip(MessageColumn, r->text(MessageColumn));
+            showMessageColumn();
             r->setForeground(MessageColumn, QBrush(Qt::red));
         }
         return set;
@@ -458,6 +523,7 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         if (QTreeWidgetItem* r = row(NameRow)) {
             r->setText(MessageColumn, renamed ? QString() : renamed.error().message());
             r->setToolTip(MessageColumn, r->text(MessageColumn));
+            showMessageColumn();
             r->setForeground(MessageColumn, QBrush(Qt::red));
         }
         return renamed;

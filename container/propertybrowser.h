@@ -13,6 +13,7 @@ class QTreeWidgetItem;
 namespace container {
 
 class DesignForm;
+struct DesignItem;
 
 // One property of a control as the browser shows it.
 struct PropertyRow {
@@ -57,19 +58,26 @@ public:
     // The row of a property (the name row is "(Name)").
     QTreeWidgetItem* row(const QString& property) const;
     const PropertyRow* property(const QString& name) const;
-    // Opens the dialog for a colour, font or picture row.
+    // Opens the dialog for a colour, font, picture or file row.
     void chooseValue(const QString& property);
+    // Whether a property differs from what a new instance of the class holds (shown bold), and
+    // putting that value back.
+    bool isChanged(const QString& property) const;
+    velloc::Result<void> reset(const QString& property);
 
     void rebuild();
     void refreshValues();
 
 private:
     void readOnlyChanged();
+    void showMessageColumn();
+    void readDefaults(const DesignItem& item);
 
     DesignForm* m_form = nullptr;
     QString m_control;
     QList<PropertyRow> m_rows;
     QHash<QString, QString> m_messages; // refused edits, by property
+    QHash<QString, velloc::Variant> m_defaults; // a new instance's values, by property
     Order m_order = Order::Interface;
     QLabel* m_title;
     QComboBox* m_orderBox;

@@ -180,6 +180,23 @@ TEST_F(Edits, FileRowHasABrowseButton)
     EXPECT_EQ(get(form(), name, "File"), QStringLiteral(R"(bstr:")" VELLOC_SOURCE_DIR R"(/examples/sample.txt")"));
 }
 
+// A value that differs from a new instance's shows bold, and Reset puts the default back.
+TEST_F(Edits, ChangedValuesShowBoldAndReset)
+{
+    const QString name = insertFromToolbox("Vellib.Velloc");
+    const QString original = get(form(), name, "KEY");
+    EXPECT_FALSE(browser().isChanged("KEY"));
+    ASSERT_TRUE(browser().edit("KEY", "Tide").ok());
+    EXPECT_TRUE(browser().isChanged("KEY"));
+    EXPECT_TRUE(browser().row("KEY")->font(1).bold());
+    EXPECT_FALSE(browser().isChanged("ProtectionType"));
+    ASSERT_TRUE(browser().reset("KEY").ok());
+    EXPECT_EQ(get(form(), name, "KEY"), original);
+    EXPECT_FALSE(browser().isChanged("KEY"));
+    form().undoStack()->undo();
+    EXPECT_EQ(get(form(), name, "KEY"), R"(bstr:"Tide")");
+}
+
 // Run mode has nothing to undo, whatever the stack holds.
 TEST_F(Edits, NoUndoInRunMode)
 {
