@@ -29,6 +29,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
 
@@ -103,9 +104,12 @@ void ContainerWindow::fitScreen()
     const QSize room = available.size() - frame - QSize(16, 16);
     const QSize size = QSize(std::max(1200, room.width() * 4 / 5), std::max(800, room.height() * 4 / 5)).boundedTo(room);
     resize(size);
-    const int side = std::clamp(size.width() / 5, 160, 420);
-    resizeDocks({m_docks[0], m_docks[1]}, {side * 3 / 4, side}, Qt::Horizontal);
-    resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 240)}, Qt::Vertical);
+    // The docks take their share once the window has its size.
+    QTimer::singleShot(0, this, [this, size] {
+        const int side = std::clamp(size.width() / 4, 200, 420);
+        resizeDocks({m_docks[0], m_docks[1]}, {side * 3 / 5, side}, Qt::Horizontal);
+        resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 240)}, Qt::Vertical);
+    });
     QRect placed(QPoint(), size + frame);
     placed.moveCenter(available.center());
     move(std::max(placed.left(), available.left()), std::max(placed.top(), available.top()));

@@ -413,8 +413,10 @@ void PropertyBrowser::refreshValues()
             if (QTreeWidgetItem* r = row(FormPrefix + key))
                 r->setText(ValueColumn, m_form->formValue(key).toVariant().toString());
     const DesignItem* item = m_form ? m_form->item(m_control) : nullptr;
-    if (!item)
+    if (!item) {
+        showMessageColumn();
         return;
+    }
     if (QTreeWidgetItem* nameRow = row(NameRow))
         nameRow->setText(ValueColumn, item->name);
     for (const PropertyRow& r : std::as_const(m_rows)) {
