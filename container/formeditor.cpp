@@ -87,6 +87,29 @@ void FormEditor::moveSelection(QPoint twipsDelta, QSize twipsResize, bool step)
                                          before, after, step));
 }
 
+void FormEditor::setGeometry(const QString& which, int twips)
+{
+    QHash<QString, QRect> before, after;
+    for (const QString& name : m_form.selection()) {
+        const DesignItem* it = m_form.item(name);
+        if (!it)
+            continue;
+        QRect r = it->twips;
+        if (which == QLatin1String("left"))
+            r.moveLeft(twips);
+        else if (which == QLatin1String("top"))
+            r.moveTop(twips);
+        else if (which == QLatin1String("width"))
+            r.setWidth(twips);
+        else if (which == QLatin1String("height"))
+            r.setHeight(twips);
+        before.insert(name, it->twips);
+        after.insert(name, r);
+    }
+    if (after != before)
+        m_form.undoStack()->push(new GeometryCommand(&m_form, QStringLiteral("Set %1").arg(which), before, after));
+}
+
 Result<void> FormEditor::rename(const QString& oldName, const QString& newName)
 {
     if (!m_form.item(oldName))

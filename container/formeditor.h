@@ -24,6 +24,8 @@ public:
     void deleteSelection();
     // `step`: one press of an arrow key, merged with the presses before it into one edit.
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
+    // One of "left", "top", "width", "height" for every selected control.
+    void setGeometry(const QString& which, int twips);
     velloc::Result<void> rename(const QString& oldName, const QString& newName);
     velloc::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.

@@ -19,6 +19,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 using namespace velloc;
@@ -29,6 +30,13 @@ namespace {
 
 const QString NameRow = QStringLiteral("(Name)");
 const QString FormPrefix = QStringLiteral("form:"); // rows of the form's own keys
+// The place and size every control has, kept by the form, not by the control.
+const QStringList GeometryRows {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"), QStringLiteral("Height")};
+
+int geometryValue(QRect r, qsizetype which)
+{
+    return std::array {r.x(), r.y(), r.width(), r.height()}[which];
+}
 constexpr int PropertyRole = Qt::UserRole;
 
 enum Column { PropertyColumn, ValueColumn, MessageColumn };
@@ -363,6 +371,11 @@ void PropertyBrowser::rebuild()
     auto* nameRow = new QTreeWidgetItem(m_tree, {NameRow, item->name});
     nameRow->setData(PropertyColumn, PropertyRole, NameRow);
     nameRow->setToolTip(PropertyColumn, tr("The name the form knows the control by"));
+    for (const QString& g : GeometryRows) {
+        auto* r = new QTreeWidgetItem(m_tree, {g});
+        r->setData(PropertyColumn, PropertyRole, g);
+        r->setToolTip(PropertyColumn, tr("In twips, as the form keeps it; every selected control takes it"));
+    }
     if (item->object) {
         m_rows = PropertyRow::of(*item->object, enumsOf(*item));
         readDefaults(*item);
@@ -419,6 +432,9 @@ void PropertyBrowser::refreshValues()
     }
     if (QTreeWidgetItem* nameRow = row(NameRow))
         nameRow->setText(ValueColumn, item->name);
+    for (qsizetype i = 0; i < GeometryRows.size(); ++i)
+        if (QTreeWidgetItem* r = row(GeometryRows[i]))
+            r->setText(ValueColumn, QString::number(geometryValue(item->twips, i)));
     for (const PropertyRow& r : std::as_const(m_rows)) {
         QTreeWidgetItem* rowItem = row(r.name);
         if (!rowItem)
@@ -495,7 +511,7 @@ void PropertyBrowser::readOnlyChanged()
         if (name.isEmpty())
             continue;
         const PropertyRow* r = property(name);
-        const bool editable = !readOnly && (name == NameRow || name.startsWith(FormPrefix) || (r && r->writable));
+        const bool editable = !readOnly && (name == NameRow || name.startsWith(FormPrefix) || GeometryRows.contains(name) || (r && r->writable));
         (*it)->setFlags(editable ? ((*it)->flags() | Qt::ItemIsEditable) : ((*it)->flags() & ~Qt::ItemIsEditable));
         if (r && !r->writable)
             (*it)->setForeground(ValueColumn, QBrush(Qt::gray));
@@ -530,6 +546,14 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         }
         return renamed;
     }
+    if (const qsizetype g = GeometryRows.indexOf(property); g >= 0) {
+        bool ok = false;
+        const int twips = text.trimmed().toInt(&ok);
+        if (!ok || (g >= 2 && twips <= 0))
+            return Error(errc::InvalidArgument, tr("%1 takes a whole number of twips%2").arg(property, g >= 2 ? tr(" above 0") : QString()));
+        m_form->editor().setGeometry(property.toLower(), twips);
+        return {};
+    }
     const PropertyRow* r = this->property(property);
     if (!r)
         return Error(errc::NotSupported, tr("%1 has no property %2").arg(m_control, property));
@@ -551,7 +575,23 @@ Result<void> PropertyBrowser::put(const QString& property, const Variant& value)
         return Error(errc::PropertyReadOnly, tr("%1.%2 is read-only").arg(m_control, r->name));
     const QString name = r->name;
     const bool byRef = r->byRef && value.type() == VarType::Dispatch;
+    // Every selected control that has the property takes the value, as one edit.
+    QStringList targets {m_control};
+    for (const QString& other : m_form->selection())
+        if (const DesignItem* it = m_form->item(other); other != m_control && it && it->object && it->object->idOfName(name))
+            targets << other;
+    QUndoStack* stack = m_form->undoStack();
+    if (targets.size() > 1)
+        stack->beginMacro(tr("Set %1 on %2").arg(name, targets.join(QStringLiteral(", "))));
     Result<void> done = m_form->editor().putProperty(m_control, r->id, value, byRef);
+    for (const QString& other : targets.mid(1)) {
+        const DesignItem* it = m_form->item(other);
+        Result<void> put = m_form->editor().putProperty(other, *it->object->idOfName(name), value, byRef);
+        if (!put && done)
+            done = Error(put.error().number(), tr("%1: %2").arg(other, put.error().message()));
+    }
+    if (targets.size() > 1)
+        stack->endMacro();
     if (done)
         m_messages.remove(name);
     else

@@ -197,6 +197,43 @@ TEST_F(Edits, ChangedValuesShowBoldAndReset)
     EXPECT_EQ(get(form(), name, "KEY"), R"(bstr:"Tide")");
 }
 
+// With several controls selected, an edit reaches every one that has the property, as one step.
+TEST_F(Edits, EditReachesEverySelectedControl)
+{
+    const QString first = insertFromToolbox("Vellib.Velloc");
+    const QString second = insertFromToolbox("Vellib.Velloc");
+    const QString link = insertFromToolbox("Linkwell.LinkwellTxt");
+    form().select({first, second, link});
+    const int steps = form().undoStack()->count();
+    ASSERT_TRUE(browser().edit("KEY", "Shared").ok());
+    EXPECT_EQ(get(form(), first, "KEY"), R"(bstr:"Shared")");
+    EXPECT_EQ(get(form(), second, "KEY"), R"(bstr:"Shared")");
+    EXPECT_EQ(form().undoStack()->count(), steps + 1);
+    form().undoStack()->undo();
+    EXPECT_NE(get(form(), first, "KEY"), R"(bstr:"Shared")");
+    EXPECT_NE(get(form(), second, "KEY"), R"(bstr:"Shared")");
+}
+
+// The place and size are rows of the browser; a value typed there moves every selected control.
+TEST_F(Edits, GeometryRowsMoveAndSize)
+{
+    const QString first = insertFromToolbox("Vellib.Velloc");
+    const QString second = insertFromToolbox("Vellib.Velloc");
+    form().select({first, second});
+    EXPECT_EQ(value(browser(), "Left"), QString::number(twips(first).x()));
+    typeInto(browser().row("Left"), "600");
+    EXPECT_EQ(twips(first).x(), 600);
+    EXPECT_EQ(twips(second).x(), 600);
+    typeInto(browser().row("Height"), "900");
+    EXPECT_EQ(twips(first).height(), 900);
+    EXPECT_EQ(value(browser(), "Height"), "900");
+    EXPECT_FALSE(browser().edit("Width", "0").ok());
+    EXPECT_FALSE(browser().edit("Top", "high").ok());
+    form().undoStack()->undo();
+    form().undoStack()->undo();
+    EXPECT_NE(twips(second).x(), 600);
+}
+
 // Run mode has nothing to undo, whatever the stack holds.
 TEST_F(Edits, NoUndoInRunMode)
 {
