@@ -2,6 +2,7 @@
 
 #include "designform.h"
 #include "eventlog.h"
+#include "formeditor.h"
 #include "methodsdialog.h"
 #include "propertybrowser.h"
 #include "toolbox.h"
@@ -228,6 +229,28 @@ void ContainerWindow::buildMenus()
     m_selectionActions << props << aboutAction << methods;
     m_designActions << props;
 
+    QMenu* format = menuBar()->addMenu(tr("F&ormat"));
+    using Align = FormEditor::Align;
+    const QList<std::pair<QString, Align>> aligns {{tr("Align &Lefts"), Align::Lefts},   {tr("Align &Rights"), Align::Rights},
+                                                   {tr("Align &Tops"), Align::Tops},     {tr("Align &Bottoms"), Align::Bottoms},
+                                                   {tr("Align &Centres"), Align::Centres}, {tr("Align &Middles"), Align::Middles}};
+    for (const auto& [text, edge] : aligns)
+        m_layoutActions << format->addAction(text, this, [this, edge] { m_form->editor().align(edge); });
+    format->addSeparator();
+    m_layoutActions << format->addAction(tr("Make Same &Width"), this, [this] { m_form->editor().makeSameSize(true, false); });
+    m_layoutActions << format->addAction(tr("Make Same &Height"), this, [this] { m_form->editor().makeSameSize(false, true); });
+    m_layoutActions << format->addAction(tr("Make Same &Size"), this, [this] { m_form->editor().makeSameSize(true, true); });
+    format->addSeparator();
+    QAction* front = format->addAction(tr("Bring to &Front"), this, [this] { m_form->editor().bringToFront(true); });
+    QAction* back = format->addAction(tr("Send to Bac&k"), this, [this] { m_form->editor().bringToFront(false); });
+    m_designActions << front << back;
+    format->addSeparator();
+    QAction* snap = format->addAction(tr("Snap to &Grid"));
+    snap->setObjectName(QStringLiteral("snapToGrid"));
+    snap->setCheckable(true);
+    connect(snap, &QAction::toggled, this, [this](bool on) { m_form->setGrid(on ? DesignForm::GridTwips : 0); });
+    m_designActions << m_layoutActions;
+
     QMenu* view = menuBar()->addMenu(tr("&View"));
     m_runAction = view->addAction(tr("&Run Mode"));
     m_runAction->setObjectName(QStringLiteral("runMode"));
@@ -272,6 +295,9 @@ void ContainerWindow::updateActions()
     QList<QAction*> all = m_selectionActions + m_designActions;
     for (QAction* a : std::as_const(all))
         a->setEnabled((!m_designActions.contains(a) || !m_form->runMode()) && (!m_selectionActions.contains(a) || hasControl));
+    // Lining up takes two controls or more; moving in front or behind takes one.
+    for (QAction* a : std::as_const(m_layoutActions))
+        a->setEnabled(!m_form->runMode() && selection.size() > 1);
     m_toolbox->setEnabled(!m_form->runMode());
     const QUndoStack* stack = m_form->undoStack();
     m_undoAction->setEnabled(!m_form->runMode() && stack->canUndo());

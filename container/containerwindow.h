@@ -86,6 +86,7 @@ private:
     QLabel* m_position = nullptr;
     QList<QAction*> m_selectionActions; // need a selected control
     QList<QAction*> m_designActions;    // design mode only
+    QList<QAction*> m_layoutActions;    // need two selected controls
 };
 
 } // namespace container

@@ -74,6 +74,23 @@ void GeometryCommand::undo()
         m_form->setGeometryTwips(it.key(), it.value());
 }
 
+OrderCommand::OrderCommand(DesignForm* form, const QString& text, QStringList before, QStringList after)
+    : FormCommand(form, text), m_before(std::move(before)), m_after(std::move(after))
+{
+}
+
+void OrderCommand::redo()
+{
+    if (m_form)
+        m_form->reorder(m_after);
+}
+
+void OrderCommand::undo()
+{
+    if (m_form)
+        m_form->reorder(m_before);
+}
+
 RenameCommand::RenameCommand(DesignForm* form, QString oldName, QString newName)
     : FormCommand(form, QStringLiteral("Rename %1 to %2").arg(oldName, newName)), m_old(std::move(oldName)),
       m_new(std::move(newName))

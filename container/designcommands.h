@@ -56,6 +56,17 @@ private:
     bool m_step;
 };
 
+// The order of the controls, which is the order they are drawn and saved in.
+class OrderCommand final : public FormCommand {
+public:
+    OrderCommand(DesignForm* form, const QString& text, QStringList before, QStringList after);
+    void redo() override;
+    void undo() override;
+
+private:
+    QStringList m_before, m_after;
+};
+
 class RenameCommand final : public FormCommand {
 public:
     RenameCommand(DesignForm* form, QString oldName, QString newName);

@@ -215,6 +215,21 @@ void DesignForm::removeItem(const QString& name)
     emit itemsChanged();
 }
 
+void DesignForm::reorder(const QStringList& names)
+{
+    if (names.size() != m_items.size() || std::any_of(names.cbegin(), names.cend(), [this](const QString& n) { return indexOf(n) < 0; }))
+        return;
+    QList<DesignItem> ordered;
+    for (const QString& name : names)
+        ordered << m_items[indexOf(name)];
+    m_items = std::move(ordered);
+    for (DesignItem& item : m_items)
+        if (item.face)
+            item.face->raise();
+    refreshOverlay();
+    emit itemsChanged();
+}
+
 void DesignForm::setGeometryTwips(const QString& name, QRect twips)
 {
     const int i = indexOf(name);

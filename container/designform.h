@@ -82,6 +82,8 @@ public:
     // The entry as it would be saved; fails when the control does not write its properties.
     velloc::Result<QJsonObject> entryOf(const QString& name) const;
     void removeItem(const QString& name);
+    // Puts the controls in this order, back to front.
+    void reorder(const QStringList& names);
     void setGeometryTwips(const QString& name, QRect twips);
     void renameItem(const QString& oldName, const QString& newName);
     velloc::Result<void> readState(const QString& name, const velloc::PropertyBag& bag);
@@ -101,6 +103,10 @@ public:
     void focusDesign();
 
     bool runMode() const { return m_runMode; }
+    // The grid a control dragged with the mouse snaps to (0: none).
+    static constexpr int GridTwips = 120;
+    int grid() const { return m_grid; }
+    void setGrid(int twips) { m_grid = twips; }
     void setRunMode(bool run);
 
     // ControlSite
@@ -134,6 +140,7 @@ private:
     QUndoStack* m_undo = nullptr;
     FormEditor m_editor {*this};
     bool m_runMode = false;
+    int m_grid = 0;
 };
 
 // Names that name nothing else: letters, digits and underscores, a letter first.

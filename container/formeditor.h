@@ -26,6 +26,12 @@ public:
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
     // One of "left", "top", "width", "height" for every selected control.
     void setGeometry(const QString& which, int twips);
+    // The layout tools: the selected controls lined up or sized like the first one selected,
+    // and moved in front of or behind the others.
+    enum class Align { Lefts, Rights, Tops, Bottoms, Centres, Middles };
+    void align(Align edge);
+    void makeSameSize(bool width, bool height);
+    void bringToFront(bool front);
     velloc::Result<void> rename(const QString& oldName, const QString& newName);
     velloc::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.

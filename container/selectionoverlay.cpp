@@ -121,6 +121,14 @@ void SelectionOverlay::mouseMoveEvent(QMouseEvent* event)
         case 7: r.setLeft(r.left() + dx); break;
         }
         r = r.normalized();
+        if (const int g = m_form->grid(); g > 0) {
+            // The edges the mouse moves land on the grid.
+            auto snap = [g](int v) { return (v + (v >= 0 ? g / 2 : -g / 2)) / g * g; };
+            if (m_handle < 0)
+                r.moveTopLeft(QPoint(snap(r.x()), snap(r.y())));
+            else
+                r = QRect(QPoint(snap(r.left()), snap(r.top())), QPoint(snap(r.right() + 1) - 1, snap(r.bottom() + 1) - 1));
+        }
         r.setSize(r.size().expandedTo(QSize(minimum, minimum)));
         m_form->setGeometryTwips(it.key(), r);
     }

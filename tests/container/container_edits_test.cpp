@@ -234,6 +234,56 @@ TEST_F(Edits, GeometryRowsMoveAndSize)
     EXPECT_NE(twips(second).x(), 600);
 }
 
+// The layout tools line up and size the selection like its first control, each as one step, and
+// change which control lies in front.
+TEST_F(Edits, LayoutToolsFollowTheFirstSelected)
+{
+    const QString a = insertFromToolbox("Vellib.Velloc");
+    const QString b = insertFromToolbox("Linkwell.LinkwellTxt");
+    const QString c = insertFromToolbox("Vellib.Velloc");
+    form().select({b, a, c});
+    const QRect first = twips(b);
+    const int steps = form().undoStack()->count();
+    action(window, "Format", "Align Lefts")->trigger();
+    EXPECT_EQ(twips(a).x(), first.x());
+    EXPECT_EQ(twips(c).x(), first.x());
+    action(window, "Format", "Align Bottoms")->trigger();
+    EXPECT_EQ(twips(a).bottom(), first.bottom());
+    action(window, "Format", "Make Same Size")->trigger();
+    EXPECT_EQ(twips(c).size(), first.size());
+    EXPECT_EQ(form().undoStack()->count(), steps + 3);
+
+    auto order = [this] {
+        QStringList names;
+        for (const DesignItem& item : form().items())
+            names << item.name;
+        return names;
+    };
+    form().select({a});
+    EXPECT_FALSE(action(window, "Format", "Align Lefts")->isEnabled()) << "one control has nothing to line up with";
+    action(window, "Format", "Bring to Front")->trigger();
+    EXPECT_EQ(order(), (QStringList {b, c, a}));
+    action(window, "Format", "Send to Back")->trigger();
+    EXPECT_EQ(order(), (QStringList {a, b, c}));
+    form().undoStack()->undo();
+    EXPECT_EQ(order(), (QStringList {b, c, a}));
+}
+
+// With the grid on, a control dragged by the mouse lands on it.
+TEST_F(Edits, DragSnapsToTheGrid)
+{
+    const QString name = insertFromToolbox("Vellib.Velloc");
+    action(window, "Format", "Snap to Grid")->setChecked(true);
+    const QPoint from = centreOf(name);
+    QTest::mousePress(overlay(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(13, 7)), overlay()->mapToGlobal(QPointF(from + QPoint(13, 7))),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(overlay(), &move);
+    QTest::mouseRelease(overlay(), Qt::LeftButton, {}, from + QPoint(13, 7));
+    EXPECT_EQ(twips(name).x() % DesignForm::GridTwips, 0) << twips(name).x();
+    EXPECT_EQ(twips(name).y() % DesignForm::GridTwips, 0) << twips(name).y();
+}
+
 // Run mode has nothing to undo, whatever the stack holds.
 TEST_F(Edits, NoUndoInRunMode)
 {
