@@ -1,18 +1,13 @@
 #include "designform.h"
 
 #include "designcommands.h"
+#include "formcanvas.h"
 #include "formentry.h"
 #include "formjson.h"
 #include "selectionoverlay.h"
 
-#include "velloc/store/registry.h"
 #include "velloc/core/units.h"
-#include "velloc/store/varianttext.h"
 
-#include <QApplication>
-#include <QJsonDocument>
-#include <QLabel>
-#include <QRegularExpression>
 #include <QUndoStack>
 
 using namespace velloc;
@@ -20,11 +15,6 @@ using namespace velloc;
 namespace container {
 
 using namespace formentry;
-
-bool isValidControlName(const QString& name)
-{
-    return isValidName(name);
-}
 
 DesignForm::DesignForm(QWidget* parent) : QWidget(parent), m_undo(new QUndoStack(this))
 {
@@ -40,7 +30,7 @@ void DesignForm::clear()
 {
     FormDocument empty;
     empty.setVariables(m_doc.variables());
-    Result<std::unique_ptr<Form>> canvas = buildCanvas(empty.root());
+    Result<std::unique_ptr<Form>> canvas = formcanvas::build(empty.root(), empty.variables());
     Q_ASSERT(canvas.ok());
     releaseAll();
     m_doc = std::move(empty);
@@ -48,31 +38,10 @@ void DesignForm::clear()
     m_undo->clear();
 }
 
-Result<std::unique_ptr<Form>> DesignForm::buildCanvas(const QJsonObject& root) const
-{
-    // The window itself comes from the loader; the controls are placed one by one.
-    QJsonObject window = root;
-    window.remove(QStringLiteral("controls"));
-    window.remove(QStringLiteral("tabOrder"));
-    window.remove(QStringLiteral("startUpPosition"));
-    return FormLoader::fromJson(QJsonDocument(window).toJson(), m_doc.variables());
-}
-
-void DesignForm::adopt(Form& canvas)
-{
-    canvas.setParent(this, Qt::Widget);
-    canvas.move(0, 0);
-    // The form keeps a window's colours, whatever the area around it shows.
-    canvas.setPalette(QApplication::palette(&canvas));
-    canvas.setBackgroundRole(QPalette::Window);
-    canvas.setAutoFillBackground(true);
-    canvas.show();
-}
-
 void DesignForm::setCanvas(std::unique_ptr<Form> canvas)
 {
     m_canvas = std::move(canvas);
-    adopt(*m_canvas);
+    formcanvas::adopt(*m_canvas, this);
     setFixedSize(m_canvas->size());
     m_overlay = new SelectionOverlay(this, m_canvas.get());
     m_overlay->setGeometry(m_canvas->rect());
@@ -86,7 +55,7 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 {
     FormDocument doc = VELLOC_TRY(FormDocument::parse(json));
     doc.setVariables(m_doc.variables());
-    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(doc.root()));
+    std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(doc.root(), doc.variables()));
     releaseAll();
     m_runMode = false;
     m_doc = std::move(doc);
@@ -158,25 +127,12 @@ QStringList DesignForm::allNames() const
     return names;
 }
 
-QString DesignForm::nextName(const QString& className) const
-{
-    return FormDocument::nextName(className, allNames());
-}
-
 Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken)
 {
-    const QString name = entry.value(QStringLiteral("name")).toString();
-    if (name.isEmpty())
-        return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
-    QStringList incoming;
-    collectNames(entry, incoming);
-    const QStringList present = allNames();
-    // Matched with case, as the loader matches them.
-    for (const QString& n : std::as_const(incoming))
-        if (present.contains(n))
-            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
+    const QString name = formentry::nameOf(entry);
+    VELLOC_TRY_VOID(FormDocument::checkNames(entry, allNames()));
 
-    Result<DesignItem> made = DesignItem::make(entry, *this, *this, m_doc.variables());
+    Result<DesignItem> made = DesignItem::make(entry, m_site, m_site, m_doc.variables());
     if (!made && !keepBroken)
         return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
     // What cannot be made is kept as written, so that saving loses nothing of it.
@@ -282,7 +238,7 @@ Result<PropertyBag> DesignForm::bagOf(const QString& name) const
 
 Result<void> DesignForm::checkRoot(const QJsonObject& root) const
 {
-    VELLOC_TRY(buildCanvas(root));
+    VELLOC_TRY(formcanvas::build(root, m_doc.variables()));
     return {};
 }
 
@@ -302,8 +258,8 @@ void DesignForm::settle(const QString& name, QPoint twips)
 
 Result<void> DesignForm::setRoot(const QJsonObject& root)
 {
-    std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(root));
-    adopt(*canvas);
+    std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(root, m_doc.variables()));
+    formcanvas::adopt(*canvas, this);
     for (DesignItem& item : m_items)
         if (item.face) {
             item.face->setParent(canvas.get());
@@ -336,17 +292,10 @@ void DesignForm::select(const QStringList& names)
     emit selectionChanged();
 }
 
-QRect DesignForm::pixelRect(const DesignItem& item) const
-{
-    if (item.face)
-        return item.face->geometry();
-    return units::toPixels(item.twips.x(), item.twips.y(), item.twips.width(), item.twips.height());
-}
-
 QString DesignForm::itemAt(QPoint pixel) const
 {
     for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-        if (pixelRect(m_items[i]).contains(pixel))
+        if (m_items[i].pixelRect().contains(pixel))
             return m_items[i].name;
     return {};
 }
@@ -382,23 +331,9 @@ void DesignForm::refreshOverlay()
     }
 }
 
-Result<void> DesignForm::propertyChanged(Control& control, const QString& name)
-{
-    emit controlPropertyChanged(nameOf(&control), name);
-    return {};
-}
-
-std::shared_ptr<Font> DesignForm::ambientFont()
+std::shared_ptr<Font> DesignForm::ambientFont() const
 {
     return m_canvas ? m_canvas->ambientFont() : Font::create();
-}
-
-void DesignForm::onEvent(Object& source, const MemberInfo& event, std::span<Variant> args)
-{
-    QStringList texts;
-    for (const Variant& v : args)
-        texts << varianttext::format(v);
-    emit eventRaised(nameOf(&source), event.name, texts);
 }
 
 } // namespace container

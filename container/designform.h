@@ -3,6 +3,7 @@
 #include "designitem.h"
 #include "formdocument.h"
 #include "formeditor.h"
+#include "formsite.h"
 
 #include "velloc/hosting/formloader.h"
 #include "velloc/store/registry.h"
@@ -30,7 +31,7 @@ class SelectionOverlay;
 // The form being designed: the window a form description builds, the controls on it, the
 // selection, and design or run mode. It is the site of every control it hosts and receives
 // their events. Every edit of the form goes through the undo stack.
-class DesignForm final : public QWidget, public velloc::ControlSite, public velloc::EventSink {
+class DesignForm final : public QWidget {
     Q_OBJECT
 public:
     explicit DesignForm(QWidget* parent = nullptr);
@@ -54,8 +55,6 @@ public:
     const DesignItem* item(const QString& name) const;
     int indexOf(const QString& name) const;
     QString nameOf(const velloc::Object* object) const;
-    // The next free name for a class: Velloc1, Velloc2, ...
-    QString nextName(const QString& className) const;
 
     // The undoable edits.
     FormEditor& editor() { return m_editor; }
@@ -93,7 +92,7 @@ public:
     // Selection.
     QStringList selection() const { return m_selection; }
     void select(const QStringList& names);
-    QRect pixelRect(const DesignItem& item) const;
+    QRect pixelRect(const DesignItem& item) const { return item.pixelRect(); }
     QString itemAt(QPoint pixel) const;
 
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
@@ -109,12 +108,8 @@ public:
     void setGrid(int twips) { m_grid = twips; }
     void setRunMode(bool run);
 
-    // ControlSite
-    velloc::Result<void> propertyChanged(velloc::Control& control, const QString& name) override;
-    std::shared_ptr<velloc::Font> ambientFont() override;
-    bool userMode() const override { return m_runMode; }
-    // EventSink
-    void onEvent(velloc::Object& source, const velloc::MemberInfo& event, std::span<velloc::Variant> args) override;
+    // The font the form gives its controls.
+    std::shared_ptr<velloc::Font> ambientFont() const;
 
 signals:
     void selectionChanged();
@@ -125,8 +120,6 @@ signals:
     void problem(const QString& message);
 
 private:
-    velloc::Result<std::unique_ptr<velloc::Form>> buildCanvas(const QJsonObject& root) const;
-    void adopt(velloc::Form& canvas);
     void setCanvas(std::unique_ptr<velloc::Form> canvas);
     void releaseAll();
     void refreshOverlay();
@@ -139,11 +132,9 @@ private:
     SelectionOverlay* m_overlay = nullptr;
     QUndoStack* m_undo = nullptr;
     FormEditor m_editor {*this};
+    FormSite m_site {*this};
     bool m_runMode = false;
     int m_grid = 0;
 };
-
-// Names that name nothing else: letters, digits and underscores, a letter first.
-bool isValidControlName(const QString& name);
 
 } // namespace container

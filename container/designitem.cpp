@@ -101,6 +101,11 @@ void DesignItem::release()
     object.reset();
 }
 
+QRect DesignItem::pixelRect() const
+{
+    return face ? face->geometry() : units::toPixels(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
 void DesignItem::place(bool runMode)
 {
     if (!face)

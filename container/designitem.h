@@ -31,6 +31,8 @@ struct DesignItem {
     static DesignItem broken(const QJsonObject& entry, const QString& problem);
     // Lets the control go: Terminate, off the site, its events unadvised, its face off the form.
     void release();
+    // Where the face is on the form, in pixels (where the twips put it when it has none).
+    QRect pixelRect() const;
     // Puts the face where the twips say, as the mode shows it.
     void place(bool runMode);
     // The entry as it would be saved; fails when the control does not write its properties.

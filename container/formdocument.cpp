@@ -132,6 +132,18 @@ QString FormDocument::freeName(const QString& name, const QStringList& taken)
     return nextName(base, taken);
 }
 
+Result<void> FormDocument::checkNames(const QJsonObject& entry, const QStringList& present)
+{
+    if (nameOf(entry).isEmpty())
+        return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
+    QStringList incoming;
+    collectNames(entry, incoming);
+    for (const QString& n : std::as_const(incoming))
+        if (present.contains(n))
+            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
+    return {};
+}
+
 QPoint FormDocument::freeSpot(QSize size, const QList<QRect>& taken) const
 {
     // The first place, line by line, where the control covers nothing and is whole on the form.

@@ -45,6 +45,9 @@ public:
     // Names: the next free one for a class (Velloc1, Velloc2, ...), and a free one like `name`.
     static QString nextName(const QString& className, const QStringList& taken);
     static QString freeName(const QString& name, const QStringList& taken);
+    // Whether an entry (and, for a frame, its controls) can join controls named `present`:
+    // named, and by names not already there, matched with case as the loader matches them.
+    static velloc::Result<void> checkNames(const QJsonObject& entry, const QStringList& present);
     // Where a control of `size` covers none of `taken` and lies whole on the form.
     QPoint freeSpot(QSize size, const QList<QRect>& taken) const;
     // Copies of `entries` for a paste: renamed where their names are taken, and moved together

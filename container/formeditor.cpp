@@ -30,7 +30,7 @@ Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos
         if (className.isEmpty())
             return cls.releaseError();
     }
-    const QString name = m_form.nextName(className);
+    const QString name = FormDocument::nextName(className, m_form.allNames());
     QJsonObject entry {{QStringLiteral("name"), name},
                        {QStringLiteral("kind"), QStringLiteral("component")},
                        {QStringLiteral("progId"), cls ? cls->progId : progId},
@@ -184,7 +184,7 @@ Result<void> FormEditor::rename(const QString& oldName, const QString& newName)
         return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(oldName));
     if (newName == oldName)
         return {};
-    if (!isValidControlName(newName))
+    if (!isValidName(newName))
         return Error(errc::InvalidArgument, QStringLiteral("\"%1\" is not a valid name: a letter, then letters, digits or _ (at most 40)").arg(newName));
     if (m_form.allNames().contains(newName, Qt::CaseInsensitive) && newName.compare(oldName, Qt::CaseInsensitive) != 0)
         return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(newName));

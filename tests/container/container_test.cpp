@@ -245,7 +245,7 @@ TEST_F(Container, DesignEditRunAndSave)
     // Run mode: the encryption control hides, clicks reach the controls, the browser is read-only.
     form().select({"LinkwellTxt1"});
     window.setRunMode(true);
-    EXPECT_TRUE(form().userMode());
+    EXPECT_TRUE(form().runMode());
     EXPECT_FALSE(form().item("Cipher")->face->isVisible());
     EXPECT_FALSE(form().item("CommonDialog1")->face->isVisible());
     EXPECT_FALSE(overlay()->isVisible());
