@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QJsonDocument>
+#include <QSet>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QUndoStack>
@@ -154,23 +155,20 @@ void DesignForm::setCanvas(std::unique_ptr<Form> canvas, QJsonObject root)
 
 Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 {
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (!doc.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The form description is not valid JSON: %1 at offset %2")
-                                                .arg(parseError.errorString())
-                                                .arg(parseError.offset));
-    const QJsonObject root = doc.object();
+    const QJsonObject root = VELLOC_TRY(FormLoader::parseDescription(json));
     // Names are how the form finds its controls: a form that repeats or lacks one is refused
     // whole, as the loader refuses it, rather than opened with a control missing.
     QStringList names;
     for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray())
         collectNames(v.toObject(), names);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names[i].isEmpty())
+    QSet<QString> seen;
+    seen.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        if (name.isEmpty())
             return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
-        if (names.indexOf(names[i]) != i)
-            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(names[i]));
+        if (seen.contains(name))
+            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(name));
+        seen.insert(name);
     }
     std::unique_ptr<Form> canvas = VELLOC_TRY(buildCanvas(root));
 
@@ -178,11 +176,16 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     m_runMode = false;
     setCanvas(std::move(canvas), root);
     m_undo->clear();
+    // The names were checked above all at once; the overlay and the listeners catch up once at
+    // the end. Per control, either would make opening a large form quadratic.
+    m_opening = true;
     for (const QJsonValue& v : root.value(QStringLiteral("controls")).toArray()) {
         Result<void> inserted = insertEntry(v.toObject(), int(m_items.size()));
         if (!inserted && problems)
             problems->append(inserted.error().message());
     }
+    m_opening = false;
+    refreshOverlay();
     m_undo->clear();
     emit itemsChanged();
     return {};
@@ -354,13 +357,15 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     const QString name = entry.value(QStringLiteral("name")).toString();
     if (name.isEmpty())
         return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
-    QStringList incoming;
-    collectNames(entry, incoming);
-    const QStringList present = allNames();
-    // Matched with case, as the loader matches them.
-    for (const QString& n : std::as_const(incoming))
-        if (present.contains(n))
-            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
+    if (!m_opening) {
+        QStringList incoming;
+        collectNames(entry, incoming);
+        const QStringList present = allNames();
+        // Matched with case, as the loader matches them.
+        for (const QString& n : std::as_const(incoming))
+            if (present.contains(n))
+                return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(n));
+    }
 
     Result<DesignItem> made = kindOf(entry) == QLatin1String("component") ? createComponent(entry) : createBuiltIn(entry);
     DesignItem item;
@@ -388,8 +393,10 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
     m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));
-    refreshOverlay();
-    emit itemsChanged();
+    if (!m_opening) {
+        refreshOverlay();
+        emit itemsChanged();
+    }
     if (!made)
         return failure;
     return {};

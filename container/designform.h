@@ -148,6 +148,7 @@ private:
     SelectionOverlay* m_overlay = nullptr;
     QUndoStack* m_undo = nullptr;
     bool m_runMode = false;
+    bool m_opening = false; // open() inserts the controls of a form already checked
 };
 
 // Names that name nothing else: letters, digits and underscores, a letter first.

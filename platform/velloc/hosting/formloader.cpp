@@ -227,15 +227,27 @@ private:
     const FormLoader::Variables& m_variables;
 };
 
-Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const Variables& variables)
+Result<QJsonObject> FormLoader::parseDescription(const QByteArray& json)
 {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (!doc.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The window description is not valid JSON: %1 at offset %2")
+    if (parseError.error != QJsonParseError::NoError) {
+        const QByteArrayView before = QByteArrayView(json).first(std::clamp<qsizetype>(parseError.offset, 0, json.size()));
+        const qsizetype lineStart = before.lastIndexOf('\n') + 1;
+        return Error(errc::InvalidArgument, QStringLiteral("The window description is not valid JSON: %1 at line %2, column %3")
                                                 .arg(parseError.errorString())
-                                                .arg(parseError.offset));
-    const QJsonObject root = doc.object();
+                                                .arg(before.count('\n') + 1)
+                                                .arg(before.size() - lineStart + 1));
+    }
+    // The reader takes an object or an array at the top.
+    if (!doc.isObject())
+        return Error(errc::InvalidArgument, QStringLiteral("The window description is a JSON array; it must be an object ({ ... })"));
+    return doc.object();
+}
+
+Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const Variables& variables)
+{
+    const QJsonObject root = VELLOC_TRY(parseDescription(json));
     std::unique_ptr<Form> form(new Form);
     FormBuilder builder(*form, variables);
     form->setObjectName(root.value(QStringLiteral("name")).toString());

@@ -3,6 +3,7 @@
 #include "velloc/hosting/control.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QWidget>
 
 #include <memory>
@@ -67,6 +68,8 @@ public:
     using Variables = QHash<QString, QString>;
     static Result<std::unique_ptr<Form>> load(const QString& path, const Variables& variables = {});
     static Result<std::unique_ptr<Form>> fromJson(const QByteArray& json, const Variables& variables = {});
+    // The description's top level; malformed JSON is refused naming the line and column of the fault.
+    static Result<QJsonObject> parseDescription(const QByteArray& json);
 };
 
 } // namespace velloc
