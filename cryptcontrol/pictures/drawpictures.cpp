@@ -1,13 +1,22 @@
-#include "builtinpictures.h"
-
+// Draws the library's built-in pictures at build time and writes them as PNG data into a
+// source file of the library. The library never paints them itself: Qt's painter fills large
+// areas on a pool of threads and waits for them, which hangs a process that cannot start a
+// thread (a limit on processes or on memory), and creating a control must not depend on that.
+//
+//   velpack_drawpictures OUTPUT.cpp
+#include <QBuffer>
+#include <QSaveFile>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-namespace velpack {
+#include <cstdio>
+
+namespace {
 
 // A padlock: body, shackle and keyhole, scaled into `r`.
-static void drawPadlock(QPainter& p, const QRectF& r, const QColor& body)
+void drawPadlock(QPainter& p, const QRectF& r, const QColor& body)
 {
     const double w = r.width();
     const double h = r.height();
@@ -28,7 +37,7 @@ static void drawPadlock(QPainter& p, const QRectF& r, const QColor& body)
 
 QImage defaultProgressPicture()
 {
-    QImage image(514, 266, QImage::Format_RGB888);
+    QImage image(514, 266, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sweep(0, 0, 514, 0);
@@ -51,7 +60,7 @@ QImage defaultProgressPicture()
 
 QImage faceLogo()
 {
-    QImage image(73, 50, QImage::Format_RGB888);
+    QImage image(73, 50, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 0, 50);
@@ -73,7 +82,7 @@ QImage faceLogo()
 
 QImage toolboxBitmap()
 {
-    QImage image(16, 15, QImage::Format_RGB888);
+    QImage image(16, 15, QImage::Format_RGB32);
     image.fill(QColor(192, 192, 192));
     QPainter p(&image);
     drawPadlock(p, QRectF(1, 0, 14, 15), QColor(220, 170, 40));
@@ -81,4 +90,55 @@ QImage toolboxBitmap()
     return image;
 }
 
-} // namespace velpack
+QByteArray png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return bytes;
+}
+
+QByteArray array(const char* name, const QByteArray& bytes)
+{
+    QByteArray out = "extern const unsigned char " + QByteArray(name) + "[] = {";
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out += (i % 20 == 0 ? "\n    " : " ") + QByteArray::number(uchar(bytes[i])) + ',';
+    out += "\n};\nextern const unsigned long " + QByteArray(name) + "Size = " + QByteArray::number(bytes.size()) + ";\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: velpack_drawpictures OUTPUT.cpp\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::pair<const char*, QImage> pictures[] = {
+        {"progressPicturePng", defaultProgressPicture()},
+        {"faceLogoPng", faceLogo()},
+        {"toolboxBitmapPng", toolboxBitmap()},
+    };
+    QByteArray source = "// Written by velpack_drawpictures at build time; see cryptcontrol/pictures/drawpictures.cpp.\n"
+                        "namespace velpack::pictures {\n";
+    for (const auto& [name, image] : pictures) {
+        const QByteArray bytes = png(image);
+        if (bytes.isEmpty()) {
+            std::fprintf(stderr, "velpack_drawpictures: cannot encode %s\n", name);
+            return 1;
+        }
+        source += array(name, bytes);
+    }
+    source += "} // namespace velpack::pictures\n";
+    QSaveFile out(QString::fromLocal8Bit(argv[1]));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(source) != source.size() || !out.commit()) {
+        std::fprintf(stderr, "velpack_drawpictures: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
