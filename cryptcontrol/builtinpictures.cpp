@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <cstring>
+
 namespace velpack {
 
 namespace pictures {
@@ -18,7 +20,8 @@ extern const unsigned long toolboxBitmapPngSize;
 namespace {
 
 // Decoding a PNG is done by the calling thread alone, so it cannot wait on a thread that
-// never started, as painting the pictures here could.
+// never started, as painting the pictures here could. The pictures are 24-bit; Qt converts a
+// large image on several threads, so the conversion goes a row at a time.
 QImage decoded(const unsigned char* png, unsigned long size)
 {
     QBuffer buffer;
@@ -26,7 +29,13 @@ QImage decoded(const unsigned char* png, unsigned long size)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     reader.setAutoDetectImageFormat(false);
-    return reader.read().convertToFormat(QImage::Format_RGB32);
+    const QImage read = reader.read();
+    QImage image(read.size(), QImage::Format_RGB888);
+    for (int y = 0; y < read.height(); ++y) {
+        const QImage row = read.copy(0, y, read.width(), 1).convertToFormat(QImage::Format_RGB888);
+        std::memcpy(image.scanLine(y), row.constScanLine(0), std::size_t(read.width()) * 3);
+    }
+    return image;
 }
 
 } // namespace
