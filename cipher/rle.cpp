@@ -133,6 +133,10 @@ CipherResult RleDecode(std::string_view text, const CipherParams& params)
         size += static_cast<std::size_t>(marker - p) + marker[1] + 1;
         p = marker + 3;
     }
+    // Checked before allocating: a crafted text of triples grows 85-fold.
+    if (size > MaxDecodedLength)
+        return Refused("Deciphered, the text would be " + std::to_string(size) + " characters long, more than the " +
+                       std::to_string(MaxDecodedLength) + " a file may hold");
 
     ProgressPoints progress(params.progress);
     bool stopped = false;

@@ -333,14 +333,15 @@ void ContainerWindow::newForm()
 
 Result<void> ContainerWindow::openForm(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return shown(Error(errc::FileNotFound, tr("Cannot read the form %1: %2").arg(path, file.errorString())));
+    // Like a bag: a regular file of bounded size, never a FIFO or a device read without end.
+    Result<QByteArray> json = localfile::readRegular(path, tr("form"));
+    if (!json)
+        return shown(json.error());
     setRunMode(false);
     QStringList problems;
     // "${DATADIR}" in a description names the folder the form is kept in.
     m_form->setVariables({{QStringLiteral("DATADIR"), QFileInfo(path).absolutePath()}});
-    Result<void> opened = m_form->open(file.readAll(), &problems);
+    Result<void> opened = m_form->open(*json, &problems);
     if (!opened)
         return shown(Error(opened.error().number(), tr("%1: %2").arg(path, opened.error().message())));
     m_path = QFileInfo(path).absoluteFilePath();

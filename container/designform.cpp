@@ -60,6 +60,9 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     m_runMode = false;
     m_doc = std::move(doc);
     setCanvas(std::move(canvas));
+    // parse() checked the names all at once; the overlay and the listeners catch up once at the
+    // end. Per control, either would make opening a large form quadratic.
+    m_opening = true;
     for (const QJsonValue& v : m_doc.controls()) {
         const QString name = formentry::nameOf(v.toObject());
         Result<void> inserted = insertEntry(v.toObject(), int(m_items.size()));
@@ -70,6 +73,8 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
             if (const QString problem = m_doc.placementProblem(name, placed->twips); !problem.isEmpty())
                 problems->append(problem);
     }
+    m_opening = false;
+    refreshOverlay();
     m_undo->clear();
     emit itemsChanged();
     return {};
@@ -130,7 +135,8 @@ QStringList DesignForm::allNames() const
 Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken)
 {
     const QString name = formentry::nameOf(entry);
-    VELLOC_TRY_VOID(FormDocument::checkNames(entry, allNames()));
+    if (!m_opening)
+        VELLOC_TRY_VOID(FormDocument::checkNames(entry, allNames()));
 
     Result<DesignItem> made = DesignItem::make(entry, m_site, m_site, m_doc.variables());
     if (!made && !keepBroken)
@@ -143,8 +149,10 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
     m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));
-    refreshOverlay();
-    emit itemsChanged();
+    if (!m_opening) {
+        refreshOverlay();
+        emit itemsChanged();
+    }
     if (!made)
         return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
     return {};

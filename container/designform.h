@@ -135,6 +135,7 @@ private:
     FormSite m_site {*this};
     bool m_runMode = false;
     int m_grid = 0;
+    bool m_opening = false; // open() inserts the controls of a form already checked
 };
 
 } // namespace container

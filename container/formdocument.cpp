@@ -2,6 +2,8 @@
 
 #include "formentry.h"
 
+#include <QSet>
+
 using namespace velloc;
 
 namespace container {
@@ -22,7 +24,7 @@ Result<FormDocument> FormDocument::parse(const QByteArray& json)
 {
     JsonText text = VELLOC_TRY(parseJson(json, QStringLiteral("The form description")));
     if (!text.document.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The form description is not a JSON object"));
+        return Error(errc::InvalidArgument, QStringLiteral("The form description is a JSON array; it must be an object ({ ... })"));
     FormDocument doc;
     doc.m_root = text.document.object();
     // Names are how the form finds its controls: a form that repeats or lacks one is refused
@@ -30,11 +32,14 @@ Result<FormDocument> FormDocument::parse(const QByteArray& json)
     QStringList names;
     for (const QJsonValue& v : doc.controls())
         collectNames(v.toObject(), names);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names[i].isEmpty())
+    QSet<QString> seen;
+    seen.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        if (name.isEmpty())
             return Error(errc::InvalidArgument, QStringLiteral("the form: a control has no name"));
-        if (names.indexOf(names[i]) != i)
-            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(names[i]));
+        if (seen.contains(name))
+            return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(name));
+        seen.insert(name);
     }
     doc.m_rootOrder = text.order;
     doc.m_indent = text.indent;

@@ -13,7 +13,9 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace velpack {
 
@@ -26,15 +28,51 @@ PRG::PRG()
     resizeCanvas(size());
 }
 
+namespace {
+
+// Copies the top left of `from` (RGB32) onto `to` (RGB32) row by row. The canvas is never
+// drawn on with a painter: Qt's painter hands large fills to a pool of threads and waits for
+// them, which hangs for ever in a process that cannot start a thread, in the middle of an
+// operation. Plain copies need no other thread.
+void copyRows(QImage& to, const QImage& from, int width, int height)
+{
+    width = std::min({width, to.width(), from.width()});
+    height = std::min({height, to.height(), from.height()});
+    if (width <= 0)
+        return;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(to.scanLine(y), from.constScanLine(y), std::size_t(width) * 4);
+}
+
+} // namespace
+
 void PRG::resizeCanvas(QSize size)
 {
     if (m_canvas.size() == size)
         return;
     QImage canvas(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     canvas.fill(palette().color(QPalette::Window));
-    QPainter p(&canvas);
-    p.drawImage(0, 0, m_canvas);
+    if (!m_canvas.isNull())
+        copyRows(canvas, m_canvas, m_canvas.width(), m_canvas.height());
     m_canvas = canvas;
+}
+
+const QImage& PRG::source(const QImage& picture)
+{
+    if (m_sourceKey == picture.cacheKey())
+        return m_source;
+    if (picture.format() == QImage::Format_RGB32) {
+        m_source = picture;
+    } else {
+        // Converted a row at a time: Qt converts a large image on several threads as well.
+        m_source = QImage(picture.size(), QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y) {
+            const QImage row = picture.copy(0, y, picture.width(), 1).convertToFormat(QImage::Format_RGB32);
+            std::memcpy(m_source.scanLine(y), row.constScanLine(0), std::size_t(picture.width()) * 4);
+        }
+    }
+    m_sourceKey = picture.cacheKey();
+    return m_source;
 }
 
 void PRG::paintEvent(QPaintEvent*)
@@ -137,17 +175,13 @@ void UpdateProgress(std::int32_t position)
     std::shared_ptr<velloc::Picture> picture;
     if (auto holder = s.ProgressPictureBox.lock())
         picture = holder->picture;
-    {
-        window->resizeCanvas(window->size());
-        QPainter p(&window->canvas());
-        if (picture && picture->handle() != 0) {
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            if (revealed > 0) // an empty source rectangle would mean the whole picture
-                p.drawImage(QPoint(0, 0), picture->image(), QRect(0, 0, revealed, height));
-        } else {
-            p.setPen(Qt::black);
-            p.drawLine(revealed, 0, revealed, window->height());
-        }
+    window->resizeCanvas(window->size());
+    QImage& canvas = window->canvas();
+    if (picture && picture->handle() != 0) {
+        copyRows(canvas, window->source(picture->image()), revealed, height);
+    } else if (revealed < canvas.width()) {
+        for (int y = 0; y < canvas.height(); ++y)
+            reinterpret_cast<QRgb*>(canvas.scanLine(y))[revealed] = qRgb(0, 0, 0);
     }
     velloc::services::doEvents();
     if (s.ProgressWindow)

@@ -18,6 +18,8 @@ public:
     // Draws over what is there; the canvas keeps every drawing.
     QImage& canvas() { return m_canvas; }
     void resizeCanvas(QSize size);
+    // The picture in the canvas's format, converted once per picture.
+    const QImage& source(const QImage& picture);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -28,6 +30,8 @@ protected:
 
 private:
     QImage m_canvas;
+    QImage m_source;
+    qint64 m_sourceKey = 0;
 };
 
 // The thread's progress window, created hidden on first use.

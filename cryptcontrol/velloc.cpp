@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <new>
+
 using namespace velloc;
 
 namespace velpack {
@@ -269,24 +271,42 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
     return fromBytes(result);
 }
 
+namespace {
+
+// An operation that runs out of memory anywhere fails with the automation error, never by
+// ending the host; what it held is let go on the way out (a file operation's new content
+// with it, so the file stays as it was).
+template <typename Operation>
+auto outOfMemoryAsError(Operation operation) -> decltype(operation())
+{
+    try {
+        return operation();
+    } catch (const std::bad_alloc&) {
+        return Error(errc::OutOfMemory, QStringLiteral("Out of memory: the operation needs more memory than it could get; "
+                                                       "nothing was changed"));
+    }
+}
+
+} // namespace
+
 Result<QString> Velloc::EncodeString(const QString& StringData)
 {
-    return runStringOperation(StringData, cipher::Direction::Encipher);
+    return outOfMemoryAsError([&] { return runStringOperation(StringData, cipher::Direction::Encipher); });
 }
 
 Result<QString> Velloc::DecodeString(const QString& StringData)
 {
-    return runStringOperation(StringData, cipher::Direction::Decipher);
+    return outOfMemoryAsError([&] { return runStringOperation(StringData, cipher::Direction::Decipher); });
 }
 
 Result<bool> Velloc::Encode()
 {
-    return runFileOperation(cipher::Direction::Encipher);
+    return outOfMemoryAsError([&] { return runFileOperation(cipher::Direction::Encipher); });
 }
 
 Result<bool> Velloc::Decode()
 {
-    return runFileOperation(cipher::Direction::Decipher);
+    return outOfMemoryAsError([&] { return runFileOperation(cipher::Direction::Decipher); });
 }
 
 } // namespace velpack

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the cipher library's fuzz targets with clang, libFuzzer and the address and
-# undefined-behaviour sanitizers, and runs each for a short, bounded time on its seed corpus.
+# Builds the fuzz targets (the cipher library's and the runtime's readers') with clang, libFuzzer
+# and the address and undefined-behaviour sanitizers, and runs each for a short, bounded time on
+# its seed corpus. Only the fuzz targets and what they link are built.
 # Prints one line per target; exits non-zero if a target fails to build, crashes or fails a
 # check.
 #
@@ -19,7 +20,7 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DVELLOC_FUZZ=ON -DVELLOC_CIPHER_ONLY=ON -DVELLOC_BUILD_BENCH=OFF >"$build/fuzz-configure.log" 2>&1 \
+    -DVELLOC_FUZZ=ON -DVELLOC_BUILD_TESTS=OFF -DVELLOC_BUILD_BENCH=OFF >"$build/fuzz-configure.log" 2>&1 \
     || { tail -n 40 "$build/fuzz-configure.log" >&2; echo "run-smoke: configure failed" >&2; exit 1; }
 
 targets=()
@@ -37,7 +38,10 @@ for name in "${targets[@]}"; do
     work="$build/fuzz-corpus/$name"
     log="$build/fuzz-logs/$name.log"
     mkdir -p "$work"
-    if "$build/bin/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    # A target may add options of its own (fuzz/<name>.options, one line).
+    options=()
+    [ -f "$here/$name.options" ] && read -r -a options <"$here/$name.options"
+    if "$build/bin/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "${options[@]}" \
         -artifact_prefix="$build/fuzz-artifacts/$name-" "$work" "$here/corpus/$name" >"$log" 2>&1; then
         runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$log" | tail -n 1)
         echo "fuzz_$name: ok, ${runs:-?} runs in ${seconds} s"

@@ -6,3 +6,7 @@ foreach(name IN LISTS CIPHER_FUZZ_TARGETS)
   list(APPEND CIPHER_FUZZ_SOURCES ${CMAKE_CURRENT_LIST_DIR}/${name}_fuzzer.cpp)
 endforeach()
 set(CIPHER_FUZZ_CORPUS_DIR ${CMAKE_CURRENT_LIST_DIR}/corpus)
+
+# Targets of the component runtime's readers (bags, window descriptions). They need Qt and the
+# runtime libraries, so they are built only when those are: not in a cipher-only build.
+set(RUNTIME_FUZZ_TARGETS bag form)

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <new>
 #include <limits>
 
 using namespace velloc;
@@ -269,8 +270,20 @@ bool ScriptHost::execute(const QString& statement, int line)
     const QString keyword = firstWord(rest);
     const auto found = std::find_if(std::begin(statements), std::end(statements),
                                     [&](const Statement& s) { return keyword == QLatin1String(s.keyword); });
-    Status status = found == std::end(statements) ? mistake(QStringLiteral("unknown statement %1").arg(keyword))
-                                                  : (this->*found->run)(rest, line);
+    if (found == std::end(statements)) {
+        fail(QStringLiteral("unknown statement %1").arg(keyword), line);
+        return false;
+    }
+    // A statement whose value cannot be held (a result of hundreds of megabytes, printed) is
+    // reported like a control's error; the script goes on.
+    Status status = [&]() -> Status {
+        try {
+            return (this->*found->run)(rest, line);
+        } catch (const std::bad_alloc&) {
+            report(Error(errc::OutOfMemory, QStringLiteral("Out of memory: the statement needed more memory than it could get")), false);
+            return {};
+        }
+    }();
     if (!status)
         fail(status.error().message(), line);
     return !m_failure;

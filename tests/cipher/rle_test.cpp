@@ -130,8 +130,26 @@ INSTANTIATE_TEST_SUITE_P(Positions, RleProgress, testing::Values(
     ProgressCase{"Literals10001", &RleEncode, literals(10001), {1, 10001}},
     ProgressCase{"Literals25000", &RleDecode, literals(25000), {1, 10001, 20001}},
     ProgressCase{"RunPassesThreshold", &RleEncode, "b" + std::string(10000, 'a') + "ccccc", {1, 10001}},
-    ProgressCase{"TriplePassesThreshold", &RleDecode, literals(9999) + triple(9, 'z') + literals(5), {1, 10002}}),
+    ProgressCase{"TriplePassesThreshold", &RleDecode, literals(9999) + triple(9, 'z') + literals(5), {1, 10002}},
+    // An element ending exactly at 10000 has not passed it: the next element reports.
+    ProgressCase{"RunEndsAtThreshold", &RleEncode, "b" + std::string(9999, 'a') + "ccccc", {1, 10005}},
+    ProgressCase{"TripleEndsAtThreshold", &RleDecode, literals(9997) + triple(9, 'z') + literals(5), {1, 10001}}),
     [](const testing::TestParamInfo<ProgressCase>& info) { return std::string(info.param.name); });
+
+// Sized before it is made: a text of triples that would decipher past the most a file may hold
+// is refused without the memory being asked for.
+TEST(RleRefusals, ADecipheredTextPastTheFileLimitIsRefusedBeforeAllocating)
+{
+    std::string text;
+    const std::size_t triples = MaxDecodedLength / 255 + 1;
+    text.reserve(triples * 3);
+    for (std::size_t i = 0; i < triples; ++i)
+        text += triple(255, 'A');
+    const CipherResult result = RleDecode(text, {});
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->number, 5);
+    EXPECT_NE(result.error->message.find("2147483647"), std::string::npos) << result.error->message;
+}
 
 TEST(RleProgress, CancelledAtAProgressPointGivesEmptyText)
 {

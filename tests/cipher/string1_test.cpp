@@ -61,6 +61,8 @@ TEST(String1Encode, LowersCapitalsAndDropsCharactersWithoutEntry)
     const std::string hello = encode("Hello");
     EXPECT_EQ(hello.size(), 15u);
     EXPECT_EQ(decode(hello), "hello");
+    for (char capital = 'A'; capital <= 'Z'; ++capital)
+        EXPECT_EQ(encode(std::string(1, capital)), codeOf(static_cast<char>(capital - 'A' + 'a'))) << capital;
 
     EXPECT_EQ(decode(encode("a\r\nb")), "a\r\nb");
     EXPECT_EQ(encode("a\t\"\xC4\x7F" "b"), codeOf('a') + codeOf('b')); // tab, quote, 196, 127 dropped

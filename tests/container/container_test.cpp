@@ -35,6 +35,8 @@
 
 #include "containerfixture.h"
 
+#include <sys/stat.h>
+
 using namespace container;
 using namespace velloc;
 
@@ -92,6 +94,8 @@ TEST_F(Container, DesignEditRunAndSave)
     EXPECT_FALSE(tree->findItems("FileSetup", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(browser().row("ShowProgress")->toolTip(0).isEmpty()) << "the help string as tool tip";
     browser().setOrder(PropertyBrowser::Order::Interface);
+    // A picture is put by reference only, and is no less writable for it.
+    EXPECT_TRUE(browser().row("Picture")->flags() & Qt::ItemIsEditable);
 
     struct Edit {
         const char* property;
@@ -340,6 +344,20 @@ TEST_F(Container, BadFormsAndBags)
     EXPECT_TRUE(messages(responder).last().contains("is not valid JSON")) << messages(responder).last().toStdString();
     EXPECT_EQ(form().items().size(), 12) << "the open form stays";
     EXPECT_FALSE(window.openForm(dir.filePath("absent.json")).ok());
+    // A form is read like a bag: no FIFO or device is waited on or read without end, and a
+    // description that is not an object says so, with where.
+    const QString fifo = dir.filePath("fifo.json");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        EXPECT_FALSE(window.openForm(path).ok());
+        EXPECT_TRUE(messages(responder).last().contains(QStringLiteral("Cannot read form %1: it is a").arg(path)))
+            << messages(responder).last().toStdString();
+    }
+    EXPECT_FALSE(window.openForm(write("array.json", "[1, 2]")).ok());
+    EXPECT_TRUE(messages(responder).last().contains("is a JSON array; it must be an object")) << messages(responder).last().toStdString();
+    EXPECT_FALSE(window.openForm(write("late.json", "{\n  \"name\": \"F\",\n  \"caption\" \"x\"\n}")).ok());
+    EXPECT_TRUE(messages(responder).last().contains("missing name separator at line 3, column 14")) << messages(responder).last().toStdString();
+    EXPECT_EQ(form().items().size(), 12) << "the open form stays";
     EXPECT_FALSE(window.openForm(write("twice.json", R"({"controls": [{"name": "A", "kind": "label"},
         {"name": "F", "kind": "frame", "controls": [{"name": "A", "kind": "button"}]}]})")).ok());
     EXPECT_TRUE(messages(responder).last().endsWith("A: the name is used twice")) << messages(responder).last().toStdString();

@@ -33,7 +33,7 @@ TEST(FormDocument, RefusesWhatCannotBeOpenedWhole)
         {R"({"controls": [{"name": "A"}, {"name": "A"}]})", "A: the name is used twice"},
         {R"({"controls": [{"name": "F", "controls": [{"name": "A"}]}, {"name": "A"}]})", "A: the name is used twice"},
         {R"({"controls": [{"kind": "label"}]})", "the form: a control has no name"},
-        {R"([1, 2])", "The form description is not a JSON object"},
+        {R"([1, 2])", "The form description is a JSON array; it must be an object ({ ... })"},
     };
     for (const auto& [json, message] : cases) {
         Result<FormDocument> doc = FormDocument::parse(json);

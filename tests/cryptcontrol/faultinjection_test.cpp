@@ -22,13 +22,53 @@ QString childPath()
     return QStringLiteral(FILEOP_CHILD);
 }
 
-QString runChild(const QStringList& args)
+QString runChild(const QStringList& args, int waitMs = 120000)
 {
     QProcess p;
     p.start(childPath(), args);
-    p.waitForFinished(120000);
+    if (!p.waitForFinished(waitMs))
+        return QStringLiteral("(still running after %1 ms)").arg(waitMs);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
+
+// What an operation does when the system refuses something underneath it: the control is still
+// made, the operation ends with a result or a clear error, nothing waits for ever, and the file
+// is all old or all new with nothing left beside it.
+struct SystemFault {
+    const char* name;
+    QStringList options;
+    const char* result; // the start of the last line
+    bool changed;
+};
+
+void PrintTo(const SystemFault& c, std::ostream* os) { *os << c.name; }
+
+class SystemFaults : public ::testing::TestWithParam<SystemFault> {};
+
+TEST_P(SystemFaults, EndWithAResultOrAClearErrorAndKeepTheFile)
+{
+    const SystemFault& c = GetParam();
+    ScratchDir dir;
+    const QByteArray original = patternBytes(25007);
+    const QString path = dir.path("data.bin");
+    writeAll(path, original);
+    const QStringList lines = runChild(QStringList(c.options) << "encode" << path, 30000).split('\n');
+    EXPECT_TRUE(lines.last().startsWith(QString::fromLatin1(c.result))) << lines.join('\n').toStdString();
+    EXPECT_EQ(readAll(path) != original, c.changed);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SystemFaults,
+    ::testing::Values(
+        // Painting large areas with Qt's painter waits for a pool of threads: the control draws
+        // nothing that way, neither when it is made nor on the progress window.
+        SystemFault {"NoThreadsWithTheProgressWindow", {"--no-threads", "--show-progress"}, "bool:false", true},
+        SystemFault {"NoThreads", {"--no-threads"}, "bool:false", true},
+        // The new content is made durable before it takes the old one's place.
+        SystemFault {"FsyncFails", {"--fail-fsync"}, "error 75: Cannot save the new content", false},
+        SystemFault {"FsyncFailsWithTheProgressWindow", {"--fail-fsync", "--show-progress"}, "error 75: ", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FaultInjection, FullDiskLeavesTheOriginal)
 {

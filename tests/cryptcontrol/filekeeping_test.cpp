@@ -6,6 +6,7 @@
 #include "cipher/catalogue.h"
 #include "velloc.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -174,31 +175,149 @@ TEST_F(KeepFixture, FileLockedByAnotherProgramIsRefusedBeforeReading)
 }
 
 // A killed process can leave a named temporary file behind. The next operation in the folder
-// removes those whose process is gone and nobody holds, and nothing else.
-TEST_F(KeepFixture, LeftoversOfDeadProcessesAreRemoved)
-{
-    const pid_t dead = fork();
-    if (dead == 0)
-        _exit(0);
-    ASSERT_GT(dead, 0);
-    waitpid(dead, nullptr, 0);
-    const QString deadName = QStringLiteral(".velloc-%1-00000000000000aa.tmp").arg(dead);
-    const QString heldName = QStringLiteral(".velloc-%1-00000000000000bb.tmp").arg(dead);
-    const QString liveName = QStringLiteral(".velloc-%1-00000000000000cc.tmp").arg(getpid());
-    const QString otherName = QStringLiteral(".velloc-notours.tmp");
-    for (const QString& name : {deadName, heldName, liveName, otherName})
-        writeAll(dir.path(name), "half a file");
-    const int holder = open(native(dir.path(heldName)).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+// removes what it could itself have left: a regular file of the caller's (or of the file's
+// owner, when root rewrites that owner's file) that nobody holds a lock on, whatever process
+// number its name carries. Everything else that merely looks like one stays.
+struct LeftoverCase {
+    const char* name;
+    enum Kind { Plain, Held, HardLink, SymbolicLink, NotOurName } kind;
+    int pid;                 // in the name: 0 a process that is gone, -1 this one
+    bool ofAnotherUser;      // the planted file is nobody's (needs root)
+    bool fileOfAnotherUser;  // the file rewritten is nobody's (needs root)
+    bool removed;
+};
 
-    file("plain");
+void PrintTo(const LeftoverCase& c, std::ostream* os) { *os << c.name; }
+
+class Leftovers : public FileFixture, public ::testing::WithParamInterface<LeftoverCase> {};
+
+TEST_P(Leftovers, OnlyTheCallersUnlockedLeftoversAreRemoved)
+{
+    const LeftoverCase& c = GetParam();
+    const passwd* nobody = getpwnam("nobody");
+    if ((c.ofAnotherUser || c.fileOfAnotherUser) && (geteuid() != 0 || !nobody))
+        GTEST_SKIP() << "needs root and the user nobody";
+    pid_t pid = c.pid;
+    if (pid == 0) {
+        pid = fork();
+        if (pid == 0)
+            _exit(0);
+        ASSERT_GT(pid, 0);
+        waitpid(pid, nullptr, 0);
+    } else if (pid < 0) {
+        pid = getpid();
+    }
+    const QString name = c.kind == LeftoverCase::NotOurName ? QStringLiteral(".velloc-notours.tmp")
+                                                             : QStringLiteral(".velloc-%1-00000000000000aa.tmp").arg(pid);
+    const QString planted = dir.path(name);
+    const QString path = file("plain");
+    int holder = -1;
+    switch (c.kind) {
+    case LeftoverCase::HardLink:
+        writeAll(dir.path("other.bin"), "another file");
+        ASSERT_EQ(link(native(dir.path("other.bin")).constData(), native(planted).constData()), 0);
+        break;
+    case LeftoverCase::SymbolicLink:
+        ASSERT_EQ(symlink("data.bin", native(planted).constData()), 0);
+        break;
+    default:
+        writeAll(planted, "half a file");
+    }
+    if (c.kind == LeftoverCase::Held) {
+        holder = open(native(planted).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    }
+    if (c.ofAnotherUser)
+        ASSERT_EQ(lchown(native(planted).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    if (c.fileOfAnotherUser)
+        ASSERT_EQ(chown(native(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+
     Result<Variant> r = host->call(d::Encode);
-    close(holder);
-    ASSERT_TRUE(r.ok());
-    QStringList expected {heldName, liveName, otherName, "data.bin"};
-    expected.sort();
-    EXPECT_EQ(dir.entries(), expected);
+    if (holder >= 0)
+        close(holder);
+    ASSERT_TRUE(r.ok()) << r.error().message().toStdString();
+    EXPECT_EQ(dir.entries().contains(name), !c.removed) << dir.entries().join(' ').toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Leftovers,
+    ::testing::Values(LeftoverCase {"OfAProcessThatIsGone", LeftoverCase::Plain, 0, false, false, true},
+                      LeftoverCase {"NamedForALiveProcessButUnlocked", LeftoverCase::Plain, -1, false, false, true},
+                      LeftoverCase {"Locked", LeftoverCase::Held, 0, false, false, false},
+                      LeftoverCase {"NotOurName", LeftoverCase::NotOurName, 0, false, false, false},
+                      LeftoverCase {"HardLinkToAnotherFile", LeftoverCase::HardLink, 0, false, false, false},
+                      LeftoverCase {"SymbolicLink", LeftoverCase::SymbolicLink, 0, false, false, false},
+                      LeftoverCase {"AnotherUsers", LeftoverCase::Plain, 0, true, false, false},
+                      LeftoverCase {"AnotherUsersWithAnImpossibleProcess", LeftoverCase::Plain, 99999999, true, false, false},
+                      LeftoverCase {"OfTheOwnerWhoseFileRootRewrites", LeftoverCase::Plain, 0, true, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A symbolic link in a shared folder (world-writable, sticky) is followed only when it belongs
+// to the caller or to the folder's owner, as the kernel's protected_symlinks rule has it,
+// whatever that setting is: otherwise another user could plant a link that makes root rewrite
+// root's own file.
+struct LinkCase {
+    const char* name;
+    mode_t folderMode;
+    bool folderOfAnotherUser;
+    bool linkOfAnotherUser;
+    bool linkToTheFolder; // the link names the folder holding the file, not the file
+    bool followed;
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+
+class LinksInSharedFolders : public FileFixture, public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(LinksInSharedFolders, AreFollowedOnlyWhenTheirOwnerMayBeTrusted)
+{
+    const LinkCase& c = GetParam();
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root and the user nobody";
+    const QByteArray original = patternBytes(3000);
+    const QString victim = dir.path("victim");
+    const QString shared = dir.path("shared");
+    ASSERT_EQ(mkdir(native(victim).constData(), 0700), 0);
+    ASSERT_EQ(mkdir(native(shared).constData(), 0700), 0);
+    ASSERT_EQ(chmod(native(shared).constData(), c.folderMode), 0);
+    if (c.folderOfAnotherUser)
+        ASSERT_EQ(chown(native(shared).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    const QString conf = victim + "/conf";
+    writeAll(conf, original);
+    ASSERT_EQ(chmod(native(conf).constData(), 0600), 0);
+    const QString link = shared + (c.linkToTheFolder ? "/dir" : "/report.txt");
+    ASSERT_EQ(symlink(native(c.linkToTheFolder ? victim : conf).constData(), native(link).constData()), 0);
+    if (c.linkOfAnotherUser)
+        ASSERT_EQ(lchown(native(link).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    const QString named = c.linkToTheFolder ? link + "/conf" : link;
+    ASSERT_TRUE(host->put(d::File, Variant::fromString(named)).ok());
+
+    Result<Variant> r = host->call(d::Encode);
+    EXPECT_EQ(r.ok(), c.followed) << (r.ok() ? "" : r.error().message().toStdString());
+    EXPECT_EQ(readAll(conf) != original, c.followed);
+    if (!c.followed) {
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().number(), errc::PathFileAccess);
+        EXPECT_TRUE(r.error().message().contains(QStringLiteral("the symbolic link %1, which belongs to nobody").arg(link)))
+            << r.error().message().toStdString();
+        EXPECT_TRUE(host->events().isEmpty()) << "refused before Statred";
+    }
+    struct stat st {};
+    ASSERT_EQ(lstat(native(link).constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays a link";
+    EXPECT_EQ(QDir(victim).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList {"conf"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinksInSharedFolders,
+    ::testing::Values(LinkCase {"AnotherUsersLink", 01777, false, true, false, false},
+                      LinkCase {"AnotherUsersLinkToTheFolder", 01777, false, true, true, false},
+                      LinkCase {"TheCallersOwnLink", 01777, false, false, false, true},
+                      LinkCase {"TheFolderOwnersLink", 01777, true, true, false, true},
+                      LinkCase {"AnotherUsersLinkInAFolderWithoutTheStickyBit", 0777, false, true, false, true},
+                      LinkCase {"AnotherUsersLinkInAStickyFolderOnlyItsOwnerWrites", 01755, false, true, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The cipher, key and offset are taken when the operation starts: a change made from a handler
 // (or a button of the host between blocks) applies to the next operation.

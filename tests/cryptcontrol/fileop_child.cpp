@@ -1,6 +1,9 @@
 // Runs one file operation of the encryption control in a process of its own, so that the tests
 // can limit it, run it as another user or kill it midway.
-//   fileop_child [--limit BYTES] [--user NAME] [--type N] [--announce] encode|decode PATH
+//   fileop_child [--limit BYTES] [--user NAME] [--type N] [--announce] [--show-progress]
+//                [--no-threads] [--fail-fsync] encode|decode PATH
+// --no-threads makes every thread creation fail, as a limit on processes or on memory does;
+// --fail-fsync makes every fsync fail with EIO, as a failing disk does.
 // It prints what compcall would: the events as they happen (with --announce), the message boxes,
 // and the call's result or error.
 #include "testsupport.h"
@@ -8,7 +11,11 @@
 
 #include <QApplication>
 
+#include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
+#include <pthread.h>
+#include <sys/syscall.h>
 #include <cstdio>
 #include <grp.h>
 #include <pwd.h>
@@ -16,6 +23,30 @@
 #include <unistd.h>
 
 using namespace velloc;
+
+namespace {
+bool threadsFail = false;
+bool fsyncFails = false;
+} // namespace
+
+// Interposed on the C library's for this program and the libraries it loads.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg)
+{
+    if (threadsFail)
+        return EAGAIN;
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    return real(thread, attr, start, arg);
+}
+
+extern "C" int fsync(int fd)
+{
+    if (fsyncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fsync, fd));
+}
 
 
 int main(int argc, char** argv)
@@ -25,6 +56,7 @@ int main(int argc, char** argv)
     const char* user = nullptr;
     int type = 0;
     bool announce = false;
+    bool showProgress = false;
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; ++i) {
         const std::string a = argv[i];
@@ -32,6 +64,9 @@ int main(int argc, char** argv)
         else if (a == "--user" && i + 1 < argc) user = argv[++i];
         else if (a == "--type" && i + 1 < argc) type = std::atoi(argv[++i]);
         else if (a == "--announce") announce = true;
+        else if (a == "--show-progress") showProgress = true;
+        else if (a == "--no-threads") threadsFail = true;
+        else if (a == "--fail-fsync") fsyncFails = true;
         else return 2;
     }
     if (argc - i != 2)
@@ -75,7 +110,7 @@ int main(int argc, char** argv)
         if (announce)
             print(host.log.last());
     };
-    (void)host.put(velpack::dispids::ShowProgress, Variant::fromBool(false));
+    (void)host.put(velpack::dispids::ShowProgress, Variant::fromBool(showProgress));
     (void)host.put(velpack::dispids::ProtectionType, Variant::fromI4(type));
     (void)host.put(velpack::dispids::File, Variant::fromString(QString::fromLocal8Bit(path)));
     Result<Variant> r = host.call(op == "encode" ? velpack::dispids::Encode : velpack::dispids::Decode);

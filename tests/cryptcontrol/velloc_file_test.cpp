@@ -213,6 +213,17 @@ TEST_F(FileFixture, BytesToGoChangedInStatredDecidesHowMuchIsProcessed)
     Result<Variant> r = host->call(d::Decode);
     ASSERT_FALSE(r.ok()) << "asking for more bytes than the file holds fails";
     EXPECT_EQ(readAll(path), before);
+
+    // A negative count would otherwise process nothing and commit an empty file.
+    host->onEvent = [](const QString& event, std::span<Variant> args) {
+        if (event == "Statred")
+            args[0] = Variant::fromI4(-1);
+    };
+    r = host->call(d::Decode);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().number(), errc::InvalidArgument);
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
 }
 
 TEST_F(FileFixture, ProgressHandlerMovesTheNextBlock)
@@ -319,6 +330,33 @@ TEST_F(FileFixture, ProgressWindowRevealsThePictureBlockByBlock)
     EXPECT_EQ(widths, expected);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_NE(w->objectName(), "PRG") << "the window is destroyed at the end";
+}
+
+// The progress window draws the picture of the first instance made, or of the last loaded from
+// saved properties: a second instance made with no saved properties does not take it over.
+TEST_F(FileFixture, ASecondNewInstanceLeavesTheProgressPictureToTheFirst)
+{
+    const auto plain = [](QColor colour) {
+        QImage image(514, 266, QImage::Format_RGB32);
+        image.fill(colour);
+        return Variant::fromObject(Picture::create(image));
+    };
+    ASSERT_TRUE(host->putRef(d::Picture, plain(Qt::red)).ok());
+    auto second = RecordingHost::with(QStringLiteral(VELPACK_MODULE), velpack::Velloc::Clsid);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(second->putRef(d::Picture, plain(Qt::blue)).ok());
+    ASSERT_TRUE(host->put(d::ShowProgress, Variant::fromBool(true)).ok());
+    file(patternBytes(5000));
+    QColor shown;
+    host->onEvent = [&](const QString& event, std::span<Variant>) {
+        if (event != "Finished")
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "PRG" && w->isVisible())
+                shown = w->grab().toImage().pixelColor(2, 100);
+    };
+    run(d::Encode);
+    EXPECT_EQ(shown, QColor(Qt::red));
 }
 
 // ---- CRC ----

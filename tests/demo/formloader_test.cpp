@@ -50,6 +50,19 @@ TEST(FormLoader, MalformedJsonAndFocusOrder)
     Result<std::unique_ptr<Form>> form = FormLoader::fromJson("{ not json");
     ASSERT_FALSE(form.ok());
     EXPECT_TRUE(form.error().message().startsWith("The window description is not valid JSON"));
+    // Each refusal says what is wrong and where, never "no error occurred".
+    const std::pair<QByteArray, const char*> refusals[] = {
+        {"[]", "The window description is a JSON array; it must be an object"},
+        {"\"text\"", "The window description is not valid JSON: illegal value at line 1, column 2"},
+        {"{\"a\": 1,\n \"b\": }", "The window description is not valid JSON: object is missing after a comma at line 2, column 8"},
+        {"", "The window description is not valid JSON: "},
+    };
+    for (const auto& [json, says] : refusals) {
+        form = FormLoader::fromJson(json);
+        ASSERT_FALSE(form.ok()) << json.toStdString();
+        EXPECT_TRUE(form.error().message().startsWith(QString::fromLatin1(says))) << form.error().message().toStdString();
+        EXPECT_FALSE(form.error().message().contains("no error occurred"));
+    }
 
     form = FormLoader::fromJson(R"({"controls": [{"name": "A", "kind": "button"}], "tabOrder": ["A", "Ghost"]})");
     ASSERT_FALSE(form.ok());

@@ -1,8 +1,10 @@
 // Bags and window descriptions travel between people: whatever they hold, loading one reads no
 // other file, waits on nothing and ends in a clear error or a loaded control.
 #include "velloc/hosting/formloader.h"
+#include "velloc/store/picture.h"
 #include "velloc/store/propertybag.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -238,6 +240,59 @@ TEST(HostileFiles, AWindowIconNamingAFileIsRefusedUnread)
     ASSERT_FALSE(form.ok());
     EXPECT_TRUE(form.error().message().startsWith(QStringLiteral("the form: icon: picture:"))) << form.error().message().toStdString();
     EXPECT_EQ(bait.touched({}), QStringList());
+}
+
+// Pictures in bags and descriptions are decoded only from self-contained raster data. SVG can
+// name other files (Qt's reader opens them), and formats outside the few a picture is kept in
+// are not tried either: each is refused with the entry named, and nothing else is opened.
+TEST(HostileFiles, PicturesAreDecodedFromRasterDataOnly)
+{
+    Bait bait;
+    const auto encoded = [](const char* format) {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        return bytes;
+    };
+    // One pixel, as GIF writers make it (Qt reads GIF but does not write it).
+    const QByteArray gif = QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c00000000010001000002024401003b");
+    const QByteArray svg = QStringLiteral(R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+                                          R"(width="4" height="4"><image width="4" height="4" xlink:href="file://%1"/></svg>)")
+                               .arg(bait.path(QStringLiteral("pic.png")))
+                               .toUtf8();
+    const std::tuple<const char*, QByteArray, bool> rows[] = {
+        {"png", encoded("PNG"), true}, {"jpeg", encoded("JPEG"), true}, {"bmp", encoded("BMP"), true},
+        {"ico", encoded("ICO"), true}, {"gif", gif, true},
+        {"svg naming a file", svg, false}, {"xpm", encoded("XPM"), false}, {"ppm", encoded("PPM"), false},
+        {"text", QByteArray("not a picture at all"), false},
+    };
+    for (const auto& [name, bytes, accepted] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(bytes.isEmpty());
+        Deadline deadline;
+        bait.touched({});
+        const QString entry = QStringLiteral("picture:base64:") + QString::fromLatin1(bytes.toBase64());
+        const Result<PropertyBag> bag = PropertyBag::fromText(QStringLiteral("key = \"k\"\nBackground = ") + entry);
+        const QByteArray json = QJsonDocument(QJsonObject {{QStringLiteral("icon"), entry}}).toJson();
+        const Result<std::unique_ptr<Form>> form = FormLoader::fromJson(json);
+        EXPECT_EQ(bait.touched({}), QStringList());
+        if (accepted) {
+            ASSERT_TRUE(bag.ok()) << bag.error().message().toStdString();
+            EXPECT_FALSE(bag->read(u"background", Variant()).objectAs<Picture>()->isEmpty());
+            EXPECT_TRUE(form.ok()) << form.error().message().toStdString();
+            continue;
+        }
+        ASSERT_FALSE(bag.ok());
+        EXPECT_EQ(bag.error().number(), errc::InvalidArgument);
+        EXPECT_TRUE(bag.error().message().startsWith(QStringLiteral("line 2 (Background): The picture data is not PNG, JPEG")))
+            << bag.error().message().toStdString();
+        ASSERT_FALSE(form.ok());
+        EXPECT_TRUE(form.error().message().startsWith(QStringLiteral("the form: icon: The picture data is not PNG")))
+            << form.error().message().toStdString();
+    }
 }
 
 // Frames nested as deep as the description's JSON allows load; deeper is refused by the JSON

@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace velloc;
 using namespace testsupport;
@@ -21,9 +22,13 @@ TEST(Loader, RefusesEachBrokenLibraryForItsOwnReason)
 {
     using F = Module::Failure;
     QTemporaryDir dir;
+    // A FIFO would hold the system loader for ever: refused without being opened.
+    const QString fifo = dir.filePath(QStringLiteral("libfifo.so"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const std::tuple<QString, F, int> rows[] = {
         {QStringLiteral("/nonexistent/velloc/libnothing.so"), F::CannotLoad, loaderr::CannotLoad},
         {dir.path(), F::CannotLoad, loaderr::CannotLoad},
+        {fifo, F::CannotLoad, loaderr::CannotLoad},
         {QStringLiteral(FIXTURE_GARBAGE_PATH), F::CannotLoad, loaderr::CannotLoad},
         {QStringLiteral(FIXTURE_NOEXPORTS_PATH), F::NotAComponentLibrary, loaderr::NotAComponentLibrary},
         {QStringLiteral(FIXTURE_PARTIALEXPORTS_PATH), F::NotAComponentLibrary, loaderr::NotAComponentLibrary},

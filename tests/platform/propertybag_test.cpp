@@ -3,11 +3,32 @@
 #include "velloc/store/font.h"
 #include "velloc/store/picture.h"
 #include "velloc/store/propertybag.h"
+#include "velloc/store/varianttext.h"
 
 #include <QDir>
 
+#include <atomic>
+#include <cerrno>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using namespace velloc;
 using namespace testsupport;
+
+namespace {
+std::atomic<bool> fsyncFails {false};
+}
+
+// Stands in for the C library's in this program and the runtime it loads, so that a test can
+// make the disk refuse to make a file durable.
+extern "C" int fsync(int fd)
+{
+    if (fsyncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -116,6 +137,45 @@ TEST(PropertyBag, TextFormSkipsCommentsAndBlankLinesAndLowersNames)
     EXPECT_TRUE(sameVariant(bag->read(u"Level", Variant()), Variant::fromUI1(7)));
 }
 
+// Whatever characters a text value or a font name holds, what the runtime writes reads back
+// as written: in a bag's text form, as one value (compcall's output), and as a window
+// description's bag lines.
+class TextValues : public ::testing::TestWithParam<QString> {};
+
+TEST_P(TextValues, RoundTripAsStringsAndFontNames)
+{
+    const QString text = GetParam();
+    Font::Description d;
+    d.name = text;
+    d.size = 9.75;
+    d.weight = 700;
+    d.underline = true;
+    const Variant values[] = {Variant::fromString(text), Variant::fromObject(Font::create(d))};
+    PropertyBag bag;
+    for (const Variant& v : values) {
+        const QString written = varianttext::format(v, varianttext::PictureForm::Data);
+        const Result<Variant> back = varianttext::parseAll(written);
+        ASSERT_TRUE(back.ok()) << written.toStdString() << ": " << back.error().message().toStdString();
+        EXPECT_TRUE(sameVariant(back.value(), v)) << written.toStdString();
+        EXPECT_EQ(varianttext::format(back.value(), varianttext::PictureForm::Data), written);
+        bag.set(QStringLiteral("v%1").arg(bag.entries().size()), v);
+    }
+    const Result<PropertyBag> loaded = PropertyBag::fromText(bag.toText());
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message().toStdString();
+    ASSERT_EQ(loaded->entries().size(), 2);
+    for (qsizetype i = 0; i < 2; ++i)
+        EXPECT_TRUE(sameVariant(loaded->entries()[i].value, values[i])) << bag.toText().toStdString();
+    EXPECT_EQ(loaded->toText(), bag.toText());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextValues,
+    ::testing::Values(QStringLiteral("Arial%1"), QStringLiteral("%1%2%3 %4 %L1 %%"), QStringLiteral("100% \"quoted\""),
+                      QStringLiteral("back\\slash \\x41 \\u0041 \\"), QStringLiteral("two\nlines\r\n\tand a tab"),
+                      QStringLiteral("# not a comment = x"), QString::fromUtf8("Ma\u00efs \u6f22\u5b57 \u0645\u0631\u062d\u0628\u0627 \U0001F600"),
+                      QString(QChar(0)) + QStringLiteral("nul and ") + QChar(0xDC80) + QStringLiteral(" lone surrogate"),
+                      QString()));
+
 // Malformed text is refused with the error of the fault and a message starting with its line.
 TEST(PropertyBag, MalformedTextNamesTheLine)
 {
@@ -148,6 +208,18 @@ TEST(PropertyBag, SavesAndLoadsFiles)
     ASSERT_TRUE(smaller.save(path).ok());
     EXPECT_EQ(PropertyBag::load(path)->toText(), smaller.toText());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("form.bag")});
+    // A disk that cannot make the new content durable leaves the old file, or no file, and
+    // nothing beside it.
+    {
+        fsyncFails = true;
+        const Result<void> over = bag.save(path);
+        const Result<void> fresh = bag.save(dir.filePath(QStringLiteral("new.bag")));
+        fsyncFails = false;
+        EXPECT_FALSE(over.ok());
+        EXPECT_FALSE(fresh.ok());
+        EXPECT_EQ(PropertyBag::load(path)->toText(), smaller.toText());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("form.bag")});
+    }
     const QString missing = dir.filePath(QStringLiteral("missing.bag"));
     const Result<PropertyBag> notThere = PropertyBag::load(missing);
     ASSERT_TRUE(failsWith(notThere, errc::FileNotFound));

@@ -18,6 +18,7 @@ QString Error::standardMessage(int number)
     switch (number) {
     case errc::InvalidArgument: return QStringLiteral("Invalid procedure call or argument");
     case errc::Overflow: return QStringLiteral("Overflow");
+    case errc::OutOfMemory: return QStringLiteral("Out of memory");
     case errc::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
     case errc::TypeMismatch: return QStringLiteral("Type mismatch");
     case errc::CannotLoadLibrary: return QStringLiteral("Error in loading DLL");

@@ -14,6 +14,7 @@ namespace velloc {
 namespace errc {
 inline constexpr int InvalidArgument = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int CannotLoadLibrary = 48;

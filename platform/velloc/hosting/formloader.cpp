@@ -200,15 +200,21 @@ private:
     const FormLoader::Variables& m_variables;
 };
 
-Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const Variables& variables)
+Result<QJsonObject> FormLoader::parseDescription(const QByteArray& json)
 {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (doc.isNull())
         return jsonError(json, parseError, QStringLiteral("The window description"));
+    // The reader takes an object or an array at the top.
     if (!doc.isObject())
-        return Error(errc::InvalidArgument, QStringLiteral("The window description is not a JSON object"));
-    const QJsonObject root = doc.object();
+        return Error(errc::InvalidArgument, QStringLiteral("The window description is a JSON array; it must be an object ({ ... })"));
+    return doc.object();
+}
+
+Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const Variables& variables)
+{
+    const QJsonObject root = VELLOC_TRY(parseDescription(json));
     std::unique_ptr<Form> form(new Form);
     FormBuilder builder(*form, variables);
     form->setObjectName(root.value(QStringLiteral("name")).toString());

@@ -80,6 +80,8 @@ public:
     static Error jsonError(const QByteArray& json, const QJsonParseError& error, const QString& what);
     // A string of a description with its "${NAME}" variables put in.
     static QString expand(QString text, const Variables& variables);
+    // The description's top level; malformed JSON is refused naming the line and column of the fault.
+    static Result<QJsonObject> parseDescription(const QByteArray& json);
 };
 
 } // namespace velloc

@@ -18,6 +18,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <deque>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -82,24 +87,86 @@ QByteArray FileReplacer::temporaryName()
 
 namespace {
 
-// The process number in a temporary file's name, or 0 when the name is not one of ours.
-pid_t tempNameOwner(std::string_view name)
+// Whether a name is one temporaryName() makes. The process number in it says nothing about
+// whether the file is still in use (numbers are reused); only its lock does.
+bool isTemporaryName(std::string_view name)
 {
     constexpr std::string_view prefix(TempPrefix);
     constexpr std::string_view suffix(TempSuffix);
     if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
-        return 0;
+        return false;
     name = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
     const std::size_t dash = name.find('-');
     if (dash == 0 || dash == std::string_view::npos || name.size() - dash - 1 != 16)
-        return 0;
-    pid_t pid = 0;
-    for (char c : name.substr(0, dash)) {
-        if (c < '0' || c > '9' || pid > 100000000)
-            return 0;
-        pid = pid * 10 + (c - '0');
+        return false;
+    return std::all_of(name.begin(), name.begin() + std::ptrdiff_t(dash), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Follows `path` link by link as the kernel would, and names the first symbolic link that lies
+// in a world-writable sticky folder and belongs neither to the caller nor to that folder's
+// owner. Such a link may have been planted by another user to make the caller rewrite a file
+// of the caller's own; the kernel refuses to follow it when fs.protected_symlinks is on, and so
+// do we whatever the setting. Names that cannot be looked at are left to the caller's own
+// checks.
+std::optional<std::pair<std::string, struct stat>> plantedLink(const std::string& path)
+{
+    std::string resolved;
+    if (path.empty() || path[0] != '/') {
+        char* cwd = getcwd(nullptr, 0);
+        if (!cwd)
+            return std::nullopt;
+        resolved = cwd;
+        std::free(cwd);
+        if (resolved == "/")
+            resolved.clear();
     }
-    return pid;
+    std::deque<std::string> rest;
+    const auto prepend = [&rest](const std::string& text) {
+        std::vector<std::string> parts;
+        for (std::size_t at = 0; at <= text.size();) {
+            const std::size_t slash = std::min(text.find('/', at), text.size());
+            if (slash > at)
+                parts.push_back(text.substr(at, slash - at));
+            at = slash + 1;
+        }
+        rest.insert(rest.begin(), parts.begin(), parts.end());
+    };
+    prepend(path);
+    const uid_t me = geteuid();
+    for (int links = 0; !rest.empty();) {
+        const std::string part = std::move(rest.front());
+        rest.pop_front();
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            resolved.resize(std::min(resolved.size(), resolved.rfind('/')));
+            continue;
+        }
+        const std::string next = resolved + '/' + part;
+        struct stat link {};
+        if (lstat(next.c_str(), &link) != 0)
+            return std::nullopt;
+        if (!S_ISLNK(link.st_mode)) {
+            resolved = next;
+            continue;
+        }
+        struct stat folder {};
+        if (stat(resolved.empty() ? "/" : resolved.c_str(), &folder) != 0)
+            return std::nullopt;
+        if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) && link.st_uid != me && link.st_uid != folder.st_uid)
+            return std::make_pair(next, link);
+        if (++links > 40)
+            return std::nullopt;
+        std::string target(std::size_t(link.st_size > 0 ? link.st_size : PATH_MAX), '\0');
+        const ssize_t n = readlink(next.c_str(), target.data(), target.size());
+        if (n < 0)
+            return std::nullopt;
+        target.resize(std::size_t(n));
+        if (!target.empty() && target[0] == '/')
+            resolved.clear();
+        prepend(target);
+    }
+    return std::nullopt;
 }
 
 // The names of a file's extended attributes; on failure, none and `error` set.
@@ -143,7 +210,9 @@ bool sameFile(const struct stat& a, const struct stat& b)
 
 Error FileReplacer::failure(const QString& what, int error) const
 {
-    const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? errc::DiskFull : errc::PathFileAccess;
+    const int number = (error == ENOSPC || error == EFBIG || error == EDQUOT) ? errc::DiskFull
+                       : error == ENOMEM                                   ? errc::OutOfMemory
+                                                                           : errc::PathFileAccess;
     return Error(number, QStringLiteral("%1 %2: %3").arg(what, m_target, errorText(error)));
 }
 
@@ -160,6 +229,13 @@ QString FileReplacer::folder() const
 Result<std::unique_ptr<FileReplacer>> FileReplacer::examine(const QString& path)
 {
     std::unique_ptr<FileReplacer> r(new FileReplacer);
+    if (const auto link = plantedLink(encoded(path).toStdString()))
+        return Error(errc::PathFileAccess,
+                     QStringLiteral("%1 leads through the symbolic link %2, which belongs to %3 and lies in the shared "
+                                    "folder %4; a link there is followed only when it belongs to you or to the "
+                                    "folder's owner, so nothing is changed")
+                         .arg(path, decodePath(QByteArray::fromStdString(link->first)), userName(link->second.st_uid),
+                              decodePath(QByteArray::fromStdString(link->first.substr(0, std::max<std::size_t>(link->first.rfind('/'), 1))))));
     r->m_target = canonicalPath(path);
     if (r->m_target.isEmpty())
         return Error(errc::FileNotFound, QStringLiteral("File not found: %1").arg(path));
@@ -322,16 +398,25 @@ void FileReplacer::removeLeftovers() const
         ::close(fd);
         return;
     }
+    // Only what this replacement could itself have left: a file of the caller's, or, when root
+    // rewrites another user's file, of that user (the new content is given the owner at once).
+    // Whatever else carries the name belongs to somebody else and stays.
+    const uid_t me = geteuid();
+    const auto ours = [&](uid_t owner) { return owner == me || (me == 0 && owner == m_original.st_uid); };
     while (const dirent* entry = readdir(listing)) {
-        const pid_t owner = tempNameOwner(entry->d_name);
-        if (owner <= 0 || !(kill(owner, 0) != 0 && errno == ESRCH))
+        if (!isTemporaryName(entry->d_name))
             continue;
         const int leftover = openat(m_dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (leftover < 0)
             continue;
         struct stat info {};
-        // A file somebody still holds the lock on is in use, whatever its name says.
-        if (fstat(leftover, &info) == 0 && S_ISREG(info.st_mode) && flock(leftover, LOCK_EX | LOCK_NB) == 0)
+        struct stat named {};
+        // The lock alone tells a file still in use from a leftover: whoever makes one holds it
+        // for as long as the file lives.
+        if (fstat(leftover, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && ours(info.st_uid)
+            && flock(leftover, LOCK_EX | LOCK_NB) == 0
+            && fstatat(m_dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == info.st_dev
+            && named.st_ino == info.st_ino)
             unlinkat(m_dir, entry->d_name, 0);
         ::close(leftover);
     }

@@ -13,22 +13,22 @@
 
 namespace velloc::localfile {
 
-namespace {
-
-QString reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// What a name that is not a regular file names, for messages.
 QString kindOf(mode_t mode)
 {
+    if (S_ISREG(mode)) return QStringLiteral("a regular file");
     if (S_ISDIR(mode)) return QStringLiteral("a folder");
     if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
     if (S_ISCHR(mode)) return QStringLiteral("a character device");
     if (S_ISBLK(mode)) return QStringLiteral("a block device");
     if (S_ISSOCK(mode)) return QStringLiteral("a socket");
     return QStringLiteral("not a file");
+}
+
+namespace {
+
+QString reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 class Fd {

@@ -6,12 +6,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace velloc {
 
 // Reading and writing the runtime's own files (property bags, window descriptions, registry
 // entries, a script's file literals): a name given as data must never make the process wait
 // on a FIFO, read a device without end or replace something that is not a file.
 namespace localfile {
+
+// What a name of that mode is, for messages: "a FIFO", "a folder", "a regular file".
+VELLOC_EXPORT QString kindOf(mode_t mode);
 
 // The most any of those files may hold.
 inline constexpr qint64 MaxDataFile = 64 << 20;

@@ -3,6 +3,9 @@
 #include "velloc/io/localfile.h"
 
 #include <QBuffer>
+#include <QImageReader>
+
+#include <string_view>
 
 namespace velloc {
 
@@ -13,10 +16,47 @@ std::shared_ptr<Picture> Picture::create(QImage image)
     return p;
 }
 
+namespace {
+
+// The formats a picture is decoded from, told by their first bytes. Each is self-contained:
+// decoding it reads nothing but the bytes given. Formats Qt reaches through plugins that may
+// follow references (SVG opens the files its links name) or that nobody stores as pictures are
+// never tried.
+const char* rasterFormat(const QByteArray& data)
+{
+    static constexpr struct {
+        std::string_view magic;
+        const char* format;
+    } formats[] = {
+        {"\x89PNG\r\n\x1a\n", "png"},
+        {"\xff\xd8\xff", "jpeg"},
+        {"GIF87a", "gif"},
+        {"GIF89a", "gif"},
+        {"BM", "bmp"},
+        {std::string_view("\0\0\1\0", 4), "ico"},
+    };
+    const std::string_view bytes(data.constData(), std::size_t(data.size()));
+    for (const auto& f : formats)
+        if (bytes.starts_with(f.magic))
+            return f.format;
+    return nullptr;
+}
+
+} // namespace
+
 Result<std::shared_ptr<Picture>> Picture::fromData(const QByteArray& encoded)
 {
-    QImage image;
-    if (!image.loadFromData(encoded))
+    const char* format = rasterFormat(encoded);
+    if (!format)
+        return Error(errc::InvalidArgument, QStringLiteral("The picture data is not PNG, JPEG, BMP, GIF or ICO; a picture is "
+                                                           "kept only in one of those formats"));
+    QBuffer buffer;
+    buffer.setData(encoded);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
+    if (image.isNull())
         return Error(errc::InvalidArgument, QStringLiteral("The picture data is not an image this platform can read"));
     auto p = create(std::move(image));
     p->m_encoded = encoded;

@@ -12,8 +12,9 @@ namespace velloc {
 class VELLOC_EXPORT Picture final : public Object {
 public:
     static std::shared_ptr<Picture> create(QImage image = {});
-    // Loads an image file (JPEG, PNG, BMP); keeps the file's own encoding for saving.
+    // Loads an image file; keeps the file's own encoding for saving.
     static Result<std::shared_ptr<Picture>> load(const QString& path);
+    // Decodes PNG, JPEG, BMP, GIF or ICO data; anything else (SVG among them) is refused.
     static Result<std::shared_ptr<Picture>> fromData(const QByteArray& encoded);
 
     QString className() const override { return QStringLiteral("Picture"); }

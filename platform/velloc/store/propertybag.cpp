@@ -8,10 +8,15 @@ namespace velloc {
 
 qsizetype PropertyBag::indexOf(QStringView name) const
 {
-    for (qsizetype i = 0; i < m_entries.size(); ++i)
-        if (m_entries[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return m_index.value(name.toString().toCaseFolded(), -1);
+}
+
+void PropertyBag::removeAt(qsizetype i)
+{
+    m_index.remove(m_entries[i].name.toCaseFolded());
+    m_entries.removeAt(i);
+    for (qsizetype k = i; k < m_entries.size(); ++k)
+        m_index[m_entries[k].name.toCaseFolded()] = k;
 }
 
 bool PropertyBag::contains(QStringView name) const
@@ -32,10 +37,12 @@ void PropertyBag::set(QStringView name, const Variant& value)
     if (auto font = value.objectAs<Font>())
         stored = Variant::fromObject(Font::create(font->description()));
     const qsizetype i = indexOf(name);
-    if (i >= 0)
+    if (i >= 0) {
         m_entries[i].value = std::move(stored);
-    else
-        m_entries.append(Entry {name.toString().toLower(), std::move(stored)});
+        return;
+    }
+    m_entries.append(Entry {name.toString().toLower(), std::move(stored)});
+    m_index.insert(m_entries.last().name.toCaseFolded(), m_entries.size() - 1);
 }
 
 void PropertyBag::write(QStringView name, const Variant& value, const Variant& defaultValue)
@@ -43,7 +50,7 @@ void PropertyBag::write(QStringView name, const Variant& value, const Variant& d
     if (Variant::equalByValue(value, defaultValue)) {
         const qsizetype i = indexOf(name);
         if (i >= 0)
-            m_entries.removeAt(i);
+            removeAt(i);
         return;
     }
     set(name, value);

@@ -2,6 +2,7 @@
 
 #include "velloc/core/variant.h"
 
+#include <QHash>
 #include <QList>
 
 namespace velloc {
@@ -39,7 +40,10 @@ public:
 
 private:
     qsizetype indexOf(QStringView name) const;
+    void removeAt(qsizetype i);
     QList<Entry> m_entries;
+    // Entry positions by case-folded name, so that a bag of many entries loads in linear time.
+    QHash<QString, qsizetype> m_index;
 };
 
 } // namespace velloc

@@ -14,6 +14,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
 #include <sys/stat.h>
 
@@ -242,6 +244,13 @@ Result<Module*> Module::load(const QString& path)
     if (auto it = modules.find(canonical); it != modules.end())
         return it->second.get();
 
+    // dlopen would wait for ever on a FIFO and read a device without end.
+    struct stat info {};
+    if (::stat(encodePath(canonical).constData(), &info) != 0)
+        return Error(loaderr::CannotLoad, QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!S_ISREG(info.st_mode))
+        return Error(loaderr::CannotLoad,
+                     QStringLiteral("cannot load %1: it is %2, not a regular file").arg(path, localfile::kindOf(info.st_mode)));
     void* handle = dlopen(encodePath(canonical).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return Error(loaderr::CannotLoad, QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(dlerror())));

@@ -37,9 +37,11 @@ static QString formatFont(const Font& f)
     if (f.underline()) flags += QLatin1Char('u');
     if (f.strikethrough()) flags += QLatin1Char('s');
     if (flags.isEmpty()) flags = QStringLiteral("-");
-    QString text = QStringLiteral("font:%1 %2 %3 %4").arg(quote(f.name()), *Variant::fromR8(f.size()).toString()).arg(f.weight()).arg(flags);
+    // Joined, not filled in with arg(): a name may itself hold "%1", which a later arg() would fill.
+    QString text = QStringLiteral("font:") + quote(f.name()) + QLatin1Char(' ') + *Variant::fromR8(f.size()).toString()
+                   + QLatin1Char(' ') + QString::number(f.weight()) + QLatin1Char(' ') + flags;
     if (f.description().charset != 0)
-        text += QStringLiteral(" %1").arg(f.description().charset);
+        text += QLatin1Char(' ') + QString::number(f.description().charset);
     return text;
 }
 
