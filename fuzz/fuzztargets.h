@@ -10,6 +10,7 @@ int rle(const std::uint8_t* data, std::size_t size);
 int string1(const std::uint8_t* data, std::size_t size);
 int decode(const std::uint8_t* data, std::size_t size);
 int roundtrip(const std::uint8_t* data, std::size_t size);
+int sealed(const std::uint8_t* data, std::size_t size);
 
 struct Target {
     const char* name;
@@ -21,6 +22,7 @@ inline constexpr Target All[] = {
     {"string1", &string1},
     {"decode", &decode},
     {"roundtrip", &roundtrip},
+    {"sealed", &sealed},
 };
 
 } // namespace fuzztargets

@@ -9,6 +9,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
+  libsodium-dev age gnupg
   xvfb xauth openssl time bc fonts-liberation2
   openbox xdotool x11-utils
 )

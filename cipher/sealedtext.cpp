@@ -1,0 +1,44 @@
+#include "cipher/sealedtext.h"
+
+#include "cipher/agearmour.h"
+#include "cipher/agecrypto.h"
+#include "cipher/ageopener.h"
+#include "cipher/agesealer.h"
+
+namespace cipher {
+
+AgeResult<std::string> SealText(std::string_view plain, std::string_view passphrase, int workFactor)
+{
+    AgeResult<AgeSealer> sealer = AgeSealer::create(passphrase, workFactor);
+    if (!sealer.ok())
+        return sealer.error();
+    std::string sealed;
+    sealed.reserve(plain.size() + plain.size() / AgeChunkSize * age::TagSize + 256);
+    sealer.value().write(plain, sealed);
+    sealer.value().finish(sealed);
+    return sealed;
+}
+
+AgeResult<std::string> OpenText(std::string_view sealed, std::string_view passphrase)
+{
+    std::string unarmoured;
+    if (isAgeArmour(sealed)) {
+        AgeResult<std::string> bytes = AgeUnarmour(sealed);
+        if (!bytes.ok())
+            return bytes.error();
+        unarmoured = std::move(bytes.value());
+        sealed = unarmoured;
+    }
+    AgeOpener opener(passphrase);
+    std::string plain;
+    std::optional<AgeError> error = opener.write(sealed, plain);
+    if (!error)
+        error = opener.finish(plain);
+    if (error) {
+        age::wipeBytes(plain.data(), plain.size());
+        return *error;
+    }
+    return plain;
+}
+
+} // namespace cipher
