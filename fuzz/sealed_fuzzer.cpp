@@ -1,7 +1,7 @@
 // Opening sealed data that may be damaged, fed in pieces as a file operation feeds it. Byte 0 picks
 // the piece size and, with its top bit, the mode:
-// - splice: the rest seals a text of its own (byte 1 picks its size, 1031 bytes a step, so up to
-//   four chunks), then damages it: bytes 2-5 a position, byte 6 how many bytes to cut there (from
+// - splice: the rest seals a text of its own (byte 1 picks its size, 263 bytes a step, so up to
+//   two chunks), then damages it: bytes 2-5 a position, byte 6 how many bytes to cut there (from
 //   224 on, all the rest), and whatever is left is put in at that place. Anything but the sealed
 //   bytes themselves must be refused with the sealed-data error.
 // - raw: the rest is opened as it stands.
@@ -75,7 +75,7 @@ int fuzztargets::sealed(const std::uint8_t* data, std::size_t size)
         return 0;
     }
 
-    const std::string plain(std::size_t(input.byte()) * 1031, 'p');
+    const std::string plain(std::size_t(input.byte()) * 263, 'p');
     cipher::AgeResult<std::string> sealed = cipher::SealText(plain, Passphrase, 1);
     FUZZ_CHECK(sealed.ok());
     std::string damaged = sealed.value();
