@@ -47,18 +47,6 @@ void wipeBytes(void* data, std::size_t size)
     sodium_memzero(data, size);
 }
 
-SecretText::SecretText(std::string_view text) : m_data(std::make_unique<char[]>(text.size() + 1)), m_size(text.size())
-{
-    std::memcpy(m_data.get(), text.data(), text.size());
-}
-
-void SecretText::clear()
-{
-    if (m_data)
-        wipeBytes(m_data.get(), m_size);
-    m_size = 0;
-}
-
 void randomBytes(std::span<unsigned char> out)
 {
     randombytes_buf(out.data(), out.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cipher/secrettext.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +33,7 @@ bool initialise();
 // sodium_memzero: a wipe the compiler does not drop as a dead store.
 void wipeBytes(void* data, std::size_t size);
 
-// Bytes that are wiped when they go: keys, and the passphrase while it waits for the header.
+// Key bytes that are wiped when they go.
 template <std::size_t N>
 class SecretKey {
 public:
@@ -47,21 +49,6 @@ public:
 
 private:
     std::array<unsigned char, N> m_bytes{};
-};
-
-class SecretText {
-public:
-    explicit SecretText(std::string_view text);
-    SecretText(const SecretText&) = delete;
-    SecretText& operator=(const SecretText&) = delete;
-    ~SecretText() { clear(); }
-
-    std::string_view view() const { return {m_data.get(), m_size}; }
-    void clear();
-
-private:
-    std::unique_ptr<char[]> m_data;
-    std::size_t m_size = 0;
 };
 
 void randomBytes(std::span<unsigned char> out);

@@ -3,6 +3,7 @@
 #include "cipher/ceaser.h"
 #include "cipher/classcipher.h"
 #include "cipher/rle.h"
+#include "cipher/sealedtext.h"
 #include "cipher/standardcipher.h"
 #include "cipher/string1.h"
 #include "cipher/vxciphers.h"
@@ -41,6 +42,9 @@ constexpr CipherType Catalogue[] = {
     {.type = PType::VX3, .name = "VX3", .description = "VX3", .encipher = &VX3Cipher, .decipher = &VX3Cipher},
     {.type = PType::VX4, .name = "VX4", .description = "VX4", .encipher = &VX4Cipher, .decipher = &VX4Cipher},
     {.type = PType::VX5, .name = "VX5", .description = "VX5", .encipher = &VX5Cipher, .decipher = &VX5Cipher},
+    {.type = PType::Sealed, .name = "Sealed", .description = "Sealed: age v1 format, KEY is the passphrase",
+     .encipher = &SealedEncode, .decipher = &SealedDecode, .usesKey = true, .feed = Feed::Stream, .minimumKeyLength = 1,
+     .refusesDefaultKey = true, .refusesMalformed = true, .preservesLength = false, .deterministic = false, .keyIsUtf8 = true},
 };
 
 static_assert(std::ranges::is_sorted(Catalogue, std::ranges::less{}, &CipherType::type), "the catalogue is in number order");
@@ -74,6 +78,21 @@ bool feedsWholeText(std::uint8_t protectionType)
 {
     const CipherType* type = findCipherType(protectionType);
     return type && type->feed == Feed::WholeText;
+}
+
+bool feedsStream(std::uint8_t protectionType)
+{
+    const CipherType* type = findCipherType(protectionType);
+    return type && type->feed == Feed::Stream;
+}
+
+std::optional<CipherError> keyRefusal(std::uint8_t protectionType, Direction direction, std::string_view key)
+{
+    const CipherType* type = findCipherType(protectionType);
+    if (type && type->refusesDefaultKey && direction == Direction::Encipher && key == DefaultKey)
+        return CipherError{InvalidArgumentError, "The key is the built-in \"" + std::string(DefaultKey) +
+                                                     "\", which everyone knows; set KEY to a passphrase of your own before sealing"};
+    return std::nullopt;
 }
 
 namespace {

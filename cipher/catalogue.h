@@ -7,7 +7,8 @@
 namespace cipher {
 
 // Names for the cipher types the catalogue holds; code that means one particular type uses
-// these. Every other number (0 to 255) selects no cipher: its text passes unchanged.
+// these. Every other number (0 to 255) selects no cipher: its text passes unchanged. Types 0 to 9
+// obfuscate; only Sealed protects.
 enum class PType : std::uint8_t {
     Standard = 0,
     RLE = 1,
@@ -19,12 +20,15 @@ enum class PType : std::uint8_t {
     VX3 = 7,
     VX4 = 8,
     VX5 = 9,
+    Sealed = 10,
 };
 
 // How a file operation hands a cipher its text.
 enum class Feed {
     Blocks,    // block by block, the routine starting afresh at every block
     WholeText, // in one call; the routine reports its own progress points
+    Stream,    // block by block through one sealer or opener (AgeSealer, AgeOpener) for the whole
+               // file; a string goes to the routines in one call
 };
 
 // One cipher type: everything the control, the published type library, the tests, the fuzzers
@@ -49,6 +53,8 @@ struct CipherType {
     // minimumKeyLength; enciphering also refuses the plain texts refusesPlain names, and
     // deciphering, when refusesMalformed, a text the cipher cannot have produced.
     std::size_t minimumKeyLength = 0;
+    // Enciphering refuses DefaultKey, which everyone knows, before any work.
+    bool refusesDefaultKey = false;
     bool (*refusesPlain)(std::string_view plain, const CipherParams& params) = nullptr;
     bool refusesMalformed = false;
 
@@ -56,6 +62,11 @@ struct CipherType {
     // null, the text itself.
     TextBlock (*restored)(std::string_view plain) = nullptr;
     bool preservesLength = true;
+    // The same text and settings always give the same enciphered text.
+    bool deterministic = true;
+    // The key is a passphrase that other programs take as typed: UTF-8, so any character can be
+    // part of it; otherwise one byte per character, as every text crossing the control.
+    bool keyIsUtf8 = false;
 
     constexpr std::uint8_t number() const { return static_cast<std::uint8_t>(type); }
 };
@@ -71,6 +82,9 @@ const CipherType* findCipherType(std::uint8_t protectionType);
 bool usesKey(std::uint8_t protectionType);
 bool usesOffset(std::uint8_t protectionType);
 bool feedsWholeText(std::uint8_t protectionType);
+bool feedsStream(std::uint8_t protectionType);
+// Why the type refuses this key in this direction before any work; nothing when it takes it.
+std::optional<CipherError> keyRefusal(std::uint8_t protectionType, Direction direction, std::string_view key);
 // The characters per block of a file operation: BlockSize, cut after whole codes when
 // deciphering.
 std::int64_t blockSize(std::uint8_t protectionType, Direction direction);

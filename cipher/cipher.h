@@ -8,6 +8,7 @@
 #include "cipher/classcipher.h"
 #include "cipher/rle.h"
 #include "cipher/standardcipher.h"
+#include "cipher/sealedtext.h"
 #include "cipher/string1.h"
 #include "cipher/vxciphers.h"
 

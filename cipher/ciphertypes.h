@@ -54,8 +54,11 @@ inline CipherResult Refused(std::string message)
 // result.
 using ProgressPoint = std::function<bool(std::int64_t position)>;
 
+// The control's key until a host sets one; everyone knows it, so it protects nothing.
+inline constexpr std::string_view DefaultKey = "Harbour Lanterns";
+
 struct CipherParams {
-    std::string_view key = "Harbour Lanterns";  // never empty when it comes from the control
+    std::string_view key = DefaultKey;           // never empty when it comes from the control
     std::uint8_t ceaserOffset = 30;
     ProgressPoint progress;                      // may be empty
 };

@@ -4,6 +4,7 @@
 #include "cipher/agecrypto.h"
 #include "cipher/ageopener.h"
 #include "cipher/agesealer.h"
+#include "cipher/catalogue.h"
 
 namespace cipher {
 
@@ -39,6 +40,24 @@ AgeResult<std::string> OpenText(std::string_view sealed, std::string_view passph
         return *error;
     }
     return plain;
+}
+
+CipherResult SealedEncode(std::string_view text, const CipherParams& params)
+{
+    if (std::optional<CipherError> refusal = keyRefusal(std::uint8_t(PType::Sealed), Direction::Encipher, params.key))
+        return Refused(std::move(refusal->message));
+    AgeResult<std::string> sealed = SealText(text, params.key);
+    if (!sealed.ok())
+        return CipherResult{.error = sealed.error().cipherError()};
+    return Completed(AgeArmour(sealed.value()));
+}
+
+CipherResult SealedDecode(std::string_view text, const CipherParams& params)
+{
+    AgeResult<std::string> opened = OpenText(text, params.key);
+    if (!opened.ok())
+        return CipherResult{.error = opened.error().cipherError()};
+    return Completed(std::move(opened.value()));
 }
 
 } // namespace cipher

@@ -17,6 +17,10 @@ int fuzztargets::decode(const std::uint8_t* data, std::size_t size)
     params.ceaserOffset = input.byte();
     params.key = input.take(input.byte() % 64);
     const std::string_view text = input.rest();
+    // The sealed type has a target of its own (sealed); here its key stretching would be most of
+    // the time.
+    if (type.feed == cipher::Feed::Stream)
+        return 0;
 
     const cipher::CipherRoutine decipher = cipher::CipherFor(type.number(), cipher::Direction::Decipher);
     FUZZ_CHECK(decipher != nullptr);

@@ -15,6 +15,10 @@ int fuzztargets::roundtrip(const std::uint8_t* data, std::size_t size)
     params.ceaserOffset = input.byte();
     params.key = input.take(input.byte() % 64);
     const std::string_view text = input.rest();
+    // The sealed type has a target of its own (sealed); here its key stretching would be most of
+    // the time.
+    if (type.feed == cipher::Feed::Stream)
+        return 0;
 
     const bool refused = (!text.empty() && params.key.size() < type.minimumKeyLength) ||
                          (type.refusesPlain && type.refusesPlain(text, params));

@@ -1,4 +1,5 @@
 #include "cipher/agearmour.h"
+#include "cipher/catalogue.h"
 #include "cipher/agecrypto.h"
 #include "cipher/ageheader.h"
 #include "cipher/ageopener.h"
@@ -312,5 +313,38 @@ TEST(AgeArmour, RefusesAnythingButTheStrictForm)
         AgeResult<std::string> back = AgeUnarmour(c.text);
         ASSERT_FALSE(back.ok()) << c.name;
         EXPECT_EQ(back.error().problem, c.problem) << c.name;
+    }
+}
+
+// Cipher type 10 as the string operations call it: armour out, armour or sealed bytes in.
+TEST(SealedRoutines, EncodeGivesArmourThatDecodeOpens)
+{
+    CipherParams params;
+    params.key = Passphrase;
+    const CipherResult sealed = SealedEncode("Harbour lights at dusk", params);
+    ASSERT_TRUE(sealed.ok());
+    EXPECT_TRUE(isAgeArmour(sealed.text));
+    EXPECT_NE(sealed.text.find("-> scrypt "), 0u);
+    const CipherResult opened = SealedDecode(sealed.text, params);
+    ASSERT_TRUE(opened.ok()) << opened.error->message;
+    EXPECT_EQ(opened.text, "Harbour lights at dusk");
+    EXPECT_EQ(SealedDecode(seal("bytes as they are"), params).text, "bytes as they are");
+}
+
+TEST(SealedRoutines, RefuseWithTheirErrorNumbers)
+{
+    CipherParams params;
+    for (std::string_view key : {DefaultKey, std::string_view()}) {
+        params.key = key;
+        const CipherResult refused = SealedEncode("text", params);
+        ASSERT_TRUE(refused.error);
+        EXPECT_EQ(refused.error->number, InvalidArgumentError);
+    }
+    params.key = "Tide tables for the southern quay";
+    for (const std::string& text : {seal("text"), AgeArmour(seal("text")), std::string("text")}) {
+        const CipherResult refused = SealedDecode(text, params);
+        ASSERT_TRUE(refused.error);
+        EXPECT_EQ(refused.error->number, SealedDataError);
+        EXPECT_TRUE(refused.text.empty());
     }
 }
