@@ -9,6 +9,7 @@
 #include "cipher/rle.h"
 #include "cipher/standardcipher.h"
 #include "cipher/sealedtext.h"
+#include "cipher/secrettext.h"
 #include "cipher/string1.h"
 #include "cipher/vxciphers.h"
 

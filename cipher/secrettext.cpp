@@ -31,10 +31,15 @@ void SecretText::clear()
     m_size = 0;
 }
 
+void wipe(void* data, std::size_t size)
+{
+    if (data)
+        sodium_memzero(data, size);
+}
+
 void wipe(std::string& text)
 {
-    if (!text.empty())
-        sodium_memzero(text.data(), text.size());
+    wipe(text.data(), text.size());
 }
 
 } // namespace cipher

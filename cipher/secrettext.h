@@ -26,7 +26,8 @@ private:
     std::size_t m_size = 0;
 };
 
-// Overwrites a string's characters with zeros, for copies of secrets that had to be strings.
+// Overwrites with zeros copies of secrets that had to be ordinary strings or buffers.
+void wipe(void* data, std::size_t size);
 void wipe(std::string& text);
 
 } // namespace cipher

@@ -4,6 +4,7 @@
 #include "cipher/catalogue.h"
 #include "latin1.h"
 #include "prg.h"
+#include "sealedfile.h"
 #include "velloc.h"
 
 #include "velloc/io/filereplacer.h"
@@ -65,13 +66,16 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
     // while the operation runs (from a handler, or a button of the host between blocks) applies
     // to the next operation, so no file ends up enciphered in two ways.
     const std::uint8_t type = s.CurrentProtectionType;
-    const std::string key = VELLOC_TRY(keyBytes(type));
+    const cipher::SecretText key = VELLOC_TRY(keyBytes(type, direction));
     cipher::CipherParams params;
-    params.key = key;
+    params.key = key.view();
     params.ceaserOffset = s.CurrentCeaserOffset;
     const cipher::CipherRoutine routine = cipher::CipherFor(type, direction);
     const std::int64_t blockSize = cipher::blockSize(type, direction);
     const bool wholeText = cipher::feedsWholeText(type);
+    std::optional<SealedFile> sealed;
+    if (cipher::feedsStream(type))
+        sealed.emplace(direction, params.key);
 
     OperationScope scope;
     std::unique_ptr<FileReplacer> replacer = VELLOC_TRY(FileReplacer::examine(file));
@@ -134,7 +138,9 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
 
         const std::int64_t length = std::min(blockSize, inputLength - (position - 1));
         const std::string_view block = VELLOC_TRY(replacer->read(position - 1, std::size_t(std::max<std::int64_t>(length, 0))));
-        if (routine) {
+        if (sealed) {
+            VELLOC_TRY_VOID(replacer->write(VELLOC_TRY(sealed->feed(block))));
+        } else if (routine) {
             cipher::CipherResult r = routine(block, params);
             if (r.error)
                 return toAutomationError(*r.error);
@@ -161,6 +167,8 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
 
     if (s.CancelRequested)
         return false;
+    if (sealed)
+        VELLOC_TRY_VOID(replacer->write(VELLOC_TRY(sealed->finish())));
     if (s.CurrentShowProgress)
         UpdateProgress(s.CurrentFileLength);
     VELLOC_TRY_VOID(replacer->commit());

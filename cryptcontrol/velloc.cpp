@@ -20,6 +20,8 @@ using namespace velloc;
 
 namespace velpack {
 
+static_assert(std::string_view(DefaultKey) == cipher::DefaultKey);
+
 namespace {
 constexpr int FaceWidthTwips = 1110;
 constexpr int FaceHeightTwips = 960;
@@ -219,12 +221,24 @@ bool Velloc::progressPoint(std::int64_t position)
     return true;
 }
 
-Result<std::string> Velloc::keyBytes(std::uint8_t type) const
+Result<cipher::SecretText> Velloc::keyBytes(std::uint8_t type, cipher::Direction direction) const
 {
-    Result<std::string> key = toBytes(KEY(), "key");
     // Only the keyed ciphers read the key, so only they refuse a key they cannot carry.
-    if (!key && !cipher::usesKey(type))
-        return std::string();
+    const cipher::CipherType* row = cipher::findCipherType(type);
+    if (!row || !row->usesKey)
+        return cipher::SecretText();
+    std::string bytes;
+    if (row->keyIsUtf8) {
+        QByteArray utf8 = KEY().toUtf8();
+        bytes.assign(utf8.constData(), std::size_t(utf8.size()));
+        cipher::wipe(utf8.data(), std::size_t(utf8.size()));
+    } else {
+        bytes = VELLOC_TRY(toBytes(KEY(), "key"));
+    }
+    cipher::SecretText key(bytes);
+    cipher::wipe(bytes);
+    if (std::optional<cipher::CipherError> refusal = cipher::keyRefusal(type, direction, key.view()))
+        return toAutomationError(*refusal);
     return key;
 }
 
@@ -234,7 +248,7 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
     SharedSettings& s = sharedSettings();
     const std::string text = VELLOC_TRY(toBytes(StringData, "text"));
     const std::uint8_t type = s.CurrentProtectionType;
-    const std::string key = VELLOC_TRY(keyBytes(type));
+    const cipher::SecretText key = VELLOC_TRY(keyBytes(type, direction));
 
     s.CancelRequested = false;
     Variant length = Variant::fromI4(std::int32_t(std::min<qsizetype>(StringData.size(), INT32_MAX)));
@@ -243,7 +257,7 @@ Result<QString> Velloc::runStringOperation(const QString& StringData, cipher::Di
     std::string result;
     if (cipher::CipherRoutine routine = cipher::CipherFor(type, direction)) {
         cipher::CipherParams params;
-        params.key = key;
+        params.key = key.view();
         params.ceaserOffset = s.CurrentCeaserOffset;
         params.progress = [this](std::int64_t position) { return progressPoint(position); };
         // A cipher whose calls take a limited text gets the string in pieces of whole codes.

@@ -101,8 +101,9 @@ private:
 
     velloc::Result<QString> runStringOperation(const QString& text, cipher::Direction direction);
     velloc::Result<bool> runFileOperation(cipher::Direction direction);
-    // The key as the cipher `type` reads it; empty for the ciphers that do not read it.
-    velloc::Result<std::string> keyBytes(std::uint8_t type) const;
+    // The key as the cipher `type` reads it, or its refusal, before any event; empty for the
+    // ciphers that do not read it.
+    velloc::Result<cipher::SecretText> keyBytes(std::uint8_t type, cipher::Direction direction) const;
     // The run-length routines' progress point: cancel check, bar, event, pending messages.
     bool progressPoint(std::int64_t position);
     void raise(velloc::DispId event, velloc::Variant& argument);

@@ -38,6 +38,7 @@ QString Error::standardMessage(int number)
     case errc::EntryPointNotFound: return QStringLiteral("Can't find DLL entry point");
     case errc::UnsupportedAutomationType: return QStringLiteral("Variable uses an Automation type not supported");
     case errc::CancelSelected: return QStringLiteral("Cancel was selected.");
+    case errc::SealedDataRefused: return QStringLiteral("The sealed data cannot be opened");
     default: return QStringLiteral("Application-defined or object-defined error");
     }
 }

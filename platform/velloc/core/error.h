@@ -34,6 +34,9 @@ inline constexpr int WrongArgumentCount = 450;
 inline constexpr int EntryPointNotFound = 453;
 inline constexpr int UnsupportedAutomationType = 458;
 inline constexpr int CancelSelected = 32755;
+// Sealed data that does not open (wrong passphrase, damaged, not sealed): a component's own
+// number (0x80040201), apart from every I/O error.
+inline constexpr int SealedDataRefused = static_cast<int>(0x80040201u);
 } // namespace errc
 
 // An automation error: its number and a message that names the problem.
