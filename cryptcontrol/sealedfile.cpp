@@ -23,7 +23,14 @@ SealedFile::SealedFile(cipher::Direction direction, std::string_view passphrase)
 
 SealedFile::~SealedFile()
 {
-    cipher::wipe(m_out); // plain text, when opening
+    clearOutput();
+}
+
+void SealedFile::clearOutput()
+{
+    if (m_opener)
+        cipher::wipe(m_out); // plain text
+    m_out.clear();
 }
 
 velloc::Result<void> SealedFile::startSealing()
@@ -40,8 +47,7 @@ velloc::Result<void> SealedFile::startSealing()
 
 velloc::Result<std::string_view> SealedFile::feed(std::string_view block)
 {
-    cipher::wipe(m_out);
-    m_out.clear();
+    clearOutput();
     if (m_opener) {
         if (std::optional<cipher::AgeError> error = m_opener->write(block, m_out))
             return toError(*error);
@@ -54,8 +60,7 @@ velloc::Result<std::string_view> SealedFile::feed(std::string_view block)
 
 velloc::Result<std::string_view> SealedFile::finish()
 {
-    cipher::wipe(m_out);
-    m_out.clear();
+    clearOutput();
     if (m_opener) {
         if (std::optional<cipher::AgeError> error = m_opener->finish(m_out))
             return toError(*error);

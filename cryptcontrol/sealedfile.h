@@ -28,6 +28,7 @@ public:
 
 private:
     velloc::Result<void> startSealing();
+    void clearOutput();
 
     cipher::Direction m_direction;
     cipher::SecretText m_passphrase; // until the sealer has stretched it

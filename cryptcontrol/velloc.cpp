@@ -227,16 +227,16 @@ Result<cipher::SecretText> Velloc::keyBytes(std::uint8_t type, cipher::Direction
     const cipher::CipherType* row = cipher::findCipherType(type);
     if (!row || !row->usesKey)
         return cipher::SecretText();
-    std::string bytes;
-    if (row->keyIsUtf8) {
-        QByteArray utf8 = KEY().toUtf8();
-        bytes.assign(utf8.constData(), std::size_t(utf8.size()));
-        cipher::wipe(utf8.data(), std::size_t(utf8.size()));
-    } else {
-        bytes = VELLOC_TRY(toBytes(KEY(), "key"));
-    }
-    cipher::SecretText key(bytes);
-    cipher::wipe(bytes);
+    // The key's one copy that lives on is the wiped one; the conversions are wiped at once.
+    QByteArray utf8;
+    Result<std::string> latin1 = std::string();
+    if (row->keyIsUtf8)
+        utf8 = KEY().toUtf8();
+    else if (!(latin1 = toBytes(KEY(), "key")))
+        return latin1.releaseError();
+    cipher::SecretText key(row->keyIsUtf8 ? std::string_view(utf8.constData(), std::size_t(utf8.size())) : latin1.value());
+    cipher::wipe(utf8.data(), std::size_t(utf8.size()));
+    cipher::wipe(latin1.value());
     if (std::optional<cipher::CipherError> refusal = cipher::keyRefusal(type, direction, key.view()))
         return toAutomationError(*refusal);
     return key;
