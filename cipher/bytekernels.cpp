@@ -1,5 +1,6 @@
 #include "cipher/bytekernels.h"
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -202,6 +203,52 @@ template <std::size_t Width>
         });
 }
 
+// The index of the first lane of a comparison result that is set, or Width when none is.
+template <std::size_t Width>
+[[gnu::always_inline]] inline std::size_t firstSetLane(const typename Vectors<Width>::SignedBytes& lanes)
+{
+    using Words = typename Vectors<Width>::Words;
+    const Words words = (Words)lanes;
+    for (std::size_t k = 0; k < Width / 8; ++k) {
+        if (words[k] == 0)
+            continue;
+        const int bit = std::endian::native == std::endian::little ? std::countr_zero(words[k]) : std::countl_zero(words[k]);
+        return k * 8 + std::size_t(bit) / 8;
+    }
+    return Width;
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline std::size_t copyUntilRunBody(const unsigned char* in, std::size_t n, unsigned char* out)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    using Words = typename Vectors<Width>::Words;
+    std::size_t i = 0;
+    // Each lane compares its code with the next two, so a step needs Width + 2 codes.
+    for (; i + Width + 2 <= n; i += Width) {
+        Bytes first, second, third;
+        load(first, in + i);
+        load(second, in + i + 1);
+        load(third, in + i + 2);
+        store(out + i, first);
+        const auto starts = (first == second) & (second == third);
+        const Words words = (Words)starts;
+        std::uint64_t any = 0;
+        for (std::size_t k = 0; k < Width / 8; ++k)
+            any |= words[k];
+        if (any)
+            return i + firstSetLane<Width>(starts);
+    }
+    for (; i + 2 < n; ++i) {
+        if (in[i] == in[i + 1] && in[i + 1] == in[i + 2])
+            return i;
+        out[i] = in[i];
+    }
+    for (; i < n; ++i)
+        out[i] = in[i];
+    return n;
+}
+
 void xorStream16(const unsigned char* in, std::size_t n, const unsigned char* stream, std::size_t span,
                  unsigned char* out)
 {
@@ -220,8 +267,13 @@ void shiftDownMod25516(const unsigned char* in, std::size_t n, unsigned offset, 
     shiftDownMod255Body<16>(in, n, offset, out);
 }
 
+std::size_t copyUntilRun16(const unsigned char* in, std::size_t n, unsigned char* out)
+{
+    return copyUntilRunBody<16>(in, n, out);
+}
+
 constexpr ByteKernels Baseline{"baseline", &xorStream16, &swapNibblesComplement16, &shiftUpMod25516,
-                               &shiftDownMod25516};
+                               &shiftDownMod25516, &copyUntilRun16};
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define CIPHER_HAVE_AVX2_KERNELS 1
@@ -246,8 +298,13 @@ constexpr ByteKernels Baseline{"baseline", &xorStream16, &swapNibblesComplement1
     shiftDownMod255Body<32>(in, n, offset, out);
 }
 
+[[gnu::target("avx2")]] std::size_t copyUntilRunAvx2(const unsigned char* in, std::size_t n, unsigned char* out)
+{
+    return copyUntilRunBody<32>(in, n, out);
+}
+
 constexpr ByteKernels Avx2{"avx2", &xorStreamAvx2, &swapNibblesComplementAvx2, &shiftUpMod255Avx2,
-                           &shiftDownMod255Avx2};
+                           &shiftDownMod255Avx2, &copyUntilRunAvx2};
 
 bool processorHasAvx2()
 {

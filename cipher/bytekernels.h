@@ -32,6 +32,10 @@ struct ByteKernels {
     bool (*shiftUpMod255)(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out);
     // Codes moved down by offset (1 to 254) modulo 255.
     void (*shiftDownMod255)(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out);
+    // The first position r where three equal codes begin (in[r] == in[r+1] == in[r+2], r + 2 < n),
+    // or n; in[0..r) is copied to out[0..r). Whole vectors are stored, so out[r..n) may be written
+    // too, never past out[n - 1].
+    std::size_t (*copyUntilRun)(const unsigned char* in, std::size_t n, unsigned char* out);
 };
 
 // The fastest set this processor runs, chosen once.

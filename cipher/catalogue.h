@@ -1,7 +1,9 @@
 #pragma once
 
 #include "cipher/ciphertypes.h"
+#include "cipher/textstream.h"
 
+#include <memory>
 #include <span>
 
 namespace cipher {
@@ -26,7 +28,10 @@ enum class PType : std::uint8_t {
 // How a file operation hands a cipher its text.
 enum class Feed {
     Blocks,    // block by block, the routine starting afresh at every block
-    WholeText, // in one call; the routine reports its own progress points
+    // as one text, not independent blocks: in one call, or in pieces to the type's piecewise
+    // routine, which carries what one piece leaves open to the next; either reports its own
+    // progress points
+    WholeText,
     Stream,    // block by block through one sealer or opener (AgeSealer, AgeOpener) for the whole
                // file; a string goes to the routines in one call
 };
@@ -48,6 +53,9 @@ struct CipherType {
     // The longest text one call takes in a string operation, which cuts a longer string into
     // pieces; 0 when a string goes in one call.
     std::size_t stringPieceLimit = 0;
+    // For a type fed the whole text: the same cipher taking that text in pieces, so that a file
+    // is never held whole. Progress goes to params.progress.
+    std::unique_ptr<TextStream> (*openStream)(Direction direction, const CipherParams& params) = nullptr;
 
     // The refusals (error 5). Both directions refuse a non-empty text with a key shorter than
     // minimumKeyLength; enciphering also refuses the plain texts refusesPlain names, and
@@ -90,5 +98,7 @@ std::optional<CipherError> keyRefusal(std::uint8_t protectionType, Direction dir
 std::int64_t blockSize(std::uint8_t protectionType, Direction direction);
 // The characters per call of a string operation; 0: the whole string in one call.
 std::size_t stringPieceSize(std::uint8_t protectionType, Direction direction);
+// A stream of the selected type fed the whole text; nullptr for the types fed in blocks.
+std::unique_ptr<TextStream> openStream(std::uint8_t protectionType, Direction direction, const CipherParams& params);
 
 } // namespace cipher

@@ -11,6 +11,7 @@
 #include "cipher/sealedtext.h"
 #include "cipher/secrettext.h"
 #include "cipher/string1.h"
+#include "cipher/textstream.h"
 #include "cipher/vxciphers.h"
 
 namespace cipher {

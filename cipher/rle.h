@@ -1,6 +1,9 @@
 #pragma once
 
 #include "cipher/ciphertypes.h"
+#include "cipher/textstream.h"
+
+#include <memory>
 
 namespace cipher {
 
@@ -24,5 +27,33 @@ inline constexpr std::size_t MaxDecodedLength = 2147483647;
 // the first progress point.
 CipherResult RleEncode(std::string_view text, const CipherParams& params);
 CipherResult RleDecode(std::string_view text, const CipherParams& params);
+
+// The same cipher in pieces (see TextStream). Between pieces it holds at most a run's worth of
+// text when enciphering (a run may go on in the next piece) and two characters of a triple when
+// deciphering, besides its output chunk.
+class RleStream final : public TextStream {
+public:
+    RleStream(Direction direction, ProgressPoint progress, std::size_t chunkSize = DefaultChunkSize);
+    ~RleStream() override;
+
+    std::optional<CipherError> check(std::string_view piece) override;
+    std::optional<CipherError> checkEnd() override;
+    StreamStatus feed(std::string_view piece, const TextSink& sink) override;
+    StreamStatus finish(const TextSink& sink) override;
+
+    // After checkEnd(): the length of the text deciphering gives (deciphering only).
+    std::uint64_t decipheredSize() const;
+
+private:
+    struct State;
+    StreamStatus take(std::string_view text, bool final, const TextSink& sink);
+    StreamStatus flush(const TextSink& sink);
+    StreamStatus halt(StreamStatus status);
+
+    std::unique_ptr<State> m_state;
+};
+
+// The catalogue's way to a stream of this cipher, reporting to params.progress.
+std::unique_ptr<TextStream> openRleStream(Direction direction, const CipherParams& params);
 
 } // namespace cipher

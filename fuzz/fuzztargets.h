@@ -7,6 +7,7 @@
 namespace fuzztargets {
 
 int rle(const std::uint8_t* data, std::size_t size);
+int rlestream(const std::uint8_t* data, std::size_t size);
 int string1(const std::uint8_t* data, std::size_t size);
 int decode(const std::uint8_t* data, std::size_t size);
 int roundtrip(const std::uint8_t* data, std::size_t size);
@@ -19,6 +20,7 @@ struct Target {
 
 inline constexpr Target All[] = {
     {"rle", &rle},
+    {"rlestream", &rlestream},
     {"string1", &string1},
     {"decode", &decode},
     {"roundtrip", &roundtrip},

@@ -1,6 +1,6 @@
 # The fuzz targets (one source each, fuzz/<name>_fuzzer.cpp), shared by fuzz/CMakeLists.txt and
 # the unit tests that replay the seed corpora. Keep in step with fuzztargets.h.
-set(CIPHER_FUZZ_TARGETS rle string1 decode roundtrip sealed)
+set(CIPHER_FUZZ_TARGETS rle rlestream string1 decode roundtrip sealed)
 set(CIPHER_FUZZ_SOURCES "")
 foreach(name IN LISTS CIPHER_FUZZ_TARGETS)
   list(APPEND CIPHER_FUZZ_SOURCES ${CMAKE_CURRENT_LIST_DIR}/${name}_fuzzer.cpp)

@@ -150,3 +150,29 @@ TEST(ByteKernels, EverySetAgreesWithTheRulesAtEveryAlignment)
         }
     }
 }
+
+// The run search of every set against a plain search: a run of three (or a pair, which is no
+// run) at every lane of a vector, texts cut at every length, output at every alignment.
+TEST(ByteKernels, EverySetFindsTheFirstRunOfThree)
+{
+    std::string base;
+    for (std::size_t i = 0; i < 100; ++i)
+        base.push_back(static_cast<char>('a' + i % 7)); // no three equal in a row
+    std::vector<unsigned char> buffer(base.size() + 32);
+    for (const cipher::detail::ByteKernels* set : cipher::detail::availableKernels()) {
+        for (std::size_t length : {2, 3}) {
+            for (std::size_t at = 0; at + length <= base.size(); ++at) {
+                std::string text = base;
+                text.replace(at, length, length, 'z');
+                const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+                for (std::size_t n = 0; n <= text.size(); n += (n < at + 4 ? 1 : 13)) {
+                    const std::size_t expected = length == 3 && at + 2 < n ? at : n;
+                    unsigned char* out = buffer.data() + (at + n) % 32;
+                    ASSERT_EQ(set->copyUntilRun(in, n, out), expected) << set->name << " run at " << at << " n " << n;
+                    ASSERT_EQ(std::string_view(reinterpret_cast<char*>(out), expected), std::string_view(text).substr(0, expected))
+                        << set->name << " run at " << at << " n " << n;
+                }
+            }
+        }
+    }
+}
