@@ -46,6 +46,48 @@ bool namesAFile(const QString& path)
     return !path.isEmpty() && ::stat(encodePath(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// A cipher fed the whole text takes the file in pieces, carrying what one piece leaves open to
+// the next, so it needs no more memory than the block ciphers whatever the file's size. The
+// input goes through twice: the first pass only checks it, so that a refusal comes before the
+// first Progress as it does when the routine takes the text in one call; the second ciphers it.
+// A stop asked for at a progress point leaves the rest unread; the caller sees CancelRequested.
+Result<void> streamThrough(FileReplacer& replacer, cipher::TextStream& stream, std::int64_t length)
+{
+    static constexpr std::int64_t Piece = 1 << 20;
+    const auto pieceAt = [&](std::int64_t at) { return replacer.read(at, std::size_t(std::min(Piece, length - at))); };
+    for (std::int64_t at = 0; at < length; at += Piece) {
+        if (std::optional<cipher::CipherError> refusal = stream.check(VELLOC_TRY(pieceAt(at))))
+            return toAutomationError(*refusal);
+    }
+    if (std::optional<cipher::CipherError> refusal = stream.checkEnd())
+        return toAutomationError(*refusal);
+
+    std::optional<Error> writeFailure;
+    const cipher::TextSink sink = [&](std::string_view bytes) {
+        Result<void> written = replacer.write(bytes);
+        if (!written)
+            writeFailure = written.releaseError();
+        return !writeFailure;
+    };
+    const auto failure = [&](const cipher::StreamStatus& status) -> std::optional<Error> {
+        if (writeFailure)
+            return writeFailure;
+        if (status.error)
+            return toAutomationError(*status.error);
+        return std::nullopt;
+    };
+    for (std::int64_t at = 0; at < length; at += Piece) {
+        const cipher::StreamStatus status = stream.feed(VELLOC_TRY(pieceAt(at)), sink);
+        if (std::optional<Error> error = failure(status))
+            return *error;
+        if (status.stopped)
+            return {};
+    }
+    if (std::optional<Error> error = failure(stream.finish(sink)))
+        return *error;
+    return {};
+}
+
 } // namespace
 
 Result<bool> Velloc::runFileOperation(cipher::Direction direction)
@@ -120,20 +162,12 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
             return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
 
         if (wholeText) {
-            // The first and only cycle: one call over the whole input; the memory it has passed is let go at every
-            // progress point, so the input and the output are not both held whole.
-            const std::string_view input = VELLOC_TRY(replacer->readWhole(std::size_t(inputLength)));
-            FileReplacer* source = replacer.get();
-            cipher::CipherParams whole = params;
-            whole.progress = [this, source](std::int64_t at) {
-                source->releaseBefore(std::size_t(at));
-                return progressPoint(at);
-            };
-            cipher::CipherResult r = routine(input, whole);
-            if (r.error)
-                return toAutomationError(*r.error);
-            VELLOC_TRY_VOID(replacer->write(r.text));
-            break; // a routine fed the whole text reports its own progress
+            // The first and only cycle: the routine's stream reports its own progress points.
+            cipher::CipherParams streamed = params;
+            streamed.progress = [this](std::int64_t at) { return progressPoint(at); };
+            const std::unique_ptr<cipher::TextStream> stream = cipher::openStream(type, direction, streamed);
+            VELLOC_TRY_VOID(streamThrough(*replacer, *stream, inputLength));
+            break;
         }
 
         const std::int64_t length = std::min(blockSize, inputLength - (position - 1));

@@ -2,6 +2,7 @@
 #include "filefixture.h"
 
 #include "cipher/catalogue.h"
+#include "cipher/rle.h"
 #include "velloc/store/picture.h"
 #include "velloc/core/units.h"
 #include "velloc.h"
@@ -15,6 +16,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -509,6 +512,92 @@ TEST_F(FileFixture, RunLengthCancelledAtAProgressPointWritesNothing)
     EXPECT_EQ(host->events(), (QStringList {"event v.Statred(i4:25000)", "event v.Progress(i4:255)"}));
     EXPECT_EQ(readAll(path), original);
 }
+
+// Run-length files go through in pieces of a megabyte. Runs and triples cut by the end of a
+// piece come out as the routine gives them for the whole text, with the same Progress; a refusal
+// far into the file still comes before the first Progress, and the file stays as it was.
+struct RunLengthPiecesCase {
+    const char* name;
+    velloc::DispId operation;
+    std::function<QByteArray()> content;
+};
+
+void PrintTo(const RunLengthPiecesCase& c, std::ostream* os) { *os << c.name; }
+
+class RunLengthInPieces : public FileFixture, public ::testing::WithParamInterface<RunLengthPiecesCase> {};
+
+constexpr int MiB = 1 << 20;
+
+QByteArray withoutCode255(int size)
+{
+    return patternBytes(size, 5).replace(char(255), char(254));
+}
+
+QByteArray runsAcrossPieces()
+{
+    QByteArray text = withoutCode255(2 * MiB + 5000);
+    text.replace(MiB - 100, 300, QByteArray(300, 'q'));     // a run of 255 and a run of 45 across the cut
+    text.replace(2 * MiB - 254, 256, QByteArray(256, 'r')); // 254 before the cut, 2 after
+    text.replace(2 * MiB + 2, 3, QByteArray(3, 's'));       // right after it
+    return text;
+}
+
+QByteArray triplesAcrossPieces()
+{
+    QByteArray text = withoutCode255(2 * MiB + 5000);
+    text.replace(MiB - 1, 3, QByteArray("\xFF\x09z", 3));     // the marker ends the first piece
+    text.replace(2 * MiB - 2, 3, QByteArray("\xFF\xFEy", 3));  // marker and count end the second
+    return text;
+}
+
+TEST_P(RunLengthInPieces, GiveWhatTheRoutineGivesForTheWholeFile)
+{
+    const RunLengthPiecesCase& c = GetParam();
+    const QByteArray original = c.content();
+    const QString path = file(original);
+    ASSERT_TRUE(host->put(d::ProtectionType, Variant::fromI4(1)).ok());
+
+    QStringList expectedEvents {QStringLiteral("event v.Statred(i4:%1)").arg(original.size())};
+    cipher::CipherParams params;
+    params.progress = [&](std::int64_t at) {
+        expectedEvents << QStringLiteral("event v.Progress(i4:%1)").arg(at);
+        return true;
+    };
+    const std::string_view text(original.constData(), std::size_t(original.size()));
+    const cipher::CipherResult expected = c.operation == d::Encode ? cipher::RleEncode(text, params) : cipher::RleDecode(text, params);
+
+    host->log.clear();
+    Result<Variant> r = host->call(c.operation);
+    if (expected.error) {
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().number(), 5);
+        EXPECT_EQ(r.error().message().toStdString(), expected.error->message);
+        EXPECT_EQ(host->events(), expectedEvents);
+        EXPECT_EQ(readAll(path), original);
+        EXPECT_EQ(dir.entries(), QStringList {"data.bin"});
+        return;
+    }
+    ASSERT_TRUE(r.ok()) << r.error().message().toStdString();
+    expectedEvents << QStringLiteral("event v.Finished()");
+    EXPECT_EQ(host->events(), expectedEvents);
+    EXPECT_TRUE(readAll(path) == QByteArray(expected.text.data(), qsizetype(expected.text.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RunLengthInPieces, ::testing::Values(
+    RunLengthPiecesCase{"EncodeRunsAcrossPieces", d::Encode, &runsAcrossPieces},
+    RunLengthPiecesCase{"DecodeTriplesAcrossPieces", d::Decode, &triplesAcrossPieces},
+    RunLengthPiecesCase{"EncodeRefusesCode255InTheThirdPiece", d::Encode, [] {
+        QByteArray text = withoutCode255(2 * MiB + 5000);
+        text[2 * MiB + 5] = char(255);
+        return text;
+    }},
+    RunLengthPiecesCase{"DecodeRefusesAMarkerAtTheEnd", d::Decode, [] { return withoutCode255(MiB + 77) + char(255); }},
+    RunLengthPiecesCase{"DecodeRefusesCount255AcrossACut", d::Decode, [] {
+        QByteArray text = withoutCode255(MiB + 5000);
+        text.replace(MiB - 1, 3, QByteArray("\xFF\xFF" "a", 3));
+        return text;
+    }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

@@ -14,7 +14,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -425,8 +424,6 @@ void FileReplacer::removeLeftovers() const
 
 FileReplacer::~FileReplacer()
 {
-    if (m_whole)
-        munmap(m_whole, m_wholeLength);
     if (!m_committed && !m_tempName.isEmpty() && m_dir >= 0)
         unlinkat(m_dir, encoded(m_tempName).constData(), 0);
     if (m_temp >= 0)
@@ -456,46 +453,6 @@ Result<std::string_view> FileReplacer::read(std::int64_t offset, std::size_t len
     if (view.size() < length && end <= std::int64_t(m_original.st_size))
         return refusal(QStringLiteral("became shorter while it was being read; another program changed it"));
     return view;
-}
-
-Result<std::string_view> FileReplacer::readWhole(std::size_t length)
-{
-    if (length == 0)
-        return std::string_view();
-    if (m_whole)
-        munmap(m_whole, m_wholeLength);
-    // Memory of its own, not a mapping of the file: a mapped file that another program
-    // truncates takes the pages away under the reader.
-    m_whole = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (m_whole == MAP_FAILED) {
-        m_whole = nullptr;
-        return failure(QStringLiteral("Not enough memory to read"), errno);
-    }
-    m_wholeLength = length;
-    m_released = 0;
-    char* text = static_cast<char*>(m_whole);
-    const ssize_t done = readFully(m_source, text, length, 0);
-    if (done < 0)
-        return failure(QStringLiteral("Cannot read"), errno);
-    if (std::size_t(done) < length)
-        return refusal(QStringLiteral("became shorter while it was being read; another program changed it"));
-    return std::string_view(text, length);
-}
-
-void FileReplacer::releaseBefore(std::size_t offset)
-{
-    if (!m_whole)
-        return;
-    // In steps of a few megabytes: a call for every block would cost more than it saves. One
-    // page is kept behind the pass's position, in case its last element reaches back into it.
-    static constexpr std::size_t ReleaseStep = 8 << 20;
-    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-    const std::size_t behind = std::min(offset, m_wholeLength) / page * page;
-    const std::size_t end = behind >= page ? behind - page : 0;
-    if (end < m_released + ReleaseStep)
-        return;
-    madvise(static_cast<char*>(m_whole) + m_released, end - m_released, MADV_DONTNEED);
-    m_released = end;
 }
 
 Result<void> FileReplacer::writeAll(std::string_view bytes)

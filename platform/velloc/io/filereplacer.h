@@ -47,11 +47,6 @@ public:
     // Up to `length` bytes of the original from `offset`, fewer only at its end. Reads ahead in
     // large pieces; the view holds until the next call.
     Result<std::string_view> read(std::int64_t offset, std::size_t length);
-    // The first `length` bytes of the original, read into memory of their own for one pass over
-    // all of it (so that a file shrinking under the pass cannot pull the text away).
-    Result<std::string_view> readWhole(std::size_t length);
-    // Lets go of the memory of readWhole() before `offset`, which the pass has left behind.
-    void releaseBefore(std::size_t offset);
     Result<void> write(std::string_view bytes);
     // Puts the new content in place of the original, with the original's mode, owner, group
     // and extended attributes.
@@ -82,9 +77,6 @@ private:
     std::uint64_t m_writebackStarted = 0;
     std::string m_readAhead;
     std::int64_t m_readAheadStart = 0;
-    void* m_whole = nullptr;
-    std::size_t m_wholeLength = 0;
-    std::size_t m_released = 0;
 };
 
 } // namespace velloc
