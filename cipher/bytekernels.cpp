@@ -1,8 +1,15 @@
 #include "cipher/bytekernels.h"
 
+#include "cipher/rle.h"
+
 #include <bit>
 #include <cstdint>
+#include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace cipher::detail {
 
@@ -31,11 +38,21 @@ template <class V>
     std::memcpy(p, &v, sizeof v);
 }
 
-// Every lane set to one value: a broadcast (built lane by lane, the compiler inserts each).
+// Every lane set to one value, built from 64-bit lanes, which the compiler broadcasts from a
+// register. Built byte by byte (or as vector plus scalar) it may insert each byte on its own,
+// and the run-length loops build one per run.
+template <class V, std::size_t... Words>
+[[gnu::always_inline]] inline void splatWords(V& v, std::uint64_t word, std::index_sequence<Words...>)
+{
+    typedef std::uint64_t Lanes __attribute__((vector_size(sizeof(V))));
+    const Lanes words{(void(Words), word)...};
+    v = (V)words;
+}
+
 template <class V>
 [[gnu::always_inline]] inline void splat(V& v, unsigned char value)
 {
-    std::memset(&v, value, sizeof v);
+    splatWords(v, 0x0101010101010101ull * value, std::make_index_sequence<sizeof(V) / 8>());
 }
 
 // Where the loops start their aligned stores: one unaligned vector covers the head, and the
@@ -203,26 +220,34 @@ template <std::size_t Width>
         });
 }
 
-// The index of the first lane of a comparison result that is set, or Width when none is.
+// One bit per lane of a comparison result (lane k in bit k). On x86-64 every vector goes to the
+// byte mask instruction 16 lanes at a time: SSE2 is always there, so no function needs a target
+// of its own for it, and a 32-byte vector costs one extra extract.
 template <std::size_t Width>
-[[gnu::always_inline]] inline std::size_t firstSetLane(const typename Vectors<Width>::SignedBytes& lanes)
+[[gnu::always_inline]] inline std::uint32_t laneBits(const typename Vectors<Width>::SignedBytes& lanes)
 {
-    using Words = typename Vectors<Width>::Words;
-    const Words words = (Words)lanes;
-    for (std::size_t k = 0; k < Width / 8; ++k) {
-        if (words[k] == 0)
-            continue;
-        const int bit = std::endian::native == std::endian::little ? std::countr_zero(words[k]) : std::countl_zero(words[k]);
-        return k * 8 + std::size_t(bit) / 8;
+    std::uint32_t bits = 0;
+#if defined(__SSE2__)
+    for (std::size_t half = 0; half < Width / 16; ++half) {
+        __m128i part;
+        std::memcpy(&part, reinterpret_cast<const unsigned char*>(&lanes) + 16 * half, 16);
+        bits |= std::uint32_t(_mm_movemask_epi8(part)) << (16 * half);
     }
-    return Width;
+#else
+    for (std::size_t k = 0; k < Width; ++k)
+        bits |= std::uint32_t(lanes[k] & 1) << k;
+#endif
+    return bits;
 }
 
+// The first position r where three equal codes begin (in[r] == in[r+1] == in[r+2], r + 2 < n)
+// or code 255 stands, or n; in[0..r) is copied to out (whole vectors, never past out[n - 1]).
 template <std::size_t Width>
-[[gnu::always_inline]] inline std::size_t copyUntilRunBody(const unsigned char* in, std::size_t n, unsigned char* out)
+[[gnu::always_inline]] inline std::size_t copyUntilRun(const unsigned char* in, std::size_t n, unsigned char* out)
 {
     using Bytes = typename Vectors<Width>::Bytes;
-    using Words = typename Vectors<Width>::Words;
+    Bytes marker;
+    splat(marker, RunMarker);
     std::size_t i = 0;
     // Each lane compares its code with the next two, so a step needs Width + 2 codes.
     for (; i + Width + 2 <= n; i += Width) {
@@ -231,21 +256,322 @@ template <std::size_t Width>
         load(second, in + i + 1);
         load(third, in + i + 2);
         store(out + i, first);
-        const auto starts = (first == second) & (second == third);
-        const Words words = (Words)starts;
-        std::uint64_t any = 0;
-        for (std::size_t k = 0; k < Width / 8; ++k)
-            any |= words[k];
-        if (any)
-            return i + firstSetLane<Width>(starts);
+        if (const std::uint32_t stops = laneBits<Width>(((first == second) & (second == third)) | (first == marker)))
+            return i + std::size_t(std::countr_zero(stops));
     }
-    for (; i + 2 < n; ++i) {
-        if (in[i] == in[i + 1] && in[i + 1] == in[i + 2])
+    for (; i < n; ++i) {
+        if (in[i] == RunMarker || (i + 2 < n && in[i] == in[i + 1] && in[i + 1] == in[i + 2]))
             return i;
         out[i] = in[i];
     }
-    for (; i < n; ++i)
-        out[i] = in[i];
+    return n;
+}
+
+// The first position of code c in in[0..n), or n; with Copy, in[0..r) is copied to out (whole
+// vectors, never past out[n - 1]).
+template <std::size_t Width, bool Copy>
+[[gnu::always_inline]] inline std::size_t untilCode(const unsigned char* in, std::size_t n, unsigned char c,
+                                                    unsigned char* out)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    Bytes wanted;
+    splat(wanted, c);
+    std::size_t i = 0;
+    for (; i + Width <= n; i += Width) {
+        Bytes codes;
+        load(codes, in + i);
+        if constexpr (Copy)
+            store(out + i, codes);
+        if (const std::uint32_t found = laneBits<Width>(codes == wanted))
+            return i + std::size_t(std::countr_zero(found));
+    }
+    for (; i < n; ++i) {
+        if (in[i] == c)
+            return i;
+        if constexpr (Copy)
+            out[i] = in[i];
+    }
+    return n;
+}
+
+// The end of the run of c that goes on at `from`, looked at up to `limit`, a word at a time.
+[[gnu::always_inline]] inline std::size_t runEnd(const unsigned char* in, std::size_t from, std::size_t limit,
+                                                 unsigned char c)
+{
+    const std::uint64_t copies = 0x0101010101010101ull * c;
+    std::size_t end = from;
+    for (; end + 8 <= limit; end += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, in + end, 8);
+        if (const std::uint64_t differs = word ^ copies) {
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(differs) : std::countl_zero(differs);
+            return end + std::size_t(bit) / 8;
+        }
+    }
+    while (end < limit && in[end] == c)
+        ++end;
+    return end;
+}
+
+// Two masks over in[0..64) (reading in[64] too): bit k of equalNext is set when in[k] == in[k + 1],
+// bit k of code255 when in[k] is code 255.
+template <std::size_t Width>
+[[gnu::always_inline]] inline void windowBits(const unsigned char* in, std::uint64_t& equalNext, std::uint64_t& code255)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    Bytes marker;
+    splat(marker, RunMarker);
+    equalNext = 0;
+    code255 = 0;
+    for (std::size_t at = 0; at < 64; at += Width) {
+        Bytes here, next;
+        load(here, in + at);
+        load(next, in + at + 1);
+        equalNext |= std::uint64_t(laneBits<Width>(here == next)) << at;
+        code255 |= std::uint64_t(laneBits<Width>(here == marker)) << at;
+    }
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline void copy64(unsigned char* out, const unsigned char* in)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    for (std::size_t at = 0; at < 64; at += Width) {
+        Bytes codes;
+        load(codes, in + at);
+        store(out + at, codes);
+    }
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline RunPass encodeRunsBody(const unsigned char* in, std::size_t n, bool final,
+                                                     unsigned char* out, std::size_t limit)
+{
+    std::size_t i = 0;
+    std::size_t o = 0;
+    // Windows of 64 codes, compared once: a window holds 62 places where a run can start (the
+    // last two are compared with what lies past the window) and, in text with many short runs,
+    // several runs. Windows are taken while 128 codes are left, so that the copies of whole
+    // vectors stay inside the input and, the output never being ahead of the input, inside
+    // the output.
+    constexpr std::size_t Starts = 62;
+    constexpr std::uint64_t StartBits = (std::uint64_t(1) << Starts) - 1;
+    while (i + 128 <= n) {
+        const std::size_t base = i;
+        std::uint64_t equalNext, code255;
+        windowBits<Width>(in + base, equalNext, code255);
+        const std::uint64_t stops = ((equalNext & (equalNext >> 1)) | code255) & StartBits;
+        for (;;) {
+            const std::size_t at = i - base;
+            const std::uint64_t ahead = stops >> at;
+            const std::size_t literals = ahead ? std::size_t(std::countr_zero(ahead)) : Starts - at;
+            copy64<Width>(out + o, in + i);
+            if (literals > 0 && i + literals > limit) { // the literal at index max(i, limit) passes
+                const std::size_t passed = std::max(i, limit) + 1;
+                return {passed, o + (passed - i), RunPass::Passed};
+            }
+            o += literals;
+            i += literals;
+            if (!ahead)
+                break;
+            const std::size_t start = i - base;
+            if ((code255 >> start) & 1)
+                return {i, o, RunPass::Code255};
+            // Equal neighbours from the start on; all the rest of the window's: look further.
+            const std::size_t equal = std::size_t(std::countr_one(equalNext >> start));
+            const std::size_t end = start + equal < 64 ? i + equal + 1 : runEnd(in, i + 3, std::min(n, i + MaxRunLength), in[i]);
+            if (!final && end == n && end - i < MaxRunLength)
+                return {i, o, RunPass::End};
+            out[o] = RunMarker;
+            out[o + 1] = static_cast<unsigned char>(end - i - 1);
+            out[o + 2] = in[i];
+            o += 3;
+            i = end;
+            if (end > limit)
+                return {i, o, RunPass::Passed};
+            if (i - base >= Starts)
+                break;
+        }
+    }
+    // The rest, a search at a time.
+    while (i < n) {
+        const std::size_t run = i + copyUntilRun<Width>(in + i, n - i, out + o);
+        const std::size_t literalsEnd = run == n && !final ? std::max(i, n - std::min<std::size_t>(n, 2)) : run;
+        if (literalsEnd > i && literalsEnd > limit) {
+            const std::size_t passed = std::max(i, limit) + 1;
+            return {passed, o + (passed - i), RunPass::Passed};
+        }
+        o += literalsEnd - i;
+        i = literalsEnd;
+        if (run == n)
+            break;
+        const unsigned char c = in[run];
+        if (c == RunMarker)
+            return {i, o, RunPass::Code255};
+        const std::size_t end = runEnd(in, run + 3, std::min(n, run + MaxRunLength), c);
+        if (!final && end == n && end - run < MaxRunLength)
+            break;
+        out[o] = RunMarker;
+        out[o + 1] = static_cast<unsigned char>(end - run - 1);
+        out[o + 2] = c;
+        o += 3;
+        i = end;
+        if (end > limit)
+            return {i, o, RunPass::Passed};
+    }
+    return {i, o, RunPass::End};
+}
+
+// Bit k set where in[k] is code 255, for k < 64.
+template <std::size_t Width>
+[[gnu::always_inline]] inline std::uint64_t markerBits(const unsigned char* in)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    Bytes marker;
+    splat(marker, RunMarker);
+    std::uint64_t bits = 0;
+    for (std::size_t at = 0; at < 64; at += Width) {
+        Bytes codes;
+        load(codes, in + at);
+        bits |= std::uint64_t(laneBits<Width>(codes == marker)) << at;
+    }
+    return bits;
+}
+
+// Markers two or one places apart: a triple with count or run character 255, which the
+// encoder never writes, or a malformed text. Without them every marker of a window starts a
+// triple, and the windowed loops below take the triples a set bit at a time.
+inline bool closeMarkers(std::uint64_t bits)
+{
+    return (bits & ((bits >> 1) | (bits >> 2))) != 0;
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline RunPass decodeRunsBody(const unsigned char* in, std::size_t n, bool final,
+                                                     unsigned char* out, std::size_t room, std::size_t limit)
+{
+    using Bytes = typename Vectors<Width>::Bytes;
+    std::size_t p = 0;
+    std::size_t o = 0;
+    while (p < n) {
+        // A window of 64 characters, while the whole-vector copies stay inside the input and the
+        // output has room for a window's literals and the longest run.
+        std::size_t until = n;
+        if (p + 128 <= n && room - o >= 64 + 256) {
+            const std::size_t base = p;
+            std::uint64_t markers = markerBits<Width>(in + base);
+            if (!closeMarkers(markers)) {
+                for (;;) {
+                    const std::size_t next = markers ? base + std::size_t(std::countr_zero(markers)) : base + 64;
+                    if (room - o < 64 + 256)
+                        break;
+                    copy64<Width>(out + o, in + p);
+                    if (next > p && next > limit) {
+                        const std::size_t passed = std::max(p, limit) + 1;
+                        return {passed, o + (passed - p), RunPass::Passed};
+                    }
+                    o += next - p;
+                    p = next;
+                    if (!markers)
+                        break;
+                    if (in[p + 1] == RunMarker) // the count of a triple at the window's end
+                        return {p, o, RunPass::Count255};
+                    const std::size_t count = std::size_t(in[p + 1]) + 1;
+                    Bytes copies;
+                    splat(copies, in[p + 2]);
+                    for (std::size_t at = 0; at < count; at += Width)
+                        store(out + o + at, copies);
+                    o += count;
+                    p += 3;
+                    if (p > limit)
+                        return {p, o, RunPass::Passed};
+                    markers &= markers - 1;
+                    if (!markers && p >= base + 64)
+                        break;
+                }
+                continue;
+            }
+            until = base + 64;
+        }
+        // An element at a time, up to `until`.
+        while (p < until) {
+            const std::size_t scanEnd = std::min(until, p + (room - o));
+            const std::size_t literalsEnd = p + untilCode<Width, true>(in + p, scanEnd - p, RunMarker, out + o);
+            if (literalsEnd > p && literalsEnd > limit) {
+                const std::size_t passed = std::max(p, limit) + 1;
+                return {passed, o + (passed - p), RunPass::Passed};
+            }
+            o += literalsEnd - p;
+            p = literalsEnd;
+            if (p == scanEnd) {
+                if (p < until)
+                    return {p, o, RunPass::Full};
+                break;
+            }
+            if (n - p < 3)
+                return {p, o, final ? RunPass::Cut : RunPass::End};
+            if (in[p + 1] == RunMarker)
+                return {p, o, RunPass::Count255};
+            const std::size_t count = std::size_t(in[p + 1]) + 1;
+            if (room - o < count)
+                return {p, o, RunPass::Full};
+            if (count <= Width && room - o >= Width) {
+                Bytes copies;
+                splat(copies, in[p + 2]);
+                store(out + o, copies);
+            } else {
+                std::memset(out + o, in[p + 2], count);
+            }
+            o += count;
+            p += 3;
+            if (p > limit)
+                return {p, o, RunPass::Passed};
+        }
+    }
+    return {p, o, RunPass::End};
+}
+
+template <std::size_t Width>
+[[gnu::always_inline]] inline std::size_t sizeTriplesBody(const unsigned char* in, std::size_t n, std::uint64_t* size)
+{
+    std::uint64_t total = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t until = n;
+        if (i + 66 <= n) {
+            std::uint64_t markers = markerBits<Width>(in + i);
+            if (!closeMarkers(markers)) {
+                // Every marker starts a triple: three characters that stand for count + 1. One at
+                // the window's last place has its count just past it.
+                if ((markers >> 63) && in[i + 64] == RunMarker) {
+                    *size += total;
+                    return i + 63;
+                }
+                const std::size_t past = (markers >> 63) ? 2 : (markers >> 62) ? 1 : 0; // of a triple at the end
+                total += 64 + past - 3 * std::size_t(std::popcount(markers));
+                for (; markers; markers &= markers - 1)
+                    total += std::size_t(in[i + std::size_t(std::countr_zero(markers)) + 1]) + 1;
+                i += 64 + past;
+                continue;
+            }
+            until = i + 64;
+        }
+        while (i < until) {
+            const std::size_t marker = i + untilCode<Width, false>(in + i, until - i, RunMarker, nullptr);
+            total += marker - i;
+            if (marker == until) {
+                i = until;
+                break;
+            }
+            if (n - marker < 3 || in[marker + 1] == RunMarker) {
+                *size += total;
+                return marker;
+            }
+            total += std::size_t(in[marker + 1]) + 1;
+            i = marker + 3;
+        }
+    }
+    *size += total;
     return n;
 }
 
@@ -267,13 +593,22 @@ void shiftDownMod25516(const unsigned char* in, std::size_t n, unsigned offset, 
     shiftDownMod255Body<16>(in, n, offset, out);
 }
 
-std::size_t copyUntilRun16(const unsigned char* in, std::size_t n, unsigned char* out)
+RunPass encodeRuns16(const unsigned char* in, std::size_t n, bool final, unsigned char* out, std::size_t limit)
 {
-    return copyUntilRunBody<16>(in, n, out);
+    return encodeRunsBody<16>(in, n, final, out, limit);
+}
+RunPass decodeRuns16(const unsigned char* in, std::size_t n, bool final, unsigned char* out, std::size_t room,
+                     std::size_t limit)
+{
+    return decodeRunsBody<16>(in, n, final, out, room, limit);
+}
+std::size_t sizeTriples16(const unsigned char* in, std::size_t n, std::uint64_t* size)
+{
+    return sizeTriplesBody<16>(in, n, size);
 }
 
 constexpr ByteKernels Baseline{"baseline", &xorStream16, &swapNibblesComplement16, &shiftUpMod25516,
-                               &shiftDownMod25516, &copyUntilRun16};
+                               &shiftDownMod25516, &encodeRuns16, &decodeRuns16, &sizeTriples16};
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define CIPHER_HAVE_AVX2_KERNELS 1
@@ -298,13 +633,23 @@ constexpr ByteKernels Baseline{"baseline", &xorStream16, &swapNibblesComplement1
     shiftDownMod255Body<32>(in, n, offset, out);
 }
 
-[[gnu::target("avx2")]] std::size_t copyUntilRunAvx2(const unsigned char* in, std::size_t n, unsigned char* out)
+[[gnu::target("avx2")]] RunPass encodeRunsAvx2(const unsigned char* in, std::size_t n, bool final, unsigned char* out,
+                                               std::size_t limit)
 {
-    return copyUntilRunBody<32>(in, n, out);
+    return encodeRunsBody<32>(in, n, final, out, limit);
+}
+[[gnu::target("avx2")]] RunPass decodeRunsAvx2(const unsigned char* in, std::size_t n, bool final, unsigned char* out,
+                                               std::size_t room, std::size_t limit)
+{
+    return decodeRunsBody<32>(in, n, final, out, room, limit);
+}
+[[gnu::target("avx2")]] std::size_t sizeTriplesAvx2(const unsigned char* in, std::size_t n, std::uint64_t* size)
+{
+    return sizeTriplesBody<32>(in, n, size);
 }
 
 constexpr ByteKernels Avx2{"avx2", &xorStreamAvx2, &swapNibblesComplementAvx2, &shiftUpMod255Avx2,
-                           &shiftDownMod255Avx2, &copyUntilRunAvx2};
+                           &shiftDownMod255Avx2, &encodeRunsAvx2, &decodeRunsAvx2, &sizeTriplesAvx2};
 
 bool processorHasAvx2()
 {

@@ -8,7 +8,8 @@
 #include <memory>
 #include <span>
 
-// The byte loops behind the length-preserving ciphers. Internal to the library.
+// The byte loops behind the length-preserving ciphers and the run-length cipher. Internal to the
+// library.
 namespace cipher::detail {
 
 // A key stream carries this many bytes past its span, repeating its start, so that a vector
@@ -17,6 +18,27 @@ inline constexpr std::size_t StreamPad = 32;
 
 // Short key periods are repeated to at least this many bytes so the loop seldom wraps.
 inline constexpr std::size_t MinStreamSpan = 256;
+
+// What one call of a run-length loop did. The loops write whole elements (a literal, or a run
+// triple) and stop right after the first element that ends past `limit` (the next progress
+// threshold, counted from in[0]: an element ending at position e, from 1, passes when e > limit),
+// so that the caller reports progress there and goes on. Enciphering, out has room for n
+// characters; unless `final`, the loop stops before an element that may go on past n (a run
+// shorter than the longest triple that reaches the end, or one of the last two characters).
+// Deciphering, out has `room` characters; unless `final`, a triple cut by the end is left.
+struct RunPass {
+    enum Stop : unsigned char {
+        End,      // all of the input, or all it can settle without more
+        Passed,   // the last element written ends past the limit
+        Full,     // deciphering: no room for the next element
+        Code255,  // enciphering: in[consumed] is code 255, which the cipher refuses
+        Count255, // deciphering: the triple at in[consumed] has the count 255
+        Cut,      // deciphering, final: the triple at in[consumed] is cut by the end
+    };
+    std::size_t consumed = 0; // input characters whose elements were written
+    std::size_t written = 0;
+    Stop stop = End;
+};
 
 // One set of the loops, built for one instruction set.
 struct ByteKernels {
@@ -32,10 +54,14 @@ struct ByteKernels {
     bool (*shiftUpMod255)(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out);
     // Codes moved down by offset (1 to 254) modulo 255.
     void (*shiftDownMod255)(const unsigned char* in, std::size_t n, unsigned offset, unsigned char* out);
-    // The first position r where three equal codes begin (in[r] == in[r+1] == in[r+2], r + 2 < n),
-    // or n; in[0..r) is copied to out[0..r). Whole vectors are stored, so out[r..n) may be written
-    // too, never past out[n - 1].
-    std::size_t (*copyUntilRun)(const unsigned char* in, std::size_t n, unsigned char* out);
+    // The loops of the run-length cipher (see RunPass).
+    RunPass (*encodeRuns)(const unsigned char* in, std::size_t n, bool final, unsigned char* out, std::size_t limit);
+    RunPass (*decodeRuns)(const unsigned char* in, std::size_t n, bool final, unsigned char* out, std::size_t room,
+                          std::size_t limit);
+    // Deciphering's first pass: adds to *size the length of what in[0..n) deciphers to, up to the
+    // first triple it cannot settle, and returns where that triple's marker stands (a triple cut
+    // by the end, or one with count 255), or n.
+    std::size_t (*sizeTriples)(const unsigned char* in, std::size_t n, std::uint64_t* size);
 };
 
 // The fastest set this processor runs, chosen once.

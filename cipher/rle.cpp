@@ -3,7 +3,6 @@
 #include "cipher/bytekernels.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace cipher {
@@ -12,29 +11,23 @@ namespace {
 
 // The progress rule of both directions: a point at every element whose last position passes
 // the threshold, which then moves on by one block (once, however far the position passed it).
+// The loops stop after such an element; the threshold is what they are given as their limit.
 class ProgressPoints {
 public:
     explicit ProgressPoints(const ProgressPoint& report) : m_report(report) {}
 
-    // An element ending at position q (from 1). False when the host asked to stop.
-    bool at(std::int64_t q)
+    // The limit of a loop whose input starts after `position` characters of the text.
+    std::size_t limitFrom(std::int64_t position) const
     {
-        if (q <= m_threshold)
-            return true;
-        m_threshold += BlockSize;
-        return !m_report || m_report(q);
+        return m_threshold > position ? std::size_t(m_threshold - position) : 0;
     }
 
-    // One literal element at every position from first to last; positions the threshold has
-    // already passed are skipped without a call.
-    bool across(std::int64_t first, std::int64_t last)
+    // An element ending at position q (from 1) has passed the threshold. False when the host
+    // asked to stop.
+    bool passed(std::int64_t q)
     {
-        for (std::int64_t q = std::max(first, m_threshold + 1); q <= last; q = std::max(q + 1, m_threshold + 1)) {
-            m_threshold += BlockSize;
-            if (m_report && !m_report(q))
-                return false;
-        }
-        return true;
+        m_threshold += BlockSize;
+        return !m_report || m_report(q);
     }
 
 private:
@@ -70,98 +63,56 @@ struct Pass {
     std::optional<CipherError> fault;
 };
 
-// The end of a run of c that goes on at `from`, looked at up to `limit`, a word at a time.
-std::size_t runEnd(const unsigned char* in, std::size_t from, std::size_t limit, unsigned char c)
-{
-    const std::uint64_t copies = 0x0101010101010101ull * c;
-    std::size_t end = from;
-    for (; end + 8 <= limit; end += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, in + end, 8);
-        if (const std::uint64_t differs = word ^ copies) {
-            const int bit = std::endian::native == std::endian::little ? std::countr_zero(differs) : std::countl_zero(differs);
-            return end + std::size_t(bit) / 8;
-        }
-    }
-    while (end < limit && in[end] == c)
-        ++end;
-    return end;
-}
-
-// Enciphers the elements of in[0..n) into out, which has room for n characters (no element
-// comes out longer than it went in). `position` is the index of in[0] in the whole text.
-// Unless `final`, it stops before an element that may go on past n: a run shorter than
-// MaxRunLength that reaches the end, or one of the last two characters, which may begin a run
-// with what follows.
+// Enciphers the elements of in[0..n) into out, which has room for n characters, reporting the
+// progress points; `position` is the index of in[0] in the whole text. Unless `final`, it stops
+// before an element that may go on past n. Code 255 is refused where it stands.
 Pass encodeElements(const unsigned char* in, std::size_t n, bool final, unsigned char* out, ProgressPoints& progress,
                     std::int64_t position)
 {
     const detail::ByteKernels& kernels = detail::kernels();
-    std::size_t i = 0;
-    std::size_t o = 0;
-    while (i < n) {
-        const std::size_t run = i + kernels.copyUntilRun(in + i, n - i, out + o);
-        const std::size_t literalsEnd = run == n && !final ? std::max(i, n - std::min<std::size_t>(n, 2)) : run;
-        o += literalsEnd - i;
-        if (!progress.across(position + std::int64_t(i) + 1, position + std::int64_t(literalsEnd)))
-            return {.consumed = literalsEnd, .written = o, .stopped = true};
-        i = literalsEnd;
-        if (run == n)
-            break;
-        const unsigned char c = in[run];
-        const std::size_t end = runEnd(in, run + 3, std::min(n, run + MaxRunLength), c);
-        if (!final && end == n && end - run < MaxRunLength)
-            break;
-        out[o++] = RunMarker;
-        out[o++] = static_cast<unsigned char>(end - run - 1);
-        out[o++] = c;
-        i = end;
-        if (!progress.at(position + std::int64_t(end)))
-            return {.consumed = i, .written = o, .stopped = true};
+    Pass pass;
+    for (;;) {
+        const detail::RunPass run = kernels.encodeRuns(in + pass.consumed, n - pass.consumed, final, out + pass.written,
+                                                       progress.limitFrom(position + std::int64_t(pass.consumed)));
+        pass.consumed += run.consumed;
+        pass.written += run.written;
+        if (run.stop == detail::RunPass::Code255)
+            pass.fault = holds255();
+        if (run.stop != detail::RunPass::Passed)
+            return pass;
+        if (!progress.passed(position + std::int64_t(pass.consumed)))
+            return pass.stopped = true, pass;
     }
-    return {.consumed = i, .written = o};
 }
 
-// Deciphers the elements of in[0..n) into out[0..room) while they fit. Unless `final`, a
-// triple cut by the end is left for the next call.
+// Deciphers the elements of in[0..n) into out[0..room) while they fit, reporting the progress
+// points. Unless `final`, a triple cut by the end is left for the next call.
 Pass decodeElements(const unsigned char* in, std::size_t n, bool final, unsigned char* out, std::size_t room,
                     ProgressPoints& progress, std::int64_t position)
 {
-    std::size_t p = 0;
-    std::size_t o = 0;
-    while (p < n) {
-        // No further than the output has room for: a long stretch of literals is not searched
-        // again at every call.
-        const std::size_t scanEnd = std::min(n, p + (room - o));
-        const void* found = std::memchr(in + p, RunMarker, scanEnd - p);
-        const std::size_t literalsEnd = found ? std::size_t(static_cast<const unsigned char*>(found) - in) : scanEnd;
-        std::memcpy(out + o, in + p, literalsEnd - p);
-        o += literalsEnd - p;
-        if (!progress.across(position + std::int64_t(p) + 1, position + std::int64_t(literalsEnd)))
-            return {.consumed = literalsEnd, .written = o, .stopped = true};
-        p = literalsEnd;
-        if (!found) {
-            if (p < n)
-                return {.consumed = p, .written = o, .full = true};
-            break;
+    const detail::ByteKernels& kernels = detail::kernels();
+    Pass pass;
+    for (;;) {
+        const detail::RunPass run =
+            kernels.decodeRuns(in + pass.consumed, n - pass.consumed, final, out + pass.written, room - pass.written,
+                               progress.limitFrom(position + std::int64_t(pass.consumed)));
+        pass.consumed += run.consumed;
+        pass.written += run.written;
+        switch (run.stop) {
+        case detail::RunPass::Passed:
+            if (!progress.passed(position + std::int64_t(pass.consumed)))
+                return pass.stopped = true, pass;
+            continue;
+        case detail::RunPass::Full:
+            return pass.full = true, pass;
+        case detail::RunPass::Count255:
+            return pass.fault = count255(position + std::int64_t(pass.consumed)), pass;
+        case detail::RunPass::Cut:
+            return pass.fault = endsInsideTriple(), pass;
+        default:
+            return pass;
         }
-        if (n - p < 3) {
-            if (final)
-                return {.consumed = p, .written = o, .fault = endsInsideTriple()};
-            break;
-        }
-        if (in[p + 1] == RunMarker)
-            return {.consumed = p, .written = o, .fault = count255(position + std::int64_t(p))};
-        const std::size_t count = std::size_t(in[p + 1]) + 1;
-        if (room - o < count)
-            return {.consumed = p, .written = o, .full = true};
-        std::memset(out + o, in[p + 2], count);
-        o += count;
-        p += 3;
-        if (!progress.at(position + std::int64_t(p)))
-            return {.consumed = p, .written = o, .stopped = true};
     }
-    return {.consumed = p, .written = o};
 }
 
 // The first pass of deciphering, in pieces: every triple checked, the output sized.
@@ -178,23 +129,16 @@ public:
                 close(m_count);
             }
         }
-        while (i < n && !m_fault) {
-            const void* found = std::memchr(in + i, RunMarker, n - i);
-            if (!found) {
-                m_size += n - i;
-                break;
-            }
-            const std::size_t marker = std::size_t(static_cast<const unsigned char*>(found) - in);
-            m_size += marker - i;
-            m_markerAt = m_position + std::int64_t(marker);
-            m_open = n - marker;
-            if (m_open < 3) {
-                if (m_open == 2)
+        if (i < n && !m_fault) {
+            const std::size_t marker = i + detail::kernels().sizeTriples(in + i, n - i, &m_size);
+            if (marker < n) {
+                m_markerAt = m_position + std::int64_t(marker);
+                m_open = n - marker;
+                if (m_open >= 3)
+                    close(in[marker + 1]); // a count of 255
+                else if (m_open == 2)
                     m_count = in[marker + 1];
-                break;
             }
-            close(in[marker + 1]);
-            i = marker + 3;
         }
         m_position += std::int64_t(n);
     }
@@ -412,8 +356,6 @@ StreamStatus RleStream::feed(std::string_view piece, const TextSink& sink)
     State& s = *m_state;
     if (s.halted)
         return *s.halted;
-    if (s.direction == Direction::Encipher && std::memchr(piece.data(), RunMarker, piece.size()))
-        return halt({.error = holds255()});
 
     // What the last piece left open is settled by the start of this one, joined to it.
     while (!s.carry.empty() && !piece.empty()) {

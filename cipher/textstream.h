@@ -29,7 +29,7 @@ struct [[nodiscard]] StreamStatus {
 // a stop a stream takes nothing more.
 class TextStream {
 public:
-    static constexpr std::size_t DefaultChunkSize = std::size_t(1) << 20;
+    static constexpr std::size_t DefaultChunkSize = std::size_t(256) << 10;
 
     TextStream() = default;
     TextStream(const TextStream&) = delete;

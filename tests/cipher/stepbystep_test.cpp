@@ -151,28 +151,69 @@ TEST(ByteKernels, EverySetAgreesWithTheRulesAtEveryAlignment)
     }
 }
 
-// The run search of every set against a plain search: a run of three (or a pair, which is no
-// run) at every lane of a vector, texts cut at every length, output at every alignment.
-TEST(ByteKernels, EverySetFindsTheFirstRunOfThree)
+// The run-length loops of every set against the routines: the whole text with a limit of every
+// few characters (each element that passes it ends a call) and, deciphering, little room; the
+// joined output is the routine's, the elements passing the limits are the routine's progress
+// points when the limit is its threshold.
+TEST(ByteKernels, EverySetsRunLengthLoopsGiveTheRoutinesText)
 {
-    std::string base;
-    for (std::size_t i = 0; i < 100; ++i)
-        base.push_back(static_cast<char>('a' + i % 7)); // no three equal in a row
-    std::vector<unsigned char> buffer(base.size() + 32);
+    using cipher::detail::RunPass;
+    std::string plain = testtext::mixedText(6000, 21);
+    for (std::size_t at = 0; at < plain.size(); at += 37) // runs of three and short literals too
+        plain.replace(at, 3, 3, static_cast<char>(at % 200));
+    const std::string enciphered = cipher::RleEncode(plain, {}).text;
+    const auto* in = reinterpret_cast<const unsigned char*>(plain.data());
+    const auto* code = reinterpret_cast<const unsigned char*>(enciphered.data());
+
     for (const cipher::detail::ByteKernels* set : cipher::detail::availableKernels()) {
-        for (std::size_t length : {2, 3}) {
-            for (std::size_t at = 0; at + length <= base.size(); ++at) {
-                std::string text = base;
-                text.replace(at, length, length, 'z');
-                const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-                for (std::size_t n = 0; n <= text.size(); n += (n < at + 4 ? 1 : 13)) {
-                    const std::size_t expected = length == 3 && at + 2 < n ? at : n;
-                    unsigned char* out = buffer.data() + (at + n) % 32;
-                    ASSERT_EQ(set->copyUntilRun(in, n, out), expected) << set->name << " run at " << at << " n " << n;
-                    ASSERT_EQ(std::string_view(reinterpret_cast<char*>(out), expected), std::string_view(text).substr(0, expected))
-                        << set->name << " run at " << at << " n " << n;
-                }
+        for (std::size_t step : {1, 2, 7, 300, 100000}) {
+            std::string out(plain.size() + 64, '\0');
+            std::size_t i = 0;
+            std::size_t o = 0;
+            while (i < plain.size()) {
+                const RunPass pass = set->encodeRuns(in + i, plain.size() - i, true, reinterpret_cast<unsigned char*>(out.data()) + o, step);
+                ASSERT_TRUE(pass.stop == RunPass::Passed || pass.stop == RunPass::End) << set->name;
+                ASSERT_TRUE(pass.stop == RunPass::End || pass.consumed > step) << set->name;
+                i += pass.consumed;
+                o += pass.written;
             }
+            EXPECT_EQ(out.substr(0, o), enciphered) << set->name << " step " << step;
+
+            std::string back(plain.size() + 64, '\0');
+            std::size_t p = 0;
+            o = 0;
+            const std::size_t room = std::min<std::size_t>(300 + step, plain.size());
+            while (p < enciphered.size()) {
+                const std::size_t left = std::min(room, back.size() - o);
+                const RunPass pass = set->decodeRuns(code + p, enciphered.size() - p, true, reinterpret_cast<unsigned char*>(back.data()) + o, left, step);
+                ASSERT_TRUE(pass.stop == RunPass::Passed || pass.stop == RunPass::End || pass.stop == RunPass::Full) << set->name;
+                p += pass.consumed;
+                o += pass.written;
+            }
+            EXPECT_EQ(back.substr(0, o), plain) << set->name << " step " << step;
+        }
+        std::uint64_t size = 0;
+        EXPECT_EQ(set->sizeTriples(code, enciphered.size(), &size), enciphered.size()) << set->name;
+        EXPECT_EQ(size, plain.size()) << set->name;
+
+        const std::string refused[] = {plain.substr(0, 100) + "\xFF" + "abc", enciphered.substr(0, 50) + "\xFF\xFF" "a" + "xyz",
+                                       enciphered.substr(0, 50) + "\xFF\x05"};
+        const auto* bad = reinterpret_cast<const unsigned char*>(refused[0].data());
+        std::string out(200, '\0');
+        RunPass pass = set->encodeRuns(bad, refused[0].size(), true, reinterpret_cast<unsigned char*>(out.data()), 100000);
+        EXPECT_EQ(pass.stop, RunPass::Code255) << set->name;
+        EXPECT_EQ(pass.consumed, 100u) << set->name;
+        for (const RunPass::Stop expected : {RunPass::Count255, RunPass::Cut}) {
+            const std::string& text = refused[expected == RunPass::Count255 ? 1 : 2];
+            const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+            pass = set->decodeRuns(t, text.size(), true, reinterpret_cast<unsigned char*>(out.data()), 0, 100000);
+            EXPECT_EQ(pass.stop, RunPass::Full) << set->name; // no room, nothing looked at
+            std::string wide(100000, '\0');
+            pass = set->decodeRuns(t, text.size(), true, reinterpret_cast<unsigned char*>(wide.data()), wide.size(), 100000);
+            EXPECT_EQ(pass.stop, expected) << set->name;
+            EXPECT_EQ(pass.consumed, 50u) << set->name;
+            size = 0;
+            EXPECT_EQ(set->sizeTriples(t, text.size(), &size), 50u) << set->name;
         }
     }
 }
