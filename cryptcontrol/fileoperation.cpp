@@ -53,7 +53,7 @@ bool namesAFile(const QString& path)
 // A stop asked for at a progress point leaves the rest unread; the caller sees CancelRequested.
 Result<void> streamThrough(FileReplacer& replacer, cipher::TextStream& stream, std::int64_t length)
 {
-    static constexpr std::int64_t Piece = 1 << 20;
+    static constexpr std::int64_t Piece = 256 << 10;
     const auto pieceAt = [&](std::int64_t at) { return replacer.read(at, std::size_t(std::min(Piece, length - at))); };
     for (std::int64_t at = 0; at < length; at += Piece) {
         if (std::optional<cipher::CipherError> refusal = stream.check(VELLOC_TRY(pieceAt(at))))

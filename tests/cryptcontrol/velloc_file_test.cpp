@@ -513,7 +513,7 @@ TEST_F(FileFixture, RunLengthCancelledAtAProgressPointWritesNothing)
     EXPECT_EQ(readAll(path), original);
 }
 
-// Run-length files go through in pieces of a megabyte. Runs and triples cut by the end of a
+// Run-length files go through in pieces, which every megabyte ends. Runs and triples cut by the end of a
 // piece come out as the routine gives them for the whole text, with the same Progress; a refusal
 // far into the file still comes before the first Progress, and the file stays as it was.
 struct RunLengthPiecesCase {

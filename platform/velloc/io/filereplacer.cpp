@@ -28,7 +28,7 @@
 namespace velloc {
 
 namespace {
-constexpr std::size_t FlushSize = 1 << 20;
+constexpr std::size_t FlushSize = 1 << 18;
 // Temporary files are named ".velloc-PID-RANDOM.tmp". The process that made one holds a lock on
 // it for as long as it lives, so a later run can tell a leftover from a file still in use.
 constexpr char TempPrefix[] = ".velloc-";
@@ -436,7 +436,7 @@ FileReplacer::~FileReplacer()
 
 Result<std::string_view> FileReplacer::read(std::int64_t offset, std::size_t length)
 {
-    static constexpr std::size_t ReadAhead = 1 << 20;
+    static constexpr std::size_t ReadAhead = 1 << 18;
     const std::int64_t end = offset + std::int64_t(length);
     const std::int64_t bufferEnd = m_readAheadStart + std::int64_t(m_readAhead.size());
     const bool atEndOfFile = bufferEnd >= std::int64_t(m_original.st_size);
