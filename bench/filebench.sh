@@ -1,68 +1,159 @@
 #!/usr/bin/env bash
-# File benchmark: enciphering a large file through the encryption control (progress window off),
-# measured side by side with cp and openssl enc -aes-128-ctr on the same file, alternating, over
-# several rounds; medians reported. Peak memory is the control's process peak minus the peak of
-# the same host doing nothing. The control makes its result durable (fsync) before it replaces
-# the file, so "cp + sync" is the like-for-like copy; plain cp leaves its copy in the page cache.
-#   bench/filebench.sh [SIZE_MIB] [ROUNDS]     (defaults 256 and 5; build first)
+# File benchmark: every cipher type enciphering and then deciphering a file through the encryption
+# control (compcall as the host, progress window off, the start of the process included), beside
+# cp, cp + sync, openssl enc, gpg --symmetric and ccrypt on the same file, all run in one loop,
+# alternating, over several rounds; medians reported, in one folder on disk and one on tmpfs.
+#
+#   bench/filebench.sh [SIZE_MIB] [ROUNDS] [FOLDER...]
+#       defaults: 256, 5, the build tree's folder (on disk) and /dev/shm (tmpfs)
+#   VELLOC_BUILD_DIR=build-x bench/filebench.sh ...
+#
+# The types that refuse some bytes (RLE and Ceaser refuse code 255) or lose some (String1 keeps
+# only the characters of its codebook) get text of those characters, the others random bytes;
+# Standard runs on both, so every type has Standard on the same file beside it. Peak memory is
+# the host's peak resident size minus the peak of the same host creating the control and doing
+# nothing; the peers' peaks are their own. The control makes its result durable (fsync) before it
+# replaces the file, so "cp + sync" is the like-for-like copy; plain cp leaves its copy in the
+# page cache, and so do openssl, gpg and ccrypt. A peer that is not installed is skipped with a
+# note. Files stay in the page cache between runs: every command reads a cached file.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bin="${VELLOC_BUILD_DIR:-$root/build}/bin"
 size_mib="${1:-256}"
 rounds="${2:-5}"
-work="$(mktemp -d "${TMPDIR:-/tmp}/filebench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+shift $(($# < 2 ? $# : 2))
+folders=("$@")
+[ ${#folders[@]} -gt 0 ] || folders=("${VELLOC_BUILD_DIR:-$root/build}" /dev/shm)
+[ -x "$bin/compcall" ] || { echo "filebench: $bin/compcall not found; build first" >&2; exit 2; }
 
-binary="$work/binary.bin"
-text="$work/text.txt"
-head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$binary"
-# Text the run-length and codebook ciphers take: lower-case words, spaces, line breaks, runs.
-{ yes "the harbour master kept a ledger of every ship....    0000 that came in after dark" || true; } | head -c "$((size_mib * 1024 * 1024))" > "$text"
+names=(Standard RLE Ceaser Class String1 VX1 VX2 VX3 VX4 VX5)
+texttypes=" 1 2 4 "
+key=000102030405060708090a0b0c0d0e0f
+iv=0f0e0d0c0b0a09080706050403020100
+passphrase="harbour lanterns"
 
-seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+peers=(cp cp+sync openssl)
+notes=()
+if command -v gpg >/dev/null; then peers+=(gpg); else notes+=("gpg is not installed: its row is left out."); fi
+if command -v ccrypt >/dev/null; then peers+=(ccrypt); else notes+=("ccrypt is not installed: its row is left out."); fi
+
+now() { date +%s.%N; }
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR+1)/2; if (NR%2) print a[m]; else print (a[NR/2]+a[NR/2+1])/2}'; }
+
+# Runs a command with its output discarded; appends "SECONDS PEAK_KIB" to the named list.
+measure() { # LIST COMMAND...
+  local list="$1" start end peak; shift
+  start=$(now)
+  /usr/bin/time -f %M -o "$work/peak" "$@" >/dev/null 2>&1 || { echo "filebench: failed: $*" >&2; exit 1; }
+  end=$(now)
+  peak=$(tail -n 1 "$work/peak")
+  echo "$(echo "$end - $start" | bc -l) $peak" >> "$work/$list"
+}
 
 script() { # TYPE FILE OPERATION
   printf 'new v Vellib.Velloc\nset v.ShowProgress bool:false\nset v.ProtectionType %s\nset v.File "%s"\ncall v.%s\n' "$1" "$2" "$3"
 }
 
-control() { # TYPE FILE: encipher, then decipher untimed so the next round starts from the same bytes
+control() { # TYPE FILE TAG: encipher then decipher, so the file is as it was for the next round
   script "$1" "$2" Encode > "$work/enc.cc"
   script "$1" "$2" Decode > "$work/dec.cc"
-  local t; t=$(seconds "$bin/compcall" "$work/enc.cc")
-  "$bin/compcall" "$work/dec.cc" >/dev/null 2>&1
-  echo "$t"
+  measure "$3.enc" "$bin/compcall" "$work/enc.cc"
+  measure "$3.dec" "$bin/compcall" "$work/dec.cc"
 }
 
-peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+peer() { # NAME FILE
+  local out="$dir/peer.out"
+  case "$1" in
+    cp) measure cp.enc cp "$2" "$out" ;;
+    cp+sync) measure cp+sync.enc sh -c 'cp "$1" "$2" && sync "$2"' sh "$2" "$out" ;;
+    openssl)
+      measure openssl.enc openssl enc -aes-128-ctr -K "$key" -iv "$iv" -in "$2" -out "$out"
+      measure openssl.dec openssl enc -d -aes-128-ctr -K "$key" -iv "$iv" -in "$out" -out "$out.back" ;;
+    gpg)
+      measure gpg.enc gpg --homedir "$work/gnupg" --batch --yes --quiet --pinentry-mode loopback --passphrase "$passphrase" \
+        --symmetric -o "$out" "$2"
+      measure gpg.dec gpg --homedir "$work/gnupg" --batch --yes --quiet --pinentry-mode loopback --passphrase "$passphrase" \
+        --decrypt -o "$out.back" "$out" ;;
+    ccrypt) # in place, on a copy made untimed
+      cp "$2" "$out"
+      measure ccrypt.enc ccrypt -e -f -K "$passphrase" "$out"
+      measure ccrypt.dec ccrypt -d -f -K "$passphrase" "$out.cpt" ;;
+  esac
+  rm -f "$out" "$out.back" "$out.cpt"
+}
+
+column() { # LIST FIELD: the median of one field
+  awk -v f="$2" '{print $f}' "$work/$1" | median
+}
+
+seconds_of() { column "$1" 1; }
+above_idle_mib() { echo "($(column "$1" 2) - $idle) / 1024" | bc -l; }
+own_mib() { echo "$(column "$1" 2) / 1024" | bc -l; }
+
+cleanup() {
+  if [ -d "${work:-}/gnupg" ] && command -v gpgconf >/dev/null; then gpgconf --homedir "$work/gnupg" --kill all 2>/dev/null || true; fi
+  rm -rf "${work:-}" "${dir:-}"
+}
+trap cleanup EXIT
+work="$(mktemp -d "${TMPDIR:-/tmp}/filebench.XXXXXX")"
+mkdir -m 700 "$work/gnupg"
 
 printf 'new v Vellib.Velloc\nset v.ShowProgress bool:false\n' > "$work/idle.cc"
-baseline=$(peak_kib "$bin/compcall" "$work/idle.cc")
 
-row() { # NAME TYPE FILE
-  local name="$1" type="$2" file="$3" c=() p=() q=() o=()
+echo "Files of $size_mib MiB, $rounds rounds, medians; $(nproc) cores, $(uname -r), $(date -u +%Y-%m-%d)"
+for note in "${notes[@]}"; do echo "Note: $note"; done
+
+for folder in "${folders[@]}"; do
+  dir="$(mktemp -d "$folder/filebench.XXXXXX")"
+  rm -f "$work"/*.enc "$work"/*.dec "$work"/idle
+  binary="$dir/binary.bin"
+  text="$dir/text.txt"
+  head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$binary"
+  # Lower-case words, digits, spaces, line breaks and short runs: every cipher takes it whole.
+  { yes "the harbour master kept a ledger of every ship....    0000 that came in after dark" || true; } \
+    | head -c "$((size_mib * 1024 * 1024))" > "$text"
+
   for ((r = 0; r < rounds; r++)); do
-    c+=("$(control "$type" "$file")")
-    p+=("$(seconds cp "$file" "$work/copy")"); rm -f "$work/copy"
-    q+=("$(seconds sh -c "cp '$file' '$work/copy' && sync '$work/copy'")"); rm -f "$work/copy"
-    o+=("$(seconds openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 0f0e0d0c0b0a09080706050403020100 -in "$file" -out "$work/copy")"); rm -f "$work/copy"
+    measure idle "$bin/compcall" "$work/idle.cc"
+    for ((t = 0; t < ${#names[@]}; t++)); do
+      if [[ "$texttypes" == *" $t "* ]]; then control "$t" "$text" "t$t"; else control "$t" "$binary" "t$t"; fi
+    done
+    control 0 "$text" "text0"
+    for p in "${peers[@]}"; do peer "$p" "$binary"; done
   done
-  local cm pm qm om
-  cm=$(printf '%s\n' "${c[@]}" | median); pm=$(printf '%s\n' "${p[@]}" | median)
-  qm=$(printf '%s\n' "${q[@]}" | median); om=$(printf '%s\n' "${o[@]}" | median)
-  script "$type" "$file" Encode > "$work/enc.cc"
-  local peak; peak=$(peak_kib "$bin/compcall" "$work/enc.cc")
-  script "$type" "$file" Decode > "$work/dec.cc"; "$bin/compcall" "$work/dec.cc" >/dev/null 2>&1
-  local bytes; bytes=$(stat -c %s "$file")
-  printf '| %s | %.2f s | %.2f s | %.2f s | %.2f s | %.2f | %.2f | %.2f | %.1f MiB (%.3f x file) |\n' "$name" "$cm" "$pm" "$qm" "$om" \
-    "$(echo "$cm / $pm" | bc -l)" "$(echo "$cm / $qm" | bc -l)" "$(echo "$cm / $om" | bc -l)" \
-    "$(echo "($peak - $baseline) / 1024" | bc -l)" "$(echo "($peak - $baseline) * 1024 / $bytes" | bc -l)"
-}
+  idle=$(column idle 2)
 
-echo "File of $size_mib MiB, $rounds rounds, medians; $(nproc) cores, $(uname -r)"
-echo
-echo '| cipher | control | cp | cp + sync | openssl aes-128-ctr | control / cp | control / (cp + sync) | control / openssl | peak memory above baseline |'
-echo '|---|---|---|---|---|---|---|---|---|'
-row "Standard (random bytes)" 0 "$binary"
-row "RLE (text)" 1 "$text"
-row "String1 (text)" 4 "$text"
+  fs=$(df -T "$dir" | awk 'NR == 2 {print $2 " on " $1}')
+  echo
+  echo "### $folder ($fs)"
+  echo
+  echo "Start-up alone (compcall creating the control and exiting): $(printf '%.3f' "$(seconds_of idle)") s, $((idle / 1024)) MiB."
+  echo
+  echo '| operation | file | encipher | decipher | encipher / Standard | decipher / Standard | encipher / (cp + sync) | peak memory above idle (enc / dec) |'
+  echo '|---|---|---|---|---|---|---|---|'
+  cps=$(seconds_of cp+sync.enc)
+  row() { # NAME FILE-KIND TAG STANDARD-TAG
+    local e d se sd
+    e=$(seconds_of "$3.enc"); d=$(seconds_of "$3.dec"); se=$(seconds_of "$4.enc"); sd=$(seconds_of "$4.dec")
+    printf '| %s | %s | %.2f s | %.2f s | %.2f | %.2f | %.2f | %.1f / %.1f MiB |\n' "$1" "$2" "$e" "$d" \
+      "$(echo "$e / $se" | bc -l)" "$(echo "$d / $sd" | bc -l)" "$(echo "$e / $cps" | bc -l)" \
+      "$(above_idle_mib "$3.enc")" "$(above_idle_mib "$3.dec")"
+  }
+  row "0 Standard" text text0 text0
+  for ((t = 0; t < ${#names[@]}; t++)); do
+    if [[ "$texttypes" == *" $t "* ]]; then row "$t ${names[$t]}" text "t$t" text0; else row "$t ${names[$t]}" random "t$t" t0; fi
+  done
+  echo
+  echo '| peer | file | encipher | decipher | encipher / (cp + sync) | peak memory (enc / dec) |'
+  echo '|---|---|---|---|---|---|'
+  for p in "${peers[@]}"; do
+    e=$(seconds_of "$p.enc")
+    if [ -s "$work/$p.dec" ]; then
+      printf '| %s | random | %.2f s | %.2f s | %.2f | %.1f / %.1f MiB |\n' "$p" "$e" "$(seconds_of "$p.dec")" \
+        "$(echo "$e / $cps" | bc -l)" "$(own_mib "$p.enc")" "$(own_mib "$p.dec")"
+    else
+      printf '| %s | random | %.2f s | | %.2f | %.1f MiB |\n' "$p" "$e" "$(echo "$e / $cps" | bc -l)" "$(own_mib "$p.enc")"
+    fi
+  done
+  rm -rf "$dir"
+done
