@@ -14,8 +14,10 @@
 # the host's peak resident size minus the peak of the same host creating the control and doing
 # nothing; the peers' peaks are their own. The control makes its result durable (fsync) before it
 # replaces the file, so "cp + sync" is the like-for-like copy; plain cp leaves its copy in the
-# page cache, and so do openssl, gpg and ccrypt. A peer that is not installed is skipped with a
-# note. Files stay in the page cache between runs: every command reads a cached file.
+# page cache, and so do openssl, gpg and ccrypt. The control replaces the file, which deletes the
+# old one; "rm" is the deletion of the copy "cp + sync" made, timed on its own. A peer that is not
+# installed is skipped with a note. Files stay in the page cache between runs: every command
+# reads a cached file. gpg runs with its defaults (it compresses before it enciphers).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bin="${VELLOC_BUILD_DIR:-$root/build}/bin"
@@ -65,7 +67,9 @@ peer() { # NAME FILE
   local out="$dir/peer.out"
   case "$1" in
     cp) measure cp.enc cp "$2" "$out" ;;
-    cp+sync) measure cp+sync.enc sh -c 'cp "$1" "$2" && sync "$2"' sh "$2" "$out" ;;
+    cp+sync) # and the deletion of that copy: what a replacement pays for the file it replaces
+      measure cp+sync.enc sh -c 'cp "$1" "$2" && sync "$2"' sh "$2" "$out"
+      measure rm.enc rm "$out" ;;
     openssl)
       measure openssl.enc openssl enc -aes-128-ctr -K "$key" -iv "$iv" -in "$2" -out "$out"
       measure openssl.dec openssl enc -d -aes-128-ctr -K "$key" -iv "$iv" -in "$out" -out "$out.back" ;;
@@ -146,7 +150,7 @@ for folder in "${folders[@]}"; do
   echo
   echo '| peer | file | encipher | decipher | encipher / (cp + sync) | peak memory (enc / dec) |'
   echo '|---|---|---|---|---|---|'
-  for p in "${peers[@]}"; do
+  for p in "${peers[@]}" rm; do
     e=$(seconds_of "$p.enc")
     if [ -s "$work/$p.dec" ]; then
       printf '| %s | random | %.2f s | %.2f s | %.2f | %.1f / %.1f MiB |\n' "$p" "$e" "$(seconds_of "$p.dec")" \
