@@ -42,9 +42,12 @@ if command -v ccrypt >/dev/null; then peers+=(ccrypt); else notes+=("ccrypt is n
 now() { date +%s.%N; }
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR+1)/2; if (NR%2) print a[m]; else print (a[NR/2]+a[NR/2+1])/2}'; }
 
-# Runs a command with its output discarded; appends "SECONDS PEAK_KIB" to the named list.
+# Runs a command with its output discarded; appends "SECONDS PEAK_KIB" to the named list. Each
+# starts once the writeback of what ran before it is done (sync, untimed), so that no command
+# pays for the one before.
 measure() { # LIST COMMAND...
   local list="$1" start end peak; shift
+  sync
   start=$(now)
   /usr/bin/time -f %M -o "$work/peak" "$@" >/dev/null 2>&1 || { echo "filebench: failed: $*" >&2; exit 1; }
   end=$(now)
