@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   libsodium-dev age gnupg
-  xvfb xauth openssl time bc fonts-liberation2
+  xvfb xauth openssl ccrypt time bc fonts-liberation2
   openbox xdotool x11-utils
 )
 
