@@ -54,6 +54,13 @@ CipherError count255(std::int64_t markerIndex)
                                       " has the count character 255, which the run-length cipher never writes"};
 }
 
+CipherError decipheredTooLong(std::uint64_t size)
+{
+    return {InvalidArgumentError, "Deciphered, the text would be " + std::to_string(size) +
+                                      " characters long, more than the " + std::to_string(MaxDecodedLength) +
+                                      " a file may hold"};
+}
+
 // What one call of a loop below did.
 struct Pass {
     std::size_t consumed = 0; // characters of its input whose elements it wrote
@@ -143,10 +150,15 @@ public:
         m_position += std::int64_t(n);
     }
 
+    // Checked before anything is written: a crafted text of triples grows 85-fold.
     void end()
     {
-        if (m_open != 0 && !m_fault)
+        if (m_fault)
+            return;
+        if (m_open != 0)
             m_fault = endsInsideTriple();
+        else if (m_size > MaxDecodedLength)
+            m_fault = decipheredTooLong(m_size);
     }
 
     const std::optional<CipherError>& fault() const { return m_fault; }
@@ -240,10 +252,6 @@ struct RleStream::State {
           chunkSize(std::max(chunkSize, 2 * MinRoom)), chunk(std::make_unique_for_overwrite<unsigned char[]>(this->chunkSize))
     {
     }
-    // Checked before allocating: a crafted text of triples grows 85-fold.
-    if (size > MaxDecodedLength)
-        return Refused("Deciphered, the text would be " + std::to_string(size) + " characters long, more than the " +
-                       std::to_string(MaxDecodedLength) + " a file may hold");
 
     Direction direction;
     ProgressPoint report;

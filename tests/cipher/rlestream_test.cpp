@@ -280,6 +280,23 @@ TEST(RleStream, TakesNothingAfterTheEnd)
     EXPECT_EQ(output, triple(4, 'a') + "b");
 }
 
+// A text of triples that would decipher past the most a file may hold is refused by the first
+// pass, as the whole-text routine refuses it, before anything is deciphered.
+TEST(RleStream, RefusesInItsFirstPassWhatWouldDecipherPastTheFileLimit)
+{
+    std::string text;
+    for (std::size_t i = 0; i <= MaxDecodedLength / MaxRunLength; ++i)
+        text += triple(MaxRunLength, 'A');
+    const CipherResult whole = RleDecode(text, {});
+    ASSERT_TRUE(whole.error);
+    RleStream stream(Direction::Decipher, {});
+    for (std::string_view piece : cutAt(text, {1 << 20}))
+        ASSERT_FALSE(stream.check(piece));
+    const std::optional<CipherError> refusal = stream.checkEnd();
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->message, whole.error->message);
+}
+
 TEST(RleStream, SizesTheDecipheredTextInItsFirstPass)
 {
     const std::string plain = testtext::mixedText(40000, 12);

@@ -592,6 +592,14 @@ INSTANTIATE_TEST_SUITE_P(Files, RunLengthInPieces, ::testing::Values(
         return text;
     }},
     RunLengthPiecesCase{"DecodeRefusesAMarkerAtTheEnd", d::Decode, [] { return withoutCode255(MiB + 77) + char(255); }},
+    RunLengthPiecesCase{"DecodeRefusesWhatWouldPassTheFileLimit", d::Decode, [] {
+        const QByteArray runOf255("\xFF\xFE" "A", 3);
+        QByteArray text;
+        text.reserve((INT32_MAX / 255 + 1) * 3);
+        for (int i = 0; i <= INT32_MAX / 255; ++i)
+            text += runOf255;
+        return text;
+    }},
     RunLengthPiecesCase{"DecodeRefusesCount255AcrossACut", d::Decode, [] {
         QByteArray text = withoutCode255(MiB + 5000);
         text.replace(MiB - 1, 3, QByteArray("\xFF\xFF" "a", 3));
