@@ -29,7 +29,7 @@ constexpr CipherType Catalogue[] = {
     {.type = PType::Standard, .name = "Standard", .description = "Standard", .encipher = &StandardCipher, .decipher = &StandardCipher,
      .usesKey = true, .minimumKeyLength = 1},
     {.type = PType::RLE, .name = "RLE", .description = "RLE", .encipher = &RleEncode, .decipher = &RleDecode,
-     .feed = Feed::WholeText, .openStream = &openRleStream, .refusesPlain = &refusesCode255, .refusesMalformed = true, .preservesLength = false},
+     .feed = Feed::WholeText, .openPiecewise = &openRleStream, .refusesPlain = &refusesCode255, .refusesMalformed = true, .preservesLength = false},
     {.type = PType::Ceaser, .name = "Ceaser", .description = "Ceaser", .encipher = &CeaserEncode, .decipher = &CeaserDecode,
      .usesOffset = true, .refusesPlain = &refusesCode255WithOffset},
     {.type = PType::Class, .name = "Class", .description = "Class", .encipher = &ClassCipher, .decipher = &ClassCipher,
@@ -120,12 +120,12 @@ std::size_t stringPieceSize(std::uint8_t protectionType, Direction direction)
     return wholeCodes(type->stringPieceLimit, protectionType, direction);
 }
 
-std::unique_ptr<TextStream> openStream(std::uint8_t protectionType, Direction direction, const CipherParams& params)
+std::unique_ptr<TextStream> openPiecewise(std::uint8_t protectionType, Direction direction, const CipherParams& params)
 {
     const CipherType* type = findCipherType(protectionType);
-    if (!type || type->feed != Feed::WholeText || !type->openStream)
+    if (!type || type->feed != Feed::WholeText || !type->openPiecewise)
         return nullptr;
-    return type->openStream(direction, params);
+    return type->openPiecewise(direction, params);
 }
 
 } // namespace cipher

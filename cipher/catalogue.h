@@ -55,7 +55,7 @@ struct CipherType {
     std::size_t stringPieceLimit = 0;
     // For a type fed the whole text: the same cipher taking that text in pieces, so that a file
     // is never held whole. Progress goes to params.progress.
-    std::unique_ptr<TextStream> (*openStream)(Direction direction, const CipherParams& params) = nullptr;
+    std::unique_ptr<TextStream> (*openPiecewise)(Direction direction, const CipherParams& params) = nullptr;
 
     // The refusals (error 5). Both directions refuse a non-empty text with a key shorter than
     // minimumKeyLength; enciphering also refuses the plain texts refusesPlain names, and
@@ -98,7 +98,7 @@ std::optional<CipherError> keyRefusal(std::uint8_t protectionType, Direction dir
 std::int64_t blockSize(std::uint8_t protectionType, Direction direction);
 // The characters per call of a string operation; 0: the whole string in one call.
 std::size_t stringPieceSize(std::uint8_t protectionType, Direction direction);
-// A stream of the selected type fed the whole text; nullptr for the types fed in blocks.
-std::unique_ptr<TextStream> openStream(std::uint8_t protectionType, Direction direction, const CipherParams& params);
+// The piecewise form of a type fed the whole text; nullptr for the other types.
+std::unique_ptr<TextStream> openPiecewise(std::uint8_t protectionType, Direction direction, const CipherParams& params);
 
 } // namespace cipher

@@ -162,10 +162,10 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
             return Error(errc::InvalidArgument, QStringLiteral("A block cannot start at position %1").arg(position));
 
         if (wholeText) {
-            // The first and only cycle: the routine's stream reports its own progress points.
+            // The first and only cycle: the piecewise routine reports its own progress points.
             cipher::CipherParams streamed = params;
             streamed.progress = [this](std::int64_t at) { return progressPoint(at); };
-            const std::unique_ptr<cipher::TextStream> stream = cipher::openStream(type, direction, streamed);
+            const std::unique_ptr<cipher::TextStream> stream = cipher::openPiecewise(type, direction, streamed);
             VELLOC_TRY_VOID(streamThrough(*replacer, *stream, inputLength));
             break;
         }

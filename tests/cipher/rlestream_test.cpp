@@ -248,9 +248,9 @@ TEST(RleStream, TheCatalogueOpensItForTheRunLengthTypeOnly)
 {
     for (const CipherType& type : catalogue()) {
         for (Direction direction : {Direction::Encipher, Direction::Decipher})
-            EXPECT_EQ(openStream(type.number(), direction, {}) != nullptr, type.feed == Feed::WholeText) << type.name;
+            EXPECT_EQ(openPiecewise(type.number(), direction, {}) != nullptr, type.feed == Feed::WholeText) << type.name;
     }
-    EXPECT_EQ(openStream(200, Direction::Encipher, {}), nullptr);
+    EXPECT_EQ(openPiecewise(200, Direction::Encipher, {}), nullptr);
 }
 
 // A sink that fails stops the stream, which then takes nothing more.
