@@ -1,5 +1,6 @@
 // compcall: drives registered components from a script, late-bound, and prints what happens.
 #include "scripthost.h"
+#include "scriptoutput.h"
 
 #include "velloc/io/pathcodec.h"
 #include "velloc/store/registry.h"
@@ -13,11 +14,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+static ScriptOutput* output = nullptr;
+
 // Qt's note that it picked a runtime folder itself is no news to a script's reader.
 static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
         return;
+    if (output)
+        output->flush();
     QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
 }
 
@@ -32,11 +37,13 @@ int main(int argc, char** argv)
     // Past a file-size limit a write fails with an error the control reports, instead of the
     // signal ending the process without a word.
     std::signal(SIGXFSZ, SIG_IGN);
-    QFile out;
-    QFile err;
-    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return 2;
+    ScriptOutput out(STDOUT_FILENO);
+    ScriptOutput err(STDERR_FILENO, &out);
+    output = &out;
+    // Whatever is logged once the output is gone goes straight to the error stream.
+    struct Forget {
+        ~Forget() { output = nullptr; }
+    } forget;
 
     // Arguments are file names: kept byte for byte (see pathcodec.h), not decoded as text.
     QStringList args;

@@ -131,6 +131,26 @@ TEST_F(CompcallWorld, AMissingScriptOrTwoAreErrors)
     }
 }
 
+// Printed lines are written in batches when they go to a file or a pipe; with both streams in
+// one place, what was printed still comes before the error that follows it.
+TEST_F(CompcallWorld, OutputAndErrorsKeepTheirOrderInOneStream)
+{
+    QByteArray script;
+    QStringList expected;
+    for (int i = 0; i < 3000; ++i) {
+        script += "echo line " + QByteArray::number(i) + '\n';
+        expected << QStringLiteral("line %1").arg(i);
+    }
+    script += "frobnicate\necho never\n";
+    expected << QStringLiteral("compcall: line 3001: unknown statement frobnicate");
+    const ToolRun r = world.run(QStringLiteral("/bin/sh"),
+                                {QStringLiteral("-c"), QStringLiteral("\"$0\" --registry \"$1\" 2>&1"), compcallPath,
+                                 world.registry()},
+                                script);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(lines(r.out), expected);
+}
+
 QByteArray readBytes(const QString& path)
 {
     QFile file(path);
