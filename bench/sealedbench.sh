@@ -23,7 +23,14 @@ head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$data"
 : > "$work/empty.bin"
 
 # Each timing starts with nothing left to write back from the step before it.
-seconds() { local start end; sync; start=$(date +%s.%N); "$@" >/dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+# Each gives "ELAPSED,PROCESSOR": the processor time (user and system, the command's children
+# included) is what a shared machine's other load disturbs least.
+seconds() {
+  local TIMEFORMAT='%R %U %S' r u s
+  sync
+  read -r r u s < <({ time "$@" >/dev/null 2>&1; } 2>&1)
+  echo "$r,$(echo "$u + $s" | bc -l)"
+}
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR+1)/2; if (NR%2) print a[m]; else print (a[NR/2]+a[NR/2+1])/2}'; }
 
 ccscript() { # TYPE FILE OPERATION
@@ -66,23 +73,25 @@ for ((r = 0; r < rounds; r++)); do
   fi
 done
 
-m() { printf '%s\n' ${times[$1]} | median; }
+m() { printf '%s\n' ${times[$1]} | cut -d, -f1 | median; }
+mc() { printf '%s\n' ${times[$1]} | cut -d, -f2 | median; }
 row() { # NAME WHOLE [EMPTY]
-  local whole empty
-  whole=$(m "$2")
+  local whole empty cpu cpuempty
+  whole=$(m "$2"); cpu=$(mc "$2")
   if [ -n "${3:-}" ]; then
-    empty=$(m "$3")
-    printf '| %s | %.2f s | %.2f s | %.2f s | %.0f MB/s |\n' "$1" "$whole" "$empty" "$(echo "$whole - $empty" | bc -l)" \
-      "$(echo "$size_mib * 1.048576 / ($whole - $empty)" | bc -l)"
+    empty=$(m "$3"); cpuempty=$(mc "$3")
+    printf '| %s | %.2f s | %.2f s | %.2f s | %.0f MB/s | %.2f s | %.2f s |\n' "$1" "$whole" "$empty" \
+      "$(echo "$whole - $empty" | bc -l)" "$(echo "$size_mib * 1.048576 / ($whole - $empty)" | bc -l)" \
+      "$cpu" "$(echo "$cpu - $cpuempty" | bc -l)"
   else
-    printf '| %s | %.2f s | | | %.0f MB/s |\n' "$1" "$whole" "$(echo "$size_mib * 1.048576 / $whole" | bc -l)"
+    printf '| %s | %.2f s | | | %.0f MB/s | %.2f s | |\n' "$1" "$whole" "$(echo "$size_mib * 1.048576 / $whole" | bc -l)" "$cpu"
   fi
 }
 
 echo "File of $size_mib MiB of random bytes, $rounds rounds, medians; $(nproc) cores, $(uname -r)"
 echo
-echo '| operation | whole | empty file (start-up and key stretching) | payload | payload rate |'
-echo '|---|---|---|---|---|'
+echo '| operation | whole | empty file (start-up and key stretching) | payload | payload rate | processor, whole | processor, payload |'
+echo '|---|---|---|---|---|---|---|'
 row "control, Sealed, Encode" "control Sealed seal" "control Sealed seal, empty file"
 row "control, Sealed, Decode" "control Sealed open" "control Sealed open, empty file"
 row "control, Standard, Encode" "control Standard seal"
