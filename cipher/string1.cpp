@@ -3,6 +3,9 @@
 #include "cipher/bytekernels.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace cipher {
 
@@ -83,6 +86,76 @@ static_assert(wellFormed(), "every code is two digits and a non-digit, every dig
 constexpr auto EncodeTable = makeEncodeTable();
 constexpr auto DecodeTable = makeDecodeTable();
 
+// Four characters as one word, in the order they stand in memory.
+constexpr std::uint32_t wordOf(unsigned char c0, unsigned char c1, unsigned char c2, unsigned char c3)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return std::uint32_t(c0) | std::uint32_t(c1) << 8 | std::uint32_t(c2) << 16 | std::uint32_t(c3) << 24;
+    else
+        return std::uint32_t(c0) << 24 | std::uint32_t(c1) << 16 | std::uint32_t(c2) << 8 | std::uint32_t(c3);
+}
+
+constexpr std::uint32_t CodeMask = wordOf(0xFF, 0xFF, 0xFF, 0);
+
+constexpr unsigned char fourthOf(std::uint32_t word)
+{
+    return static_cast<unsigned char>(std::endian::native == std::endian::little ? word >> 24 : word);
+}
+
+inline std::uint32_t loadWord(const unsigned char* p)
+{
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Decoding a window with one look-up and no test of its characters: the slot is chosen by the
+// low four bits of the first two characters, taken straight from the window's word, and holds
+// the whole code and, fourth, its plain character; the window is that code exactly when its
+// three characters equal the slot's. A slot of no code holds a first character whose low four
+// bits differ from those of every window that chooses it, so that nothing matches it.
+constexpr std::uint32_t SlotBits = wordOf(15, 15, 0, 0);
+constexpr std::size_t SlotCount = std::size_t(SlotBits >> std::countr_zero(SlotBits)) + 1;
+
+constexpr std::size_t slotOf(std::uint32_t word)
+{
+    return std::size_t((word & SlotBits) >> std::countr_zero(SlotBits));
+}
+
+constexpr std::array<std::uint32_t, SlotCount> makeWindowTable()
+{
+    std::array<std::uint32_t, SlotCount> table{};
+    for (unsigned first = 0; first < 16; ++first) {
+        for (unsigned second = 0; second < 16; ++second)
+            table[slotOf(wordOf(first, second, 0, 0))] = wordOf(static_cast<unsigned char>(first ^ 1), 0, 0, 0);
+    }
+    for (const Entry& entry : Codebook) {
+        const std::uint32_t code = wordOf(static_cast<unsigned char>(entry.code[0]), static_cast<unsigned char>(entry.code[1]),
+                                          static_cast<unsigned char>(entry.code[2]), static_cast<unsigned char>(entry.plain));
+        table[slotOf(code)] = code;
+    }
+    return table;
+}
+
+constexpr auto WindowTable = makeWindowTable();
+
+// The four characters at p (the window and the one after it), and the slot they choose.
+struct Window {
+    std::uint32_t word;
+    std::uint32_t slot;
+};
+
+inline Window windowAt(const unsigned char* p)
+{
+    const std::uint32_t word = loadWord(p);
+    return {word, WindowTable[slotOf(word)]};
+}
+
+inline bool isCode(Window window)
+{
+    return ((window.word ^ window.slot) & CodeMask) == 0;
+}
+
 } // namespace
 
 std::span<const Entry, String1Codebook::EntryCount> String1Codebook::entries()
@@ -113,7 +186,9 @@ CipherResult String1Encode(std::string_view text, const CipherParams&)
 {
     const unsigned char* in = detail::bytesOf(text);
     // Every code is written as four characters, the fourth overwritten by the next code or cut
-    // off at the end: one spare character.
+    // off at the end: one spare character. (Eight characters written as three words when all
+    // eight have a code run no faster: either way the loop issues about seven instructions a
+    // character.)
     return Completed(detail::makeText(text.size() * String1Codebook::CodeLength + 1, [&](unsigned char* out) {
         std::size_t o = 0;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -132,20 +207,47 @@ CipherResult String1Decode(std::string_view text, const CipherParams&)
     return Completed(detail::makeText(n / String1Codebook::CodeLength, [&](unsigned char* out) {
         std::size_t o = 0;
         std::size_t p = 0;
-        while (p + String1Codebook::CodeLength <= n) {
-            const unsigned high = in[p] - unsigned('0');
-            const unsigned low = in[p + 1] - unsigned('0');
-            if (high < 10 && low < 10) {
-                const PairSlot slot = DecodeTable[high * 10 + low];
-                if (slot.plain != 0 && slot.third == static_cast<char>(in[p + 2])) {
-                    out[o++] = static_cast<unsigned char>(slot.plain);
-                    // The two windows after a code start with its non-digit third character or
-                    // carry it second: neither can be a code.
-                    p += String1Codebook::CodeLength;
-                    continue;
-                }
+        // One window at a time: a code moves on past itself (the two windows after a code start
+        // with its non-digit third character or carry it second, so neither is a code),
+        // anything else by one character. Reads one character past the window.
+        const auto step = [&] {
+            if (const Window window = windowAt(in + p); isCode(window)) {
+                out[o++] = fourthOf(window.slot);
+                p += String1Codebook::CodeLength;
+            } else {
+                ++p;
             }
-            ++p;
+        };
+        // Enciphered text is codes end to end: eight in a row are taken as one, their
+        // characters stored together. Where the eight are not all codes, the next
+        // twenty-four characters go a window at a time.
+        constexpr std::size_t Codes = 8;
+        constexpr std::size_t Group = Codes * String1Codebook::CodeLength;
+        // The window-at-a-time steps read up to in[p + Group + 2].
+        while (p + Group + String1Codebook::CodeLength <= n) {
+            std::uint32_t differs = 0;
+            std::uint64_t plains = 0;
+#pragma GCC unroll 8
+            for (std::size_t k = 0; k < Codes; ++k) {
+                const Window window = windowAt(in + p + k * String1Codebook::CodeLength);
+                differs |= window.word ^ window.slot;
+                const unsigned place = std::endian::native == std::endian::little ? unsigned(k) : unsigned(Codes - 1 - k);
+                plains |= std::uint64_t(fourthOf(window.slot)) << (8 * place);
+            }
+            if ((differs & CodeMask) == 0) [[likely]] {
+                std::memcpy(out + o, &plains, sizeof plains);
+                o += Codes;
+                p += Group;
+                continue;
+            }
+            for (const std::size_t until = p + Group; p < until;)
+                step();
+        }
+        while (p + String1Codebook::CodeLength < n)
+            step();
+        if (p + String1Codebook::CodeLength == n) { // the last window, with nothing past it
+            if (const std::optional<char> plain = String1Codebook::plainFor(text.substr(p)))
+                out[o++] = static_cast<unsigned char>(*plain);
         }
         return o;
     }));

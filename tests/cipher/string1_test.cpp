@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <random>
 #include <set>
+#include <string_view>
+#include <vector>
 
 using namespace cipher;
 using Codebook = String1Codebook;
@@ -99,4 +102,68 @@ TEST(String1Decode, BlocksOfWholeCodesGiveTheTextBack)
     for (std::size_t at = 0; at < enciphered.size(); at += string1DecodeBlock)
         deciphered += decode(std::string_view(enciphered).substr(at, string1DecodeBlock));
     EXPECT_EQ(deciphered, plain);
+}
+
+namespace {
+
+// The decoder's rule applied one position at a time, through the codebook's own look-up.
+std::string decodeByWindows(std::string_view text)
+{
+    std::string plain;
+    for (std::size_t p = 0; p + Codebook::CodeLength <= text.size(); ++p) {
+        if (const auto found = Codebook::plainFor(text.substr(p, Codebook::CodeLength))) {
+            plain.push_back(*found);
+            p += Codebook::CodeLength - 1;
+        }
+    }
+    return plain;
+}
+
+struct Disturbance {
+    const char* what;
+    std::string inserted; // put into a run of codes at each place in turn
+};
+
+} // namespace
+
+// The decoder takes runs of codes several at a time and anything else a window at a time. A
+// break in the run (a stray character, a code cut short, a near-code) at every place of the
+// first groups, with every length of text around them, must give what the window rule gives.
+TEST(String1Decode, GroupsOfCodesAgreeWithTheWindowRuleAroundEveryBreak)
+{
+    const std::string codes = encode(testtext::codebookText(40, 7));
+    const std::string a = codeOf('a');
+    const std::vector<Disturbance> disturbances{
+        {"a stray letter", "x"},
+        {"a stray digit", "4"},
+        {"two digits", "46"},
+        {"a code with its third character changed", a.substr(0, 2) + "b"},
+        {"the slot of no code", "00B"},
+        {"a digit pair sharing low bits with a code's", "t6B"},
+        {"a code byte 255", "\xFF"},
+    };
+    for (const Disturbance& d : disturbances) {
+        for (std::size_t at = 0; at <= 60; ++at) {
+            std::string text = codes;
+            text.insert(at, d.inserted);
+            for (std::size_t length = 0; length <= text.size(); length += (length < 40 ? 1 : 7)) {
+                const std::string_view cut = std::string_view(text).substr(0, length);
+                ASSERT_EQ(decode(cut), decodeByWindows(cut)) << d.what << " at " << at << ", " << length << " characters";
+            }
+        }
+    }
+
+    std::mt19937 random(21);
+    std::uniform_int_distribution<int> pick(0, 3);
+    for (int round = 0; round < 200; ++round) { // codes, digits and letters mixed at random
+        std::string text;
+        while (text.size() < 300) {
+            switch (pick(random)) {
+            case 0: text += "0123456789"[random() % 10]; break;
+            case 1: text += char('A' + random() % 58); break;
+            default: text += codeOf(testtext::codebookText(1, unsigned(random()))[0]); break;
+            }
+        }
+        ASSERT_EQ(decode(text), decodeByWindows(text)) << text;
+    }
 }
