@@ -10,7 +10,10 @@
 #
 # The types that refuse some bytes (RLE and Ceaser refuse code 255) or lose some (String1 keeps
 # only the characters of its codebook) get text of those characters, the others random bytes;
-# Standard runs on both, so every type has Standard on the same file beside it. Peak memory is
+# Standard runs on both, so every type has Standard on the same file beside it. A type whose
+# cipher text is longer or shorter than its plain text (String1 writes three characters for one,
+# RLE shortens runs) deciphers a file of another size: Standard also goes through that cipher
+# text, between the type's encipher and decipher, and the type's decipher is compared with it. Peak memory is
 # the host's peak resident size minus the peak of the same host creating the control and doing
 # nothing; the peers' peaks are their own. The control makes its result durable (fsync) before it
 # replaces the file, so "cp + sync" is the like-for-like copy; plain cp leaves its copy in the
@@ -30,6 +33,7 @@ folders=("$@")
 
 names=(Standard RLE Ceaser Class String1 VX1 VX2 VX3 VX4 VX5)
 texttypes=" 1 2 4 "
+resizing=" 1 4 " # the types whose enciphered text is not the length of the original
 key=000102030405060708090a0b0c0d0e0f
 iv=0f0e0d0c0b0a09080706050403020100
 passphrase="harbour lanterns"
@@ -60,10 +64,16 @@ script() { # TYPE FILE OPERATION
 }
 
 control() { # TYPE FILE TAG: encipher then decipher, so the file is as it was for the next round
-  script "$1" "$2" Encode > "$work/enc.cc"
-  script "$1" "$2" Decode > "$work/dec.cc"
-  measure "$3.enc" "$bin/compcall" "$work/enc.cc"
-  measure "$3.dec" "$bin/compcall" "$work/dec.cc"
+  script "$1" "$2" Encode > "$work/$3.enc.cc"
+  script "$1" "$2" Decode > "$work/$3.dec.cc"
+  measure "$3.enc" "$bin/compcall" "$work/$3.enc.cc"
+  if [[ "$resizing" == *" $1 "* ]]; then
+    # Its deciphering reads what its enciphering wrote, longer or shorter than the original:
+    # Standard goes through that same file in between, for a comparison on the same input.
+    stat -c %s "$2" > "$work/$3.size"
+    control 0 "$2" "$3.std"
+  fi
+  measure "$3.dec" "$bin/compcall" "$work/$3.dec.cc"
 }
 
 peer() { # NAME FILE
@@ -139,16 +149,24 @@ for folder in "${folders[@]}"; do
   echo '| operation | file | encipher | decipher | encipher / Standard | decipher / Standard | encipher / (cp + sync) | peak memory above idle (enc / dec) |'
   echo '|---|---|---|---|---|---|---|---|'
   cps=$(seconds_of cp+sync.enc)
-  row() { # NAME FILE-KIND TAG STANDARD-TAG
+  row() { # NAME FILE-KIND TAG STANDARD-TAG-ENCIPHER [STANDARD-TAG-DECIPHER]
     local e d se sd
-    e=$(seconds_of "$3.enc"); d=$(seconds_of "$3.dec"); se=$(seconds_of "$4.enc"); sd=$(seconds_of "$4.dec")
+    e=$(seconds_of "$3.enc"); d=$(seconds_of "$3.dec"); se=$(seconds_of "$4.enc"); sd=$(seconds_of "${5:-$4}.dec")
     printf '| %s | %s | %.2f s | %.2f s | %.2f | %.2f | %.2f | %.1f / %.1f MiB |\n' "$1" "$2" "$e" "$d" \
       "$(echo "$e / $se" | bc -l)" "$(echo "$d / $sd" | bc -l)" "$(echo "$e / $cps" | bc -l)" \
       "$(above_idle_mib "$3.enc")" "$(above_idle_mib "$3.dec")"
   }
+  mib_of() { echo "$(cat "$work/$1.size") / 1048576" | bc -l; }
   row "0 Standard" text text0 text0
   for ((t = 0; t < ${#names[@]}; t++)); do
-    if [[ "$texttypes" == *" $t "* ]]; then row "$t ${names[$t]}" text "t$t" text0; else row "$t ${names[$t]}" random "t$t" t0; fi
+    if [[ "$resizing" == *" $t "* ]]; then
+      row "0 Standard" "${names[$t]}'s cipher text ($(printf '%.0f' "$(mib_of "t$t")") MiB)" "t$t.std" "t$t.std"
+      row "$t ${names[$t]}" "text; its cipher text" "t$t" text0 "t$t.std"
+    elif [[ "$texttypes" == *" $t "* ]]; then
+      row "$t ${names[$t]}" text "t$t" text0
+    else
+      row "$t ${names[$t]}" random "t$t" t0
+    fi
   done
   echo
   echo '| peer | file | encipher | decipher | encipher / (cp + sync) | peak memory (enc / dec) |'

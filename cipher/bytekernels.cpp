@@ -536,40 +536,53 @@ template <std::size_t Width>
 {
     std::uint64_t total = 0;
     std::size_t i = 0;
-    while (i < n) {
-        std::size_t until = n;
-        if (i + 66 <= n) {
-            std::uint64_t markers = markerBits<Width>(in + i);
-            if (!closeMarkers(markers)) {
-                // Every marker starts a triple: three characters that stand for count + 1. One at
-                // the window's last place has its count just past it.
-                if ((markers >> 63) && in[i + 64] == RunMarker) {
-                    *size += total;
-                    return i + 63;
+    // Windows of 64 characters one after another, whatever they hold, so that the next window's
+    // address never waits for this one's characters: the first `skip` characters of a window
+    // (0 to 2) belong to a triple of the window before.
+    std::size_t skip = 0;
+    while (i + 66 <= n) {
+        const std::uint64_t markers = markerBits<Width>(in + i) & (~std::uint64_t(0) << skip);
+        // Markers close together, or one in the last place whose count (just past the window)
+        // is 255: an element at a time, to the first element that starts past the window.
+        if (closeMarkers(markers) || ((markers >> 63) && in[i + 64] == RunMarker)) [[unlikely]] {
+            i += skip;
+            skip = 0;
+            for (const std::size_t until = i + 64; i < until;) {
+                const std::size_t marker = i + untilCode<Width, false>(in + i, until - i, RunMarker, nullptr);
+                total += marker - i;
+                if (marker == until) {
+                    i = until;
+                    break;
                 }
-                const std::size_t past = (markers >> 63) ? 2 : (markers >> 62) ? 1 : 0; // of a triple at the end
-                total += 64 + past - 3 * std::size_t(std::popcount(markers));
-                for (; markers; markers &= markers - 1)
-                    total += std::size_t(in[i + std::size_t(std::countr_zero(markers)) + 1]) + 1;
-                i += 64 + past;
-                continue;
+                if (n - marker < 3 || in[marker + 1] == RunMarker) {
+                    *size += total;
+                    return marker;
+                }
+                total += std::size_t(in[marker + 1]) + 1;
+                i = marker + 3;
             }
-            until = i + 64;
+            continue;
         }
-        while (i < until) {
-            const std::size_t marker = i + untilCode<Width, false>(in + i, until - i, RunMarker, nullptr);
-            total += marker - i;
-            if (marker == until) {
-                i = until;
-                break;
-            }
-            if (n - marker < 3 || in[marker + 1] == RunMarker) {
-                *size += total;
-                return marker;
-            }
-            total += std::size_t(in[marker + 1]) + 1;
-            i = marker + 3;
+        // Every marker starts a triple: three characters that stand for count + 1.
+        const std::size_t past = (markers >> 63) ? 2 : (markers >> 62) & 1; // of a triple at the end
+        total += 64 - skip + past - 3 * std::size_t(std::popcount(markers));
+        for (std::uint64_t rest = markers; rest; rest &= rest - 1)
+            total += std::size_t(in[i + std::size_t(std::countr_zero(rest)) + 1]) + 1;
+        i += 64;
+        skip = past;
+    }
+    i += skip;
+    while (i < n) {
+        const std::size_t marker = i + untilCode<Width, false>(in + i, n - i, RunMarker, nullptr);
+        total += marker - i;
+        if (marker == n)
+            break;
+        if (n - marker < 3 || in[marker + 1] == RunMarker) {
+            *size += total;
+            return marker;
         }
+        total += std::size_t(in[marker + 1]) + 1;
+        i = marker + 3;
     }
     *size += total;
     return n;

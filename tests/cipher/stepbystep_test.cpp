@@ -217,3 +217,59 @@ TEST(ByteKernels, EverySetsRunLengthLoopsGiveTheRoutinesText)
         }
     }
 }
+
+namespace {
+
+// Deciphering's first pass one element at a time: where the first triple it cannot settle
+// stands (or the length), and the deciphered size up to there.
+std::pair<std::size_t, std::uint64_t> sizeByElements(std::string_view text)
+{
+    std::uint64_t size = 0;
+    for (std::size_t p = 0; p < text.size();) {
+        if (static_cast<unsigned char>(text[p]) != cipher::RunMarker) {
+            ++size, ++p;
+            continue;
+        }
+        if (text.size() - p < 3 || static_cast<unsigned char>(text[p + 1]) == cipher::RunMarker)
+            return {p, size};
+        size += static_cast<unsigned char>(text[p + 1]) + 1u;
+        p += 3;
+    }
+    return {text.size(), size};
+}
+
+} // namespace
+
+// The sizing pass takes windows of 64 characters one after another, carrying into the next the
+// characters of a triple that runs past a window. Each kind of triple, placed at every position
+// of the first windows among literals and ordinary triples, and every length of text around it,
+// gives what the element-by-element rule gives, in every set of loops.
+TEST(ByteKernels, EverySetSizesTriplesAcrossEveryWindowBoundary)
+{
+    std::string background;
+    for (std::size_t k = 0; background.size() < 300; ++k)
+        background += k % 5 == 0 ? testtext::codes({0xFF, int(k % 250), 'r'}) : std::string(1, char('a' + k % 26));
+    const std::string placed[] = {
+        testtext::codes({0xFF, 9, 'x'}),          // an ordinary triple
+        testtext::codes({0xFF, 0, 0xFF}),         // run character 255: markers two apart
+        testtext::codes({0xFF, 4, 'y', 0xFF, 2, 'z'}), // two triples end to end
+        testtext::codes({0xFF, 0xFF, 'q'}),       // count 255: refused
+        testtext::codes({0xFF}),                  // a marker cut by the end, where the text ends
+    };
+    for (const cipher::detail::ByteKernels* set : cipher::detail::availableKernels()) {
+        for (const std::string& triple : placed) {
+            for (std::size_t at = 0; at <= 200; ++at) {
+                std::string text = background;
+                text.insert(at, triple);
+                for (const std::size_t length : {at + triple.size(), at + triple.size() + 1, at + 66, at + 131, text.size()}) {
+                    const std::string_view cut = std::string_view(text).substr(0, std::min(length, text.size()));
+                    std::uint64_t size = 7;
+                    const std::size_t stop = set->sizeTriples(reinterpret_cast<const unsigned char*>(cut.data()), cut.size(), &size);
+                    const auto [expectedStop, expectedSize] = sizeByElements(cut);
+                    ASSERT_EQ(stop, expectedStop) << set->name << " at " << at << " length " << cut.size();
+                    ASSERT_EQ(size, 7 + expectedSize) << set->name << " at " << at << " length " << cut.size();
+                }
+            }
+        }
+    }
+}
