@@ -240,7 +240,8 @@ CipherResult String1Decode(std::string_view text, const CipherParams&)
                 p += Group;
                 continue;
             }
-            for (const std::size_t until = p + Group; p < until;)
+            const std::size_t until = p + Group;
+            while (p < until)
                 step();
         }
         while (p + String1Codebook::CodeLength < n)
