@@ -1,5 +1,7 @@
 #include "velloc/hosting/formloader.h"
 
+#include "velloc/hosting/builtincontrol.h"
+
 #include "velloc/io/localfile.h"
 #include "velloc/store/picture.h"
 #include "velloc/store/registry.h"
@@ -28,14 +30,23 @@ Form::~Form()
             control->terminate();
             control->setSite(nullptr);
         }
+    for (const auto& control : std::as_const(m_builtIns))
+        control->setSite(nullptr);
+}
+
+std::shared_ptr<Object> Form::object(const QString& name) const
+{
+    if (auto builtIn = m_builtIns.value(name))
+        return builtIn;
+    return m_components.value(name);
 }
 
 Result<void> Form::propertyChanged(Control& control, const QString& name)
 {
     if (onPropertyChanged)
-        for (auto it = m_components.cbegin(); it != m_components.cend(); ++it)
-            if (it.value().get() == &control)
-                onPropertyChanged(it.key(), name);
+        for (const QString& n : std::as_const(m_order))
+            if (object(n).get() == &control)
+                onPropertyChanged(n, name);
     return {};
 }
 
@@ -59,63 +70,7 @@ public:
         return parsed;
     }
 
-    Result<std::uint32_t> color(const QString& control, const QJsonObject& o, const char* key) const
-    {
-        const QJsonValue v = o.value(QLatin1String(key));
-        bool ok = v.isDouble();
-        qint64 c = v.toInteger();
-        if (v.isString())
-            c = text(v).toLongLong(&ok, 0);
-        if (!ok || c < 0 || c > 0xFFFFFFFFll || !units::isValidOleColor(std::uint32_t(c)))
-            return fail(control, QStringLiteral("%1 is not a colour").arg(QLatin1String(key)));
-        return std::uint32_t(c);
-    }
-
-    Result<void> common(const QString& name, const QJsonObject& o, QWidget* w, bool placed = true) const
-    {
-        w->setObjectName(name);
-        if (placed)
-            w->setGeometry(units::toPixels(o.value(QStringLiteral("left")).toInt(), o.value(QStringLiteral("top")).toInt(),
-                                           o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
-        if (o.contains(QStringLiteral("font"))) {
-            Variant font = VELLOC_TRY(value(name, QStringLiteral("font"), o.value(QStringLiteral("font"))));
-            auto f = font.objectAs<Font>();
-            if (!f)
-                return fail(name, QStringLiteral("font is not a font"));
-            w->setFont(f->toQFont());
-        }
-        // Colours are each control's own: a frame's caption colour is not its children's. The
-        // described colours are the active and inactive ones; a disabled control keeps the
-        // style's disabled colours, so that it looks disabled.
-        static constexpr QPalette::ColorGroup Described[] = {QPalette::Active, QPalette::Inactive};
-        QPalette palette = QApplication::palette(w);
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-                palette.setColor(group, role, palette.color(group, role)); // set, so not taken from the container
-        if (o.contains(QStringLiteral("foreColor"))) {
-            const QColor c = units::toQColor(VELLOC_TRY(color(name, o, "foreColor")));
-            for (QPalette::ColorGroup group : Described)
-                for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-                    palette.setColor(group, role, c);
-        }
-        if (o.contains(QStringLiteral("backColor"))) {
-            const QColor c = units::toQColor(VELLOC_TRY(color(name, o, "backColor")));
-            for (QPalette::ColorGroup group : Described)
-                for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
-                    palette.setColor(group, role, c);
-            w->setAutoFillBackground(true);
-        }
-        w->setPalette(palette);
-        if (o.contains(QStringLiteral("toolTip")))
-            w->setToolTip(text(o.value(QStringLiteral("toolTip"))));
-        if (o.contains(QStringLiteral("enabled")))
-            w->setEnabled(o.value(QStringLiteral("enabled")).toBool(true));
-        if (o.value(QStringLiteral("visible")).toBool(true) == false)
-            w->setVisible(false);
-        return {};
-    }
-
-    Result<void> controls(const QJsonArray& list, QWidget* parent, QPoint offset)
+    Result<void> controls(const QJsonArray& list, QWidget* parent, const std::shared_ptr<BuiltInControl>& container = nullptr)
     {
         for (const QJsonValue& entry : list) {
             const QJsonObject o = entry.toObject();
@@ -124,74 +79,45 @@ public:
                 return fail({}, QStringLiteral("a control has no name"));
             if (m_form.m_widgets.contains(name) || m_form.m_components.contains(name))
                 return fail(name, QStringLiteral("the name is used twice"));
-            VELLOC_TRY_VOID(control(name, o, parent, offset));
+            VELLOC_TRY_VOID(control(name, o, parent, container));
             m_form.m_order << name;
         }
         return {};
     }
 
-    Result<void> control(const QString& name, const QJsonObject& o, QWidget* parent, QPoint offset)
+    // Every control is made the one way a host makes it (FormLoader::createControl), then
+    // placed: a built-in one from its entry's keys, a component from its bag.
+    Result<void> control(const QString& name, const QJsonObject& o, QWidget* parent, const std::shared_ptr<BuiltInControl>& container)
     {
         const QString kind = o.value(QStringLiteral("kind")).toString();
-        const QString caption = text(o.value(QStringLiteral("caption")));
-        QWidget* w = nullptr;
-        if (kind == QLatin1String("label")) {
-            auto* label = new QLabel(caption, parent);
-            VELLOC_TRY_VOID(common(name, o, label));
-            if (o.value(QStringLiteral("autoSize")).toBool())
-                label->resize(label->sizeHint());
-            label->setWordWrap(false);
-            w = label;
-        } else if (kind == QLatin1String("textbox")) {
-            auto* edit = new QLineEdit(text(o.value(QStringLiteral("text"))), parent);
-            edit->setCursorPosition(0);
-            VELLOC_TRY_VOID(common(name, o, edit));
-            w = edit;
-        } else if (kind == QLatin1String("button")) {
-            auto* button = new QPushButton(caption, parent);
-            // Enter presses the focused button, as on the desktop the windows were made for.
-            button->setAutoDefault(true);
-            VELLOC_TRY_VOID(common(name, o, button));
-            w = button;
-        } else if (kind == QLatin1String("optionbutton")) {
-            auto* option = new QRadioButton(caption, parent);
-            VELLOC_TRY_VOID(common(name, o, option));
-            option->setChecked(o.value(QStringLiteral("value")).toBool());
-            w = option;
-        } else if (kind == QLatin1String("frame")) {
-            auto* frame = new QGroupBox(caption, parent);
-            VELLOC_TRY_VOID(common(name, o, frame));
-            frame->setFocusPolicy(Qt::NoFocus);
-            w = frame;
-            m_form.m_widgets.insert(name, w);
-            // Children of a frame are placed relative to the frame itself.
-            VELLOC_TRY_VOID(controls(o.value(QStringLiteral("controls")).toArray(), frame, QPoint()));
-            return {};
-        } else if (kind == QLatin1String("component")) {
-            return component(name, o, parent);
-        } else {
+        const std::optional<BuiltInControl::Kind> builtInKind = BuiltInControl::kindOf(kind);
+        if (!builtInKind && kind != QLatin1String("component"))
             return fail(name, QStringLiteral("unknown kind of control \"%1\"").arg(kind));
-        }
-        w->move(w->pos() + offset);
-        m_form.m_widgets.insert(name, w);
-        return {};
-    }
-
-    Result<void> component(const QString& name, const QJsonObject& o, QWidget* parent)
-    {
+        if (!builtInKind && o.contains(QStringLiteral("visible")) && !o.value(QStringLiteral("visible")).isBool())
+            return fail(name, QStringLiteral("visible takes true or false"));
         Result<std::shared_ptr<Object>> object = FormLoader::createControl(o, m_form, m_variables);
         if (!object)
             return Error(object.error().number(), QStringLiteral("%1: %2").arg(name, object.error().message()));
-        m_form.m_components.insert(name, object.value());
-        auto* control = dynamic_cast<Control*>(object->get());
-        if (!control->invisibleAtRunTime()) {
-            QWidget* face = control->widget();
-            face->setParent(parent);
-            face->setObjectName(name);
-            face->move(units::toPixelsX(o.value(QStringLiteral("left")).toInt()),
-                       units::toPixelsY(o.value(QStringLiteral("top")).toInt()));
-            m_form.m_widgets.insert(name, face);
+        auto builtIn = std::dynamic_pointer_cast<BuiltInControl>(object.value());
+        if (builtIn) {
+            builtIn->setContainer(container);
+            m_form.m_builtIns.insert(name, builtIn);
+        } else {
+            m_form.m_components.insert(name, object.value());
         }
+        auto* control = dynamic_cast<Control*>(object->get());
+        if (control->invisibleAtRunTime())
+            return {};
+        QWidget* face = control->widget();
+        face->setParent(parent);
+        face->setObjectName(name);
+        face->move(units::toPixelsX(o.value(QStringLiteral("left")).toInt()), units::toPixelsY(o.value(QStringLiteral("top")).toInt()));
+        if (!(builtIn ? builtIn->isVisible() : o.value(QStringLiteral("visible")).toBool(true)))
+            face->setVisible(false);
+        m_form.m_widgets.insert(name, face);
+        // Children of a frame are placed relative to the frame itself.
+        if (builtIn && builtIn->kind() == BuiltInControl::Kind::Frame)
+            VELLOC_TRY_VOID(controls(o.value(QStringLiteral("controls")).toArray(), face, builtIn));
         return {};
     }
 
@@ -240,7 +166,7 @@ Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const
     } else {
         form->resize(client);
     }
-    VELLOC_TRY_VOID(builder.controls(root.value(QStringLiteral("controls")).toArray(), form.get(), QPoint()));
+    VELLOC_TRY_VOID(builder.controls(root.value(QStringLiteral("controls")).toArray(), form.get()));
 
     QWidget* previous = nullptr;
     for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray()) {
@@ -281,6 +207,18 @@ QString FormLoader::expand(QString text, const Variables& variables)
 
 Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, ControlSite& site, const Variables& variables)
 {
+    if (const auto kind = BuiltInControl::kindOf(o.value(QStringLiteral("kind")).toString())) {
+        const PropertyBag bag = VELLOC_TRY(BuiltInControl::bagOf(*kind, o, variables));
+        std::shared_ptr<BuiltInControl> control = BuiltInControl::create(*kind);
+        control->setSite(&site);
+        // A built-in control without a size has none, as its entry says.
+        control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
+        if (Result<void> loaded = control->readProperties(bag); !loaded) {
+            control->setSite(nullptr);
+            return loaded.releaseError();
+        }
+        return std::shared_ptr<Object>(std::move(control));
+    }
     const QString progId = o.value(QStringLiteral("progId")).toString();
     Result<std::shared_ptr<Object>> object = createObject(progId);
     if (!object)

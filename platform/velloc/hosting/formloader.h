@@ -11,6 +11,8 @@
 
 namespace velloc {
 
+class BuiltInControl;
+
 // A top-level window built from a stored window description: built-in widgets and components
 // created by programmatic identifier, each found again by its name. The window is the
 // components' host.
@@ -24,6 +26,8 @@ public:
     T* find(const QString& name) const { return qobject_cast<T*>(control(name)); }
     // A component created by programmatic identifier, by name.
     std::shared_ptr<Object> component(const QString& name) const { return m_components.value(name); }
+    // Any control by name: a component or a built-in control (whose members are its entry's keys).
+    std::shared_ptr<Object> object(const QString& name) const;
     QStringList names() const { return m_order; }
     // The focus order, first to last.
     QStringList tabOrder() const { return m_tabOrder; }
@@ -43,6 +47,7 @@ private:
 
     QHash<QString, QWidget*> m_widgets;
     QHash<QString, std::shared_ptr<Object>> m_components;
+    QHash<QString, std::shared_ptr<BuiltInControl>> m_builtIns;
     QStringList m_order;
     QStringList m_tabOrder;
     std::shared_ptr<Font> m_font;
@@ -59,8 +64,9 @@ private:
 //
 // Kinds: label, textbox, button, frame (with "controls" of its own, placed inside it),
 // optionbutton (grouped by container), component (with "progId" and "bag", the lines of a
-// property bag's text form). Optional keys: caption/text, font, foreColor, backColor (OLE
-// colours), toolTip, enabled, visible, autoSize, value (an option button's selection).
+// property bag's text form). Optional keys: the persisted names of a built-in control's members
+// (see BuiltInControl): caption/text, font, foreColor, backColor (OLE colours), toolTip,
+// enabled, visible, autoSize, value (an option button's selection); "visible" for a component.
 // Geometry is in twips. "${NAME}" in any string is replaced by the variable NAME. A description
 // holds values, not references: its icon, fonts and bags are inline (pictures as
 // picture:base64:...), and a file name in any of them is refused.
@@ -70,10 +76,11 @@ public:
     static Result<std::unique_ptr<Form>> load(const QString& path, const Variables& variables = {});
     static Result<std::unique_ptr<Form>> fromJson(const QByteArray& json, const Variables& variables = {});
 
-    // The component a "component" entry names, made the one way every host makes it: created by
-    // programmatic identifier, sited on `site`, given the entry's size, then its saved bag (or
-    // its defaults). On failure the control is let go again; the error does not name the entry,
-    // the caller does.
+    // The control an entry describes, made the one way every host makes it: a component created
+    // by programmatic identifier, sited on `site`, given the entry's size, then its saved bag (or
+    // its defaults); a built-in control (label, textbox, button, optionbutton, frame) likewise,
+    // its entry's keys read through the members they name. On failure the control is let go
+    // again; the error does not name the entry, the caller does.
     static Result<std::shared_ptr<Object>> createControl(const QJsonObject& entry, ControlSite& site,
                                                          const Variables& variables = {});
     // A text that does not parse, with the line and column of the fault.
