@@ -4,8 +4,7 @@
 
 namespace container {
 
-EntriesCommand::EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<std::pair<int, QJsonObject>> entries,
-                               bool alreadyDone)
+EntriesCommand::EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<PlacedEntry> entries, bool alreadyDone)
     : FormCommand(form, text), m_insert(insert), m_skip(alreadyDone), m_entries(std::move(entries))
 {
 }
@@ -14,8 +13,8 @@ void EntriesCommand::insertAll()
 {
     m_lastError.clear();
     QStringList names;
-    for (const auto& [index, entry] : std::as_const(m_entries)) {
-        velloc::Result<void> r = m_form->insertEntry(entry, index);
+    for (const auto& [index, entry, parent] : std::as_const(m_entries)) {
+        velloc::Result<void> r = m_form->insertEntry(entry, index, true, parent);
         if (!r)
             m_lastError += (m_lastError.isEmpty() ? QString() : QStringLiteral("\n")) + r.error().message();
         names << entry.value(QStringLiteral("name")).toString();
@@ -28,7 +27,7 @@ void EntriesCommand::insertAll()
 void EntriesCommand::removeAll()
 {
     for (auto it = m_entries.crbegin(); it != m_entries.crend(); ++it)
-        m_form->removeItem(it->second.value(QStringLiteral("name")).toString());
+        m_form->removeItem(it->entry.value(QStringLiteral("name")).toString());
 }
 
 void EntriesCommand::redo()

@@ -22,11 +22,17 @@ protected:
     QPointer<DesignForm> m_form;
 };
 
+// An entry at its index among the form's controls, inside the frame `parent` names or on the form.
+struct PlacedEntry {
+    int index = 0;
+    QJsonObject entry;
+    QString parent;
+};
+
 // Inserts the entries (redo) and removes them (undo); a delete is the same the other way round.
 class EntriesCommand final : public FormCommand {
 public:
-    EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<std::pair<int, QJsonObject>> entries,
-                   bool alreadyDone = false);
+    EntriesCommand(DesignForm* form, const QString& text, bool insert, QList<PlacedEntry> entries, bool alreadyDone = false);
     void redo() override;
     void undo() override;
 
@@ -35,7 +41,7 @@ private:
     void removeAll();
     bool m_insert;
     bool m_skip;
-    QList<std::pair<int, QJsonObject>> m_entries; // by index on the form, ascending
+    QList<PlacedEntry> m_entries; // by index on the form, ascending
     QString m_lastError;
 };
 

@@ -5,8 +5,10 @@
 #include "formentry.h"
 #include "formjson.h"
 #include "selectionoverlay.h"
+#include "taborder.h"
 
 #include "velloc/core/units.h"
+#include "velloc/hosting/builtincontrol.h"
 
 #include <QUndoStack>
 
@@ -84,8 +86,9 @@ Result<QByteArray> DesignForm::toJson() const
 {
     QList<QJsonObject> entries;
     for (const DesignItem& item : m_items)
-        entries << VELLOC_TRY(entryOf(item.name));
-    return m_doc.write(entries);
+        if (item.parent.isEmpty())
+            entries << VELLOC_TRY(entryOf(item.name));
+    return m_doc.write(entries, tabOrder());
 }
 
 void DesignForm::releaseAll()
@@ -132,30 +135,52 @@ QStringList DesignForm::allNames() const
     return names;
 }
 
-Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken)
+Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken, const QString& parent)
 {
     const QString name = formentry::nameOf(entry);
     if (!m_opening)
         VELLOC_TRY_VOID(FormDocument::checkNames(entry, allNames()));
+    const DesignItem* holder = parent.isEmpty() ? nullptr : item(parent);
+    if (!parent.isEmpty() && (!holder || !holder->face))
+        return Error(errc::InvalidArgument, QStringLiteral("%1: the frame %2 is not on the form").arg(name, parent));
 
     Result<DesignItem> made = DesignItem::make(entry, m_site, m_site, m_doc.variables());
     if (!made && !keepBroken)
         return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
     // What cannot be made is kept as written, so that saving loses nothing of it.
     DesignItem item = made ? std::move(made.value()) : DesignItem::broken(entry, made.error().message());
-    item.face->setParent(m_canvas.get());
+    item.parent = parent;
+    if (auto* builtIn = dynamic_cast<BuiltInControl*>(item.control); builtIn && holder)
+        builtIn->setContainer(std::dynamic_pointer_cast<BuiltInControl>(holder->object));
+    item.face->setParent(holder ? holder->face.data() : m_canvas.get());
     item.place(m_runMode);
-    item.face->show();
+    if (!item.control)
+        item.face->show();
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
-    m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));
+    index = int(std::clamp<qsizetype>(index, 0, m_items.size()));
+    const bool frame = made && item.isFrame();
+    m_items.insert(index, std::move(item));
+    Result<void> result;
+    if (!made)
+        result = Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
+    if (frame) {
+        // Checked with the frame; each goes after the ones before it, inside the frame.
+        const bool opening = std::exchange(m_opening, true);
+        int at = index + 1;
+        for (const QJsonValue& child : entry.value(QStringLiteral("controls")).toArray()) {
+            Result<void> inserted = insertEntry(child.toObject(), at, true, name);
+            if (!inserted && result)
+                result = inserted;
+            at = subtreeEnd(indexOf(formentry::nameOf(child.toObject())));
+        }
+        m_opening = opening;
+    }
     if (!m_opening) {
         refreshOverlay();
         emit itemsChanged();
     }
-    if (!made)
-        return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
-    return {};
+    return result;
 }
 
 Result<QJsonObject> DesignForm::entryOf(const QString& name) const
@@ -163,7 +188,17 @@ Result<QJsonObject> DesignForm::entryOf(const QString& name) const
     const DesignItem* it = item(name);
     if (!it)
         return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    return it->toEntry(m_doc.variables());
+    QJsonObject entry = VELLOC_TRY(it->toEntry(m_doc.variables()));
+    if (!it->object || !it->isFrame())
+        return entry;
+    // A frame holds its controls' entries, in their order.
+    QJsonArray controls;
+    for (const DesignItem& child : m_items)
+        if (child.parent == name)
+            controls.append(VELLOC_TRY(entryOf(child.name)));
+    if (!controls.isEmpty() || entry.contains(QStringLiteral("controls")))
+        entry.insert(QStringLiteral("controls"), controls);
+    return entry;
 }
 
 void DesignForm::removeItem(const QString& name)
@@ -171,9 +206,15 @@ void DesignForm::removeItem(const QString& name)
     const int i = indexOf(name);
     if (i < 0)
         return;
-    m_items[i].release();
-    m_items.removeAt(i);
-    if (m_selection.removeAll(name))
+    // A frame goes with its controls, the innermost first.
+    const int end = subtreeEnd(i);
+    bool deselected = false;
+    for (int j = end - 1; j >= i; --j) {
+        deselected |= m_selection.removeAll(m_items[j].name) > 0;
+        m_items[j].release();
+    }
+    m_items.erase(m_items.begin() + i, m_items.begin() + end);
+    if (deselected)
         emit selectionChanged();
     refreshOverlay();
     emit itemsChanged();
@@ -212,6 +253,9 @@ void DesignForm::renameItem(const QString& oldName, const QString& newName)
         return;
     m_items[i].name = newName;
     m_items[i].entry.insert(QStringLiteral("name"), newName);
+    for (DesignItem& child : m_items)
+        if (child.parent == oldName)
+            child.parent = newName;
     if (m_items[i].face)
         m_items[i].face->setObjectName(newName);
     m_doc.renamed(oldName, newName);
@@ -269,7 +313,7 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
     std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(root, m_doc.variables()));
     formcanvas::adopt(*canvas, this);
     for (DesignItem& item : m_items)
-        if (item.face) {
+        if (item.face && item.parent.isEmpty()) {
             item.face->setParent(canvas.get());
             item.place(m_runMode);
             if (!(m_runMode && item.control && item.control->invisibleAtRunTime()))
@@ -303,7 +347,7 @@ void DesignForm::select(const QStringList& names)
 QString DesignForm::itemAt(QPoint pixel) const
 {
     for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-        if (m_items[i].pixelRect().contains(pixel))
+        if (pixelRect(m_items[i]).contains(pixel))
             return m_items[i].name;
     return {};
 }
@@ -342,6 +386,78 @@ void DesignForm::refreshOverlay()
 std::shared_ptr<Font> DesignForm::ambientFont() const
 {
     return m_canvas ? m_canvas->ambientFont() : Font::create();
+}
+
+} // namespace container
+
+namespace container {
+
+QRect DesignForm::pixelRect(const DesignItem& item) const
+{
+    QRect r = item.pixelRect();
+    if (item.face && item.face->parentWidget() && m_canvas && item.face->parentWidget() != m_canvas.get())
+        r.moveTopLeft(item.face->parentWidget()->mapTo(m_canvas.get(), r.topLeft()));
+    return r;
+}
+
+int DesignForm::subtreeEnd(int index) const
+{
+    int end = index + 1;
+    while (end < m_items.size() && within(m_items[end].name, m_items[index].name))
+        ++end;
+    return end;
+}
+
+bool DesignForm::within(const QString& name, const QString& ancestor) const
+{
+    // Frames nest as deep as a description does; each step goes one holder out.
+    for (const DesignItem* it = item(name); it && !it->parent.isEmpty(); it = item(it->parent))
+        if (it->parent == ancestor)
+            return true;
+    return false;
+}
+
+QStringList DesignForm::tabStops() const
+{
+    QStringList stops;
+    for (const DesignItem& it : m_items)
+        if (!(it.control && it.control->invisibleAtRunTime()))
+            stops << it.name;
+    return stops;
+}
+
+QStringList DesignForm::tabOrder() const
+{
+    const QStringList written = m_doc.root().value(QStringLiteral("tabOrder")).toVariant().toStringList();
+    // A control the description lists keeps its place there, tab stop or not.
+    QStringList stops = tabStops();
+    for (const QString& name : written)
+        if (item(name) && !stops.contains(name))
+            stops << name;
+    return taborder::effective(written, stops);
+}
+
+void DesignForm::setEntryKey(const QString& control, const QString& key, const QJsonValue& value)
+{
+    if (control.isEmpty()) {
+        QJsonObject root = m_doc.root();
+        if (value.isUndefined())
+            root.remove(key);
+        else
+            root.insert(key, value);
+        m_doc.setRoot(root);
+    } else {
+        const int i = indexOf(control);
+        if (i < 0)
+            return;
+        if (value.isUndefined())
+            m_items[i].entry.remove(key);
+        else
+            m_items[i].entry.insert(key, value);
+        m_items[i].place(m_runMode);
+        refreshOverlay();
+    }
+    emit controlPropertyChanged(control, key);
 }
 
 } // namespace container

@@ -76,8 +76,9 @@ public:
     void setPastePoint(std::optional<QPoint> twips) { m_pastePoint = twips; }
 
     // The primitive operations the undo commands replay.
-    // A control that cannot be made is kept as written when `keepBroken`, else refused.
-    velloc::Result<void> insertEntry(const QJsonObject& entry, int index, bool keepBroken = true);
+    // A control that cannot be made is kept as written when `keepBroken`, else refused. It goes
+    // into the frame `parent` names, or onto the form; a frame's controls follow it.
+    velloc::Result<void> insertEntry(const QJsonObject& entry, int index, bool keepBroken = true, const QString& parent = {});
     // The entry as it would be saved; fails when the control does not write its properties.
     velloc::Result<QJsonObject> entryOf(const QString& name) const;
     void removeItem(const QString& name);
@@ -88,11 +89,22 @@ public:
     velloc::Result<void> readState(const QString& name, const velloc::PropertyBag& bag);
     // Rebuilds the window itself from the root's keys; the controls move onto it.
     velloc::Result<void> setRoot(const QJsonObject& root);
+    // A key of the description neither the window nor a control's members hold: the form's
+    // focus order (control empty) or a control's "visible". An undefined value removes it.
+    void setEntryKey(const QString& control, const QString& key, const QJsonValue& value);
+
+    // Whether `name` lies inside `ancestor` (a frame, or a frame in it).
+    bool within(const QString& name, const QString& ancestor) const;
+    // The controls that take a TabIndex (those with a face while the form runs), in the order
+    // of the form, and the focus order TabIndex numbers.
+    QStringList tabStops() const;
+    QStringList tabOrder() const;
 
     // Selection.
     QStringList selection() const { return m_selection; }
     void select(const QStringList& names);
-    QRect pixelRect(const DesignItem& item) const { return item.pixelRect(); }
+    // Where a control's face is on the form, in pixels, inside a frame or not.
+    QRect pixelRect(const DesignItem& item) const;
     QString itemAt(QPoint pixel) const;
 
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
@@ -121,6 +133,8 @@ signals:
 
 private:
     void setCanvas(std::unique_ptr<velloc::Form> canvas);
+    // One past the last control inside the one at `index`.
+    int subtreeEnd(int index) const;
     void releaseAll();
     void refreshOverlay();
 

@@ -3,9 +3,9 @@
 #include "formentry.h"
 
 #include "velloc/core/units.h"
+#include "velloc/hosting/builtincontrol.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 
 using namespace velloc;
@@ -14,50 +14,27 @@ namespace container {
 
 using namespace formentry;
 
-namespace {
-
-Result<DesignItem> makeComponent(const QJsonObject& entry, ControlSite& site, EventSink& sink,
-                                 const FormLoader::Variables& variables)
-{
-    DesignItem item;
-    item.name = nameOf(entry);
-    item.entry = entry;
-    item.object = VELLOC_TRY(FormLoader::createControl(entry, site, variables));
-    item.control = dynamic_cast<Control*>(item.object.get());
-    item.cookie = item.object->advise(&sink);
-    if (item.control->extent().isEmpty())
-        item.control->setExtent(QSize(1200, 600));
-    item.twips = QRect(QPoint(entry.value(QStringLiteral("left")).toInt(), entry.value(QStringLiteral("top")).toInt()),
-                       item.control->extent());
-    item.face = item.control->widget();
-    return item;
-}
-
-Result<DesignItem> makeBuiltIn(const QJsonObject& entry, const FormLoader::Variables& variables)
-{
-    if (holdsComponent(entry))
-        return Error(errc::InvalidArgument, QStringLiteral("a component inside a frame cannot be designed here"));
-    // The loader builds the control in a window of its own, which hands it over.
-    QJsonObject window {{QStringLiteral("controls"), QJsonArray {entry}}};
-    std::unique_ptr<Form> form = VELLOC_TRY(FormLoader::fromJson(QJsonDocument(window).toJson(), variables));
-    DesignItem item;
-    item.name = nameOf(entry);
-    item.entry = entry;
-    item.twips = twipsOf(entry);
-    item.face = form->control(item.name);
-    if (!item.face)
-        return Error(errc::InvalidArgument, QStringLiteral("the loader made no control of this entry"));
-    item.face->setParent(nullptr); // before the loader's window goes, and its children with it
-    return item;
-}
-
-} // namespace
-
 Result<DesignItem> DesignItem::make(const QJsonObject& entry, ControlSite& site, EventSink& sink,
                                     const FormLoader::Variables& variables)
 {
-    DesignItem item = VELLOC_TRY(kindOf(entry) == QLatin1String("component") ? makeComponent(entry, site, sink, variables)
-                                                                               : makeBuiltIn(entry, variables));
+    DesignItem item;
+    item.name = nameOf(entry);
+    item.entry = entry;
+    // A frame's controls are items of their own, each made where the frame is.
+    if (item.entry.contains(QStringLiteral("controls")))
+        item.entry.insert(QStringLiteral("controls"), QJsonArray());
+    item.object = VELLOC_TRY(FormLoader::createControl(entry, site, variables));
+    item.control = dynamic_cast<Control*>(item.object.get());
+    item.cookie = item.object->advise(&sink);
+    if (dynamic_cast<BuiltInControl*>(item.control)) {
+        item.twips = twipsOf(entry);
+    } else {
+        if (item.control->extent().isEmpty())
+            item.control->setExtent(QSize(1200, 600));
+        item.twips = QRect(QPoint(entry.value(QStringLiteral("left")).toInt(), entry.value(QStringLiteral("top")).toInt()),
+                           item.control->extent());
+    }
+    item.face = item.control->widget();
     item.entryTwips = item.twips;
     item.face->setObjectName(item.name);
     return item;
@@ -101,6 +78,23 @@ void DesignItem::release()
     object.reset();
 }
 
+bool DesignItem::ownsVisible() const
+{
+    return object && object->idOfName(u"Visible").has_value();
+}
+
+bool DesignItem::visibleAtRunTime() const
+{
+    if (control && control->invisibleAtRunTime())
+        return false;
+    if (auto* builtIn = dynamic_cast<const BuiltInControl*>(control))
+        return builtIn->isVisible();
+    if (ownsVisible())
+        if (Result<Variant> v = object->invoke(*object->idOfName(u"Visible"), InvokeKind::PropertyGet, {}); v && v->type() == VarType::Bool)
+            return v->boolean();
+    return entry.value(QStringLiteral("visible")).toBool(true);
+}
+
 QRect DesignItem::pixelRect() const
 {
     return face ? face->geometry() : units::toPixels(twips.x(), twips.y(), twips.width(), twips.height());
@@ -114,9 +108,8 @@ void DesignItem::place(bool runMode)
         control->setExtent(twips.size());
         control->resize();
         face->move(units::toPixelsX(twips.x()), units::toPixelsY(twips.y()));
-        face->setVisible(!(runMode && control->invisibleAtRunTime()));
-    } else if (entry.value(QStringLiteral("autoSize")).toBool() && twips == entryTwips) {
-        face->move(units::toPixelsX(twips.x()), units::toPixelsY(twips.y()));
+        // A form being designed shows every control; running, only those shown at run time.
+        face->setVisible(!runMode || visibleAtRunTime());
     } else {
         face->setGeometry(units::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
     }
@@ -130,6 +123,12 @@ Result<QJsonObject> DesignItem::toEntry(const FormLoader::Variables& variables) 
         setTwips(out, twips);
     if (!control)
         return out;
+    if (auto* builtIn = dynamic_cast<BuiltInControl*>(control)) {
+        Result<QJsonObject> written = builtIn->entryWith(out, variables);
+        if (!written)
+            return Error(written.error().number(), QStringLiteral("%1 did not write its properties: %2").arg(name, written.error().message()));
+        return written;
+    }
     PropertyBag bag;
     Result<void> written = control->writeProperties(bag);
     if (!written)

@@ -9,12 +9,16 @@
 
 namespace container {
 
-// One control of the form being designed: a component the container hosts itself, or a
-// built-in control (label, button, frame...) drawn by the form loader. Its description entry
-// is kept, so keys the container does not edit are written back as they were read.
+// One control of the form being designed: a component, or a built-in control (label, button,
+// frame...) whose members are its entry's keys; either made as the form loader makes it. Its
+// description entry is kept, so keys the container does not edit are written back as they
+// were read. A control inside a frame is an item of its own; the frame's entry gets its
+// controls back when it is saved.
 struct DesignItem {
     QString name;
-    QJsonObject entry;     // the description entry as read (geometry and bag refreshed on save)
+    QString parent;        // the frame that holds the control; empty: the form
+    QJsonObject entry;     // the description entry as read (geometry, keys and bag refreshed on
+                           // save; a frame's "controls" are its items')
     QRect twips;           // left, top, width, height
     QRect entryTwips;      // as the entry placed it: while unchanged, the entry's own keys are kept
     std::shared_ptr<velloc::Object> object;
@@ -31,8 +35,15 @@ struct DesignItem {
     static DesignItem broken(const QJsonObject& entry, const QString& problem);
     // Lets the control go: Terminate, off the site, its events unadvised, its face off the form.
     void release();
-    // Where the face is on the form, in pixels (where the twips put it when it has none).
+    // Where the face is in what holds it, in pixels (where the twips put it when it has none).
     QRect pixelRect() const;
+    // Whether the control is shown while the form runs: its own Visible, else its entry's
+    // "visible"; never when it is invisible at run time.
+    bool visibleAtRunTime() const;
+    // Whether the control has a Visible member of its own (a built-in control does).
+    bool ownsVisible() const;
+    bool isFrame() const { return kindOf() == QLatin1String("frame"); }
+    QString kindOf() const { return entry.value(QStringLiteral("kind")).toString(); }
     // Puts the face where the twips say, as the mode shows it.
     void place(bool runMode);
     // The entry as it would be saved; fails when the control does not write its properties.

@@ -43,11 +43,31 @@ Result<FormDocument> FormDocument::parse(const QByteArray& json)
     }
     doc.m_rootOrder = text.order;
     doc.m_indent = text.indent;
-    const JsonKeyOrder controlsOrder = doc.m_rootOrder.members.take(QStringLiteral("controls"));
-    const QJsonArray controls = doc.controls();
-    for (qsizetype i = 0; i < controls.size(); ++i)
-        doc.m_orders.insert(nameOf(controls[i].toObject()), controlsOrder.elements.value(i));
+    doc.readOrders(doc.controls(), doc.m_rootOrder.members.take(QStringLiteral("controls")));
     return doc;
+}
+
+void FormDocument::readOrders(const QJsonArray& controls, const JsonKeyOrder& order)
+{
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        JsonKeyOrder entryOrder = order.elements.value(i);
+        const JsonKeyOrder inner = entryOrder.members.take(QStringLiteral("controls"));
+        readOrders(controls[i].toObject().value(QStringLiteral("controls")).toArray(), inner);
+        m_orders.insert(nameOf(controls[i].toObject()), entryOrder);
+    }
+}
+
+JsonKeyOrder FormDocument::orderOf(const QJsonObject& entry) const
+{
+    // A frame's controls are found by name, so that one moved, added or deleted inside it
+    // leaves the others' keys in their order.
+    JsonKeyOrder order = m_orders.value(nameOf(entry));
+    if (entry.contains(QStringLiteral("controls"))) {
+        JsonKeyOrder& inner = order.members[QStringLiteral("controls")];
+        for (const QJsonValue& child : entry.value(QStringLiteral("controls")).toArray())
+            inner.elements << orderOf(child.toObject());
+    }
+    return order;
 }
 
 QRect FormDocument::client() const
@@ -55,27 +75,19 @@ QRect FormDocument::client() const
     return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());
 }
 
-QByteArray FormDocument::write(const QList<QJsonObject>& entries) const
+QByteArray FormDocument::write(const QList<QJsonObject>& entries, const QStringList& focus) const
 {
     QJsonObject root = m_root;
     JsonKeyOrder order = m_rootOrder;
     JsonKeyOrder& controlsOrder = order.members[QStringLiteral("controls")];
     QJsonArray controls;
-    QStringList names;
     for (const QJsonObject& entry : entries) {
         controls.append(entry);
-        controlsOrder.elements << m_orders.value(nameOf(entry));
-        collectNames(entry, names);
+        controlsOrder.elements << orderOf(entry);
     }
     root.insert(QStringLiteral("controls"), controls);
-    if (root.contains(QStringLiteral("tabOrder"))) {
-        // A control deleted since leaves the focus order with it.
-        QJsonArray focus;
-        for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray())
-            if (names.contains(v.toString()))
-                focus.append(v);
-        root.insert(QStringLiteral("tabOrder"), focus);
-    }
+    if (root.contains(QStringLiteral("tabOrder")))
+        root.insert(QStringLiteral("tabOrder"), QJsonArray::fromStringList(focus));
     return writeJson(root, order, m_indent);
 }
 

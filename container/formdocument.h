@@ -32,9 +32,9 @@ public:
     const velloc::FormLoader::Variables& variables() const { return m_variables; }
     void setVariables(velloc::FormLoader::Variables variables) { m_variables = std::move(variables); }
 
-    // The text of the form with these entries (in order) as its controls: keys as they were
-    // written, a focus order without the names no longer on the form.
-    QByteArray write(const QList<QJsonObject>& entries) const;
+    // The text of the form with these entries (in order) as its controls, keys as they were
+    // written, and `focus` as its focus order where the form has one.
+    QByteArray write(const QList<QJsonObject>& entries, const QStringList& focus) const;
     // A control renamed keeps the order of its keys.
     void renamed(const QString& oldName, const QString& newName);
 
@@ -59,7 +59,9 @@ public:
 private:
     QJsonObject m_root;
     JsonKeyOrder m_rootOrder;              // the root's keys as written ("controls" aside)
-    QHash<QString, JsonKeyOrder> m_orders; // each control's entry keys as written, by name
+    QHash<QString, JsonKeyOrder> m_orders; // each control's entry keys as written, by name, in frames too
+    void readOrders(const QJsonArray& controls, const JsonKeyOrder& order);
+    JsonKeyOrder orderOf(const QJsonObject& entry) const;
     int m_indent = 2;
     velloc::FormLoader::Variables m_variables;
 };

@@ -1,6 +1,8 @@
 #include "formeditor.h"
 
 #include "designcommands.h"
+#include "entrykeycommand.h"
+#include "taborder.h"
 #include "designform.h"
 #include "formentry.h"
 
@@ -39,7 +41,7 @@ Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos
     VELLOC_TRY_VOID(m_form.insertEntry(entry, int(m_form.items().size()), false));
     QList<QRect> taken;
     for (const DesignItem& other : m_form.items())
-        if (other.name != name)
+        if (other.name != name && other.parent.isEmpty())
             taken << other.twips;
     m_form.settle(name, twipsPos.x() < 0 ? m_form.document().freeSpot(m_form.item(name)->twips.size(), taken) : twipsPos);
     Result<QJsonObject> made = m_form.entryOf(name);
@@ -52,16 +54,34 @@ Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos
     return name;
 }
 
+namespace {
+
+// The selected controls not inside another selected one (a frame takes its controls along).
+QStringList outermost(const DesignForm& form)
+{
+    QStringList out;
+    const QStringList selection = form.selection();
+    for (const DesignItem& it : form.items())
+        if (selection.contains(it.name)
+            && std::none_of(selection.cbegin(), selection.cend(), [&](const QString& other) { return form.within(it.name, other); }))
+            out << it.name;
+    return out;
+}
+
+} // namespace
+
 void FormEditor::deleteSelection()
 {
-    QList<std::pair<int, QJsonObject>> entries;
+    QList<PlacedEntry> entries;
+    const QStringList names = outermost(m_form);
     for (int i = 0; i < m_form.items().size(); ++i)
-        if (m_form.selection().contains(m_form.items()[i].name)) {
+        if (names.contains(m_form.items()[i].name)) {
             // What cannot be brought back is not deleted.
             Result<QJsonObject> entry = m_form.entryOf(m_form.items()[i].name);
             if (!entry)
                 return m_form.report(entry.error());
-            entries.append({i, *entry});
+            // Indices as they will be when the ones before are back: a frame's controls come back with it.
+            entries.append({i, *entry, m_form.items()[i].parent});
         }
     if (entries.isEmpty())
         return;
@@ -168,12 +188,22 @@ void FormEditor::makeSameSize(bool width, bool height)
 
 void FormEditor::bringToFront(bool front)
 {
-    QStringList before, rest, moved;
-    for (const DesignItem& it : m_form.items()) {
+    // Among the controls of the same holder (the form or a frame), each with those inside it.
+    QStringList before, moved;
+    for (const DesignItem& it : m_form.items())
         before << it.name;
-        (m_form.selection().contains(it.name) ? moved : rest) << it.name;
-    }
-    const QStringList after = front ? rest + moved : moved + rest;
+    std::function<QStringList(const QString&)> ordered = [&](const QString& parent) {
+        QStringList rest, chosen;
+        for (const DesignItem& it : m_form.items())
+            if (it.parent == parent) {
+                const QStringList subtree = QStringList {it.name} + ordered(it.name);
+                (m_form.selection().contains(it.name) ? chosen : rest) << subtree;
+                if (m_form.selection().contains(it.name))
+                    moved << it.name;
+            }
+        return front ? rest + chosen : chosen + rest;
+    };
+    const QStringList after = ordered(QString());
     if (!moved.isEmpty() && after != before)
         m_form.undoStack()->push(new OrderCommand(&m_form, front ? QStringLiteral("Bring to Front") : QStringLiteral("Send to Back"), before, after));
 }
@@ -189,6 +219,51 @@ Result<void> FormEditor::rename(const QString& oldName, const QString& newName)
     if (m_form.allNames().contains(newName, Qt::CaseInsensitive) && newName.compare(oldName, Qt::CaseInsensitive) != 0)
         return Error(errc::InvalidArgument, QStringLiteral("%1: the name is used twice").arg(newName));
     m_form.undoStack()->push(new RenameCommand(&m_form, oldName, newName));
+    return {};
+}
+
+Result<void> FormEditor::setVisible(bool visible)
+{
+    QStringList names;
+    for (const QString& name : m_form.selection())
+        if (const DesignItem* it = m_form.item(name); it && it->control && !it->control->invisibleAtRunTime())
+            names << name;
+    if (names.isEmpty())
+        return Error(errc::NotSupported, QStringLiteral("No selected control is shown while the form runs"));
+    QUndoStack* stack = m_form.undoStack();
+    stack->beginMacro(QStringLiteral("Set Visible on %1").arg(names.join(QStringLiteral(", "))));
+    Result<void> done;
+    for (const QString& name : std::as_const(names)) {
+        const DesignItem* it = m_form.item(name);
+        if (it->ownsVisible()) {
+            Result<void> put = putProperty(name, *it->object->idOfName(u"Visible"), Variant::fromBool(visible), false);
+            if (!put && done)
+                done = Error(put.error().number(), QStringLiteral("%1: %2").arg(name, put.error().message()));
+            continue;
+        }
+        const QJsonValue before = it->entry.value(QStringLiteral("visible"));
+        // Shown is what a control without the key is: the key is written only where it says something.
+        const QJsonValue after = visible && before.isUndefined() ? QJsonValue(QJsonValue::Undefined) : QJsonValue(visible);
+        if (before != after)
+            stack->push(new EntryKeyCommand(&m_form, QStringLiteral("Set %1.Visible").arg(name), name, QStringLiteral("visible"), before, after));
+    }
+    stack->endMacro();
+    return done;
+}
+
+Result<void> FormEditor::setTabIndex(const QString& name, int index)
+{
+    const QStringList before = m_form.tabOrder();
+    if (!before.contains(name))
+        return Error(errc::NotSupported, QStringLiteral("%1 takes no TabIndex: it is not shown while the form runs").arg(name));
+    if (index < 0 || index >= before.size())
+        return Error(errc::InvalidPropertyValue, QStringLiteral("TabIndex takes a number from 0 to %1").arg(before.size() - 1));
+    const QStringList after = taborder::moved(before, name, index);
+    if (after == before)
+        return {};
+    const QJsonValue written = m_form.document().root().value(QStringLiteral("tabOrder"));
+    m_form.undoStack()->push(new EntryKeyCommand(&m_form, QStringLiteral("Set %1.TabIndex").arg(name), QString(), QStringLiteral("tabOrder"),
+                                                 written, QJsonArray::fromStringList(after)));
     return {};
 }
 
@@ -243,8 +318,9 @@ Result<void> FormEditor::loadBag(const QString& name, const PropertyBag& bag)
 Result<QJsonArray> FormEditor::copySelection() const
 {
     QJsonArray entries;
+    const QStringList names = outermost(m_form);
     for (const DesignItem& it : m_form.items())
-        if (m_form.selection().contains(it.name)) {
+        if (names.contains(it.name)) {
             // The size the control has, even where its entry left it to the control's default.
             QJsonObject entry = VELLOC_TRY(m_form.entryOf(it.name));
             setTwips(entry, it.twips);
@@ -256,10 +332,10 @@ Result<QJsonArray> FormEditor::copySelection() const
 Result<QStringList> FormEditor::paste(const QJsonArray& entries, std::optional<QPoint> at)
 {
     const QList<QJsonObject> copies = VELLOC_TRY(m_form.document().copies(entries, m_form.allNames(), at));
-    QList<std::pair<int, QJsonObject>> list;
+    QList<PlacedEntry> list;
     QStringList pasted;
     for (const QJsonObject& entry : copies) {
-        list.append({int(m_form.items().size()) + int(list.size()), entry});
+        list.append({int(m_form.items().size()) + int(list.size()), entry, QString()});
         pasted << formentry::nameOf(entry);
     }
     if (list.isEmpty())

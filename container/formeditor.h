@@ -33,6 +33,11 @@ public:
     void makeSameSize(bool width, bool height);
     void bringToFront(bool front);
     velloc::Result<void> rename(const QString& oldName, const QString& newName);
+    // Visible for every selected control: through its own member where it has one, else as its
+    // entry's "visible"; one edit.
+    velloc::Result<void> setVisible(bool visible);
+    // A control's place in the focus order; the others keep their order around it.
+    velloc::Result<void> setTabIndex(const QString& name, int index);
     velloc::Result<void> setFormValue(const QString& key, const QString& text);
     // A property put (by reference when `byRef`), recorded with the control's state before and after.
     velloc::Result<void> putProperty(const QString& name, velloc::DispId id, const velloc::Variant& value, bool byRef);

@@ -7,6 +7,7 @@
 #include "velloc/store/font.h"
 #include "velloc/store/picture.h"
 #include "velloc/store/registry.h"
+#include "velloc/hosting/builtincontrol.h"
 #include "velloc/hosting/services.h"
 #include "velloc/store/varianttext.h"
 
@@ -32,6 +33,11 @@ const QString NameRow = QStringLiteral("(Name)");
 const QString FormPrefix = QStringLiteral("form:"); // rows of the form's own keys
 // The place and size every control has, kept by the form, not by the control.
 const QStringList GeometryRows {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"), QStringLiteral("Height")};
+
+// Kept by the form for every control shown while it runs: Visible (where the control has none
+// of its own) and the place in the focus order.
+const QString VisibleRow = QStringLiteral("Visible");
+const QString TabIndexRow = QStringLiteral("TabIndex");
 
 int geometryValue(QRect r, qsizetype which)
 {
@@ -309,7 +315,8 @@ void PropertyBrowser::setForm(DesignForm* form)
             rebuild();
     });
     connect(form, &DesignForm::controlPropertyChanged, this, [this](const QString& control) {
-        if (control == m_control)
+        // The form's own keys (the focus order among them) number every control.
+        if (control == m_control || control.isEmpty())
             refreshValues();
     });
     connect(form, &DesignForm::runModeChanged, this, &PropertyBrowser::readOnlyChanged);
@@ -376,6 +383,16 @@ void PropertyBrowser::rebuild()
         r->setData(PropertyColumn, PropertyRole, g);
         r->setToolTip(PropertyColumn, tr("In twips, as the form keeps it; every selected control takes it"));
     }
+    if (item->control && !item->control->invisibleAtRunTime() && !item->ownsVisible()) {
+        auto* r = new QTreeWidgetItem(m_tree, {VisibleRow});
+        r->setData(PropertyColumn, PropertyRole, VisibleRow);
+        r->setToolTip(PropertyColumn, tr("True or False: whether the control is shown while the form runs; every selected control takes it"));
+    }
+    if (m_form->tabOrder().contains(item->name)) {
+        auto* r = new QTreeWidgetItem(m_tree, {TabIndexRow});
+        r->setData(PropertyColumn, PropertyRole, TabIndexRow);
+        r->setToolTip(PropertyColumn, tr("The control's place in the focus order, from 0; the others keep their order around it"));
+    }
     if (item->object) {
         m_rows = PropertyRow::of(*item->object, enumsOf(*item));
         readDefaults(*item);
@@ -435,6 +452,10 @@ void PropertyBrowser::refreshValues()
     for (qsizetype i = 0; i < GeometryRows.size(); ++i)
         if (QTreeWidgetItem* r = row(GeometryRows[i]))
             r->setText(ValueColumn, QString::number(geometryValue(item->twips, i)));
+    if (QTreeWidgetItem* r = row(VisibleRow))
+        r->setText(ValueColumn, item->visibleAtRunTime() ? QStringLiteral("True") : QStringLiteral("False"));
+    if (QTreeWidgetItem* r = row(TabIndexRow))
+        r->setText(ValueColumn, QString::number(m_form->tabOrder().indexOf(item->name)));
     for (const PropertyRow& r : std::as_const(m_rows)) {
         QTreeWidgetItem* rowItem = row(r.name);
         if (!rowItem)
@@ -486,13 +507,14 @@ void PropertyBrowser::readDefaults(const DesignItem& item)
 {
     // A new instance of the class, never sited, tells what each property starts at.
     m_defaults.clear();
-    const QString progId = item.entry.value(QStringLiteral("progId")).toString();
+    const std::optional<BuiltInControl::Kind> builtIn = BuiltInControl::kindOf(item.kindOf());
+    const QString progId = builtIn ? item.kindOf() : item.entry.value(QStringLiteral("progId")).toString();
     static QHash<QString, QHash<QString, Variant>> cache;
     if (const auto cached = cache.constFind(progId); cached != cache.cend()) {
         m_defaults = *cached;
         return;
     }
-    Result<std::shared_ptr<Object>> fresh = createObject(progId);
+    Result<std::shared_ptr<Object>> fresh = builtIn ? Result<std::shared_ptr<Object>>(BuiltInControl::create(*builtIn)) : createObject(progId);
     auto* control = fresh ? dynamic_cast<Control*>(fresh->get()) : nullptr;
     if (!control || !control->initProperties())
         return;
@@ -511,7 +533,9 @@ void PropertyBrowser::readOnlyChanged()
         if (name.isEmpty())
             continue;
         const PropertyRow* r = property(name);
-        const bool editable = !readOnly && (name == NameRow || name.startsWith(FormPrefix) || GeometryRows.contains(name) || (r && r->writable));
+        const bool editable = !readOnly
+                              && (name == NameRow || name.startsWith(FormPrefix) || GeometryRows.contains(name) || (!r && name == VisibleRow)
+                                  || name == TabIndexRow || (r && r->writable));
         (*it)->setFlags(editable ? ((*it)->flags() | Qt::ItemIsEditable) : ((*it)->flags() & ~Qt::ItemIsEditable));
         if (r && !r->writable)
             (*it)->setForeground(ValueColumn, QBrush(Qt::gray));
@@ -553,6 +577,24 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
             return Error(errc::InvalidArgument, tr("%1 takes a whole number of twips%2").arg(property, g >= 2 ? tr(" above 0") : QString()));
         m_form->editor().setGeometry(property.toLower(), twips);
         return {};
+    }
+    if (property == TabIndexRow || (property == VisibleRow && !this->property(property))) {
+        bool ok = false;
+        const int index = text.trimmed().toInt(&ok);
+        const bool shown = text.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+        Result<void> done = Error(errc::InvalidPropertyValue, property == TabIndexRow ? tr("TabIndex takes a whole number from 0")
+                                                                                      : tr("Visible takes True or False"));
+        if (property == TabIndexRow && ok)
+            done = m_form->editor().setTabIndex(m_control, index);
+        else if (property == VisibleRow && (shown || text.trimmed().compare(QLatin1String("False"), Qt::CaseInsensitive) == 0))
+            done = m_form->editor().setVisible(shown);
+        if (QTreeWidgetItem* r = row(property)) {
+            r->setText(MessageColumn, done ? QString() : tr("error %1: %2").arg(done.error().number()).arg(done.error().message()));
+            r->setToolTip(MessageColumn, r->text(MessageColumn));
+            r->setForeground(MessageColumn, QBrush(Qt::red));
+            showMessageColumn();
+        }
+        return done;
     }
     const PropertyRow* r = this->property(property);
     if (!r)

@@ -288,7 +288,7 @@ TEST_F(Container, Form1RoundTrip)
 {
     ASSERT_TRUE(window.openForm(Form1Path).ok());
     EXPECT_TRUE(messages(responder).isEmpty()) << messages(responder).join('\n').toStdString();
-    EXPECT_EQ(form().items().size(), 12);
+    EXPECT_EQ(form().items().size(), 26) << "twelve on the form, fourteen in the frame";
     QTemporaryDir dir;
     const QString saved = dir.filePath("Form1.json");
     ASSERT_TRUE(window.saveForm(saved).ok());
@@ -342,7 +342,7 @@ TEST_F(Container, BadFormsAndBags)
 
     EXPECT_FALSE(window.openForm(write("broken.json", "{ \"controls\": [ ")).ok());
     EXPECT_TRUE(messages(responder).last().contains("is not valid JSON")) << messages(responder).last().toStdString();
-    EXPECT_EQ(form().items().size(), 12) << "the open form stays";
+    EXPECT_EQ(form().items().size(), 26) << "the open form stays";
     EXPECT_FALSE(window.openForm(dir.filePath("absent.json")).ok());
     // A form is read like a bag: no FIFO or device is waited on or read without end, and a
     // description that is not an object says so, with where.
@@ -357,11 +357,11 @@ TEST_F(Container, BadFormsAndBags)
     EXPECT_TRUE(messages(responder).last().contains("is a JSON array; it must be an object")) << messages(responder).last().toStdString();
     EXPECT_FALSE(window.openForm(write("late.json", "{\n  \"name\": \"F\",\n  \"caption\" \"x\"\n}")).ok());
     EXPECT_TRUE(messages(responder).last().contains("missing name separator at line 3, column 14")) << messages(responder).last().toStdString();
-    EXPECT_EQ(form().items().size(), 12) << "the open form stays";
+    EXPECT_EQ(form().items().size(), 26) << "the open form stays";
     EXPECT_FALSE(window.openForm(write("twice.json", R"({"controls": [{"name": "A", "kind": "label"},
         {"name": "F", "kind": "frame", "controls": [{"name": "A", "kind": "button"}]}]})")).ok());
     EXPECT_TRUE(messages(responder).last().endsWith("A: the name is used twice")) << messages(responder).last().toStdString();
-    EXPECT_EQ(form().items().size(), 12);
+    EXPECT_EQ(form().items().size(), 26);
 
     const QString unknown = write("unknown.json", R"({"name": "F", "clientWidth": 4000, "clientHeight": 3000, "controls": [
         {"name": "Gauge1", "kind": "component", "progId": "No.Such", "left": 10, "top": 20, "width": 900, "height": 300,

@@ -144,7 +144,9 @@ TEST(FormDocument, RenameKeepsKeyAndFocusOrder)
     ASSERT_TRUE(doc.ok());
     doc->renamed("A", "B");
     QJsonObject b {{"top", 1}, {"name", "B"}};
-    EXPECT_EQ(doc->write({b}), R"({
+    const QStringList focus = doc->root().value("tabOrder").toVariant().toStringList();
+    EXPECT_EQ(focus, QStringList {"B"});
+    EXPECT_EQ(doc->write({b}, focus), R"({
   "name": "F",
   "controls": [
     {
@@ -157,5 +159,5 @@ TEST(FormDocument, RenameKeepsKeyAndFocusOrder)
   ]
 }
 )");
-    EXPECT_EQ(doc->write({}), "{\n  \"name\": \"F\",\n  \"controls\": [],\n  \"tabOrder\": []\n}\n");
+    EXPECT_EQ(doc->write({}, {}), "{\n  \"name\": \"F\",\n  \"controls\": [],\n  \"tabOrder\": []\n}\n");
 }
