@@ -275,7 +275,12 @@ BuiltInTables BuiltInTables::make()
                  .help = QStringLiteral("Returns/sets whether the option is the one chosen in its group."),
                  .get = [](C& c) -> Result<Variant> { return Variant::fromBool(static_cast<QRadioButton*>(c.widget())->isChecked()); },
                  .store = [](C& c, const Variant& v) -> Result<void> {
-                     static_cast<QRadioButton*>(c.widget())->setChecked(v.boolean());
+                     // The chosen option of a group is unchosen only by choosing another; a
+                     // designer unchooses it all the same.
+                     auto* option = static_cast<QRadioButton*>(c.widget());
+                     option->setAutoExclusive(v.boolean());
+                     option->setChecked(v.boolean());
+                     option->setAutoExclusive(true);
                      return {};
                  },
                  .persistedName = QStringLiteral("value"), .defaultValue = flag(false)},
