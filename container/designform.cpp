@@ -417,6 +417,16 @@ bool DesignForm::within(const QString& name, const QString& ancestor) const
     return false;
 }
 
+QStringList DesignForm::outerSelection() const
+{
+    QStringList out;
+    for (const DesignItem& it : m_items)
+        if (m_selection.contains(it.name)
+            && std::none_of(m_selection.cbegin(), m_selection.cend(), [&](const QString& other) { return within(it.name, other); }))
+            out << it.name;
+    return out;
+}
+
 QStringList DesignForm::tabStops() const
 {
     QStringList stops;

@@ -95,6 +95,9 @@ public:
 
     // Whether `name` lies inside `ancestor` (a frame, or a frame in it).
     bool within(const QString& name, const QString& ancestor) const;
+    // The selected controls not inside another selected one (a frame takes its controls along),
+    // in the order of the form.
+    QStringList outerSelection() const;
     // The controls that take a TabIndex (those with a face while the form runs), in the order
     // of the form, and the focus order TabIndex numbers.
     QStringList tabStops() const;

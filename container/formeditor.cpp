@@ -54,26 +54,10 @@ Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos
     return name;
 }
 
-namespace {
-
-// The selected controls not inside another selected one (a frame takes its controls along).
-QStringList outermost(const DesignForm& form)
-{
-    QStringList out;
-    const QStringList selection = form.selection();
-    for (const DesignItem& it : form.items())
-        if (selection.contains(it.name)
-            && std::none_of(selection.cbegin(), selection.cend(), [&](const QString& other) { return form.within(it.name, other); }))
-            out << it.name;
-    return out;
-}
-
-} // namespace
-
 void FormEditor::deleteSelection()
 {
     QList<PlacedEntry> entries;
-    const QStringList names = outermost(m_form);
+    const QStringList names = m_form.outerSelection();
     for (int i = 0; i < m_form.items().size(); ++i)
         if (names.contains(m_form.items()[i].name)) {
             // What cannot be brought back is not deleted.
@@ -92,7 +76,8 @@ void FormEditor::deleteSelection()
 void FormEditor::moveSelection(QPoint twipsDelta, QSize twipsResize, bool step)
 {
     QHash<QString, QRect> before, after;
-    const QStringList selection = m_form.selection();
+    // A frame moves what it holds: a control in a selected frame does not move again.
+    const QStringList selection = m_form.outerSelection();
     for (const QString& name : selection) {
         const DesignItem* it = m_form.item(name);
         if (!it)
@@ -318,7 +303,7 @@ Result<void> FormEditor::loadBag(const QString& name, const PropertyBag& bag)
 Result<QJsonArray> FormEditor::copySelection() const
 {
     QJsonArray entries;
-    const QStringList names = outermost(m_form);
+    const QStringList names = m_form.outerSelection();
     for (const DesignItem& it : m_form.items())
         if (names.contains(it.name)) {
             // The size the control has, even where its entry left it to the control's default.

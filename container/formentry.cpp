@@ -63,14 +63,6 @@ void collectNames(const QJsonObject& entry, QStringList& names)
         collectNames(child.toObject(), names);
 }
 
-bool holdsComponent(const QJsonObject& entry)
-{
-    for (const QJsonValue& child : entry.value(QStringLiteral("controls")).toArray())
-        if (kindOf(child.toObject()) == QLatin1String("component") || holdsComponent(child.toObject()))
-            return true;
-    return false;
-}
-
 QJsonArray bagLines(const PropertyBag& bag)
 {
     QJsonArray lines;

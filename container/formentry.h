@@ -17,7 +17,6 @@ QRect twipsOf(const QJsonObject& entry);
 void setTwips(QJsonObject& entry, QRect twips);
 // The names an entry brings onto the form: its own and, for a frame, those of its controls.
 void collectNames(const QJsonObject& entry, QStringList& names);
-bool holdsComponent(const QJsonObject& entry);
 
 // A bag's text form as the lines of an entry's "bag".
 QJsonArray bagLines(const velloc::PropertyBag& bag);

@@ -93,7 +93,7 @@ void SelectionOverlay::mousePressEvent(QMouseEvent* event)
                                             : std::nullopt);
     }
     m_startTwips.clear();
-    for (const QString& name : m_form->selection())
+    for (const QString& name : m_form->outerSelection())
         if (const DesignItem* item = m_form->item(name))
             m_startTwips.insert(name, item->twips);
     m_dragging = !m_startTwips.isEmpty();

@@ -279,8 +279,12 @@ TEST_F(Tables, AComponentInsideAFrameIsDesignedLikeAnyOther)
     EXPECT_EQ(twips("Link1").topLeft(), QPoint(300, 450));
     EXPECT_EQ(textOf(save(QStringLiteral("framed-undone.json"))), textOf(path));
 
-    // The frame goes with what it holds, and comes back with it.
+    // A frame moves and goes with what it holds; what it holds does not move again.
     form().select({"Frame1", "Note1"});
+    QTest::keyClick(overlay(), Qt::Key_Down);
+    EXPECT_EQ(twips("Frame1").topLeft(), QPoint(600, 600 + units::toTwipsY(1)));
+    EXPECT_EQ(twips("Note1").topLeft(), QPoint(300, 1200));
+    form().undoStack()->undo();
     form().editor().deleteSelection();
     EXPECT_EQ(form().items().size(), 0);
     form().undoStack()->undo();
