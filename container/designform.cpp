@@ -88,7 +88,7 @@ Result<QByteArray> DesignForm::toJson() const
     for (const DesignItem& item : m_items)
         if (item.parent.isEmpty())
             entries << VELLOC_TRY(entryOf(item.name));
-    return m_doc.write(entries, tabOrder());
+    return m_doc.write(entries);
 }
 
 void DesignForm::releaseAll()
@@ -427,47 +427,32 @@ QStringList DesignForm::outerSelection() const
     return out;
 }
 
-QStringList DesignForm::tabStops() const
-{
-    QStringList stops;
-    for (const DesignItem& it : m_items)
-        if (!(it.control && it.control->invisibleAtRunTime()))
-            stops << it.name;
-    return stops;
-}
-
 QStringList DesignForm::tabOrder() const
 {
-    const QStringList written = m_doc.root().value(QStringLiteral("tabOrder")).toVariant().toStringList();
-    // A control the description lists keeps its place there, tab stop or not.
-    QStringList stops = tabStops();
-    for (const QString& name : written)
-        if (item(name) && !stops.contains(name))
-            stops << name;
-    return taborder::effective(written, stops);
+    QList<QJsonObject> entries;
+    for (const DesignItem& it : m_items)
+        entries << it.entry;
+    return taborder::orderOf(entries, m_doc.root().value(QStringLiteral("tabOrder")).toArray());
 }
 
-void DesignForm::setEntryKey(const QString& control, const QString& key, const QJsonValue& value)
+void DesignForm::setEntryValue(const QString& name, const QString& key, const QJsonValue& value)
 {
-    if (control.isEmpty()) {
-        QJsonObject root = m_doc.root();
-        if (value.isUndefined())
-            root.remove(key);
-        else
-            root.insert(key, value);
-        m_doc.setRoot(root);
-    } else {
-        const int i = indexOf(control);
-        if (i < 0)
-            return;
-        if (value.isUndefined())
-            m_items[i].entry.remove(key);
-        else
-            m_items[i].entry.insert(key, value);
-        m_items[i].place(m_runMode);
-        refreshOverlay();
-    }
-    emit controlPropertyChanged(control, key);
+    const int i = indexOf(name);
+    if (i < 0)
+        return;
+    if (value.isUndefined())
+        m_items[i].entry.remove(key);
+    else
+        m_items[i].entry.insert(key, value);
+    m_items[i].place(m_runMode);
+    refreshOverlay();
+    emit controlPropertyChanged(name, key);
+}
+
+void DesignForm::setFocusOrder(const QJsonValue& order)
+{
+    m_doc.setFocusOrder(order);
+    emit controlPropertyChanged(QString(), QStringLiteral("tabOrder"));
 }
 
 } // namespace container

@@ -89,18 +89,18 @@ public:
     velloc::Result<void> readState(const QString& name, const velloc::PropertyBag& bag);
     // Rebuilds the window itself from the root's keys; the controls move onto it.
     velloc::Result<void> setRoot(const QJsonObject& root);
-    // A key of the description neither the window nor a control's members hold: the form's
-    // focus order (control empty) or a control's "visible". An undefined value removes it.
-    void setEntryKey(const QString& control, const QString& key, const QJsonValue& value);
+    // A key of a control's entry that the control itself does not keep (undefined: removed).
+    void setEntryValue(const QString& name, const QString& key, const QJsonValue& value);
+    // The form's focus order, "tabOrder" (undefined: none).
+    void setFocusOrder(const QJsonValue& order);
 
     // Whether `name` lies inside `ancestor` (a frame, or a frame in it).
     bool within(const QString& name, const QString& ancestor) const;
     // The selected controls not inside another selected one (a frame takes its controls along),
     // in the order of the form.
     QStringList outerSelection() const;
-    // The controls that take a TabIndex (those with a face while the form runs), in the order
-    // of the form, and the focus order TabIndex numbers.
-    QStringList tabStops() const;
+    // The controls in tab order, as their entries and the form's focus order say now: what
+    // TabIndex numbers.
     QStringList tabOrder() const;
 
     // Selection.

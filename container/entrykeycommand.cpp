@@ -11,16 +11,24 @@ EntryKeyCommand::EntryKeyCommand(DesignForm* form, const QString& text, QString 
 {
 }
 
+void EntryKeyCommand::apply(const QJsonValue& value)
+{
+    if (!m_form)
+        return;
+    if (m_control.isEmpty())
+        m_form->setFocusOrder(value);
+    else
+        m_form->setEntryValue(m_control, m_key, value);
+}
+
 void EntryKeyCommand::redo()
 {
-    if (m_form)
-        m_form->setEntryKey(m_control, m_key, m_after);
+    apply(m_after);
 }
 
 void EntryKeyCommand::undo()
 {
-    if (m_form)
-        m_form->setEntryKey(m_control, m_key, m_before);
+    apply(m_before);
 }
 
 } // namespace container

@@ -6,9 +6,9 @@
 
 namespace container {
 
-// A key of the description that neither the window nor a control's members hold: the form's
-// focus order (no control named), or the "visible" of a control without a Visible of its own.
-// An undefined value is a key the description does not have.
+// A key of the description that neither the window nor a control's members hold: a control's
+// "visible" (where it has no Visible of its own) or "tabIndex", or the form's focus order (no
+// control named). An undefined value is a key the description does not have.
 class EntryKeyCommand final : public FormCommand {
 public:
     EntryKeyCommand(DesignForm* form, const QString& text, QString control, QString key, QJsonValue before, QJsonValue after);
@@ -16,6 +16,7 @@ public:
     void undo() override;
 
 private:
+    void apply(const QJsonValue& value);
     QString m_control, m_key;
     QJsonValue m_before, m_after;
 };

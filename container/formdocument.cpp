@@ -75,20 +75,36 @@ QRect FormDocument::client() const
     return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());
 }
 
-QByteArray FormDocument::write(const QList<QJsonObject>& entries, const QStringList& focus) const
+QByteArray FormDocument::write(const QList<QJsonObject>& entries) const
 {
     QJsonObject root = m_root;
     JsonKeyOrder order = m_rootOrder;
     JsonKeyOrder& controlsOrder = order.members[QStringLiteral("controls")];
     QJsonArray controls;
+    QStringList names;
     for (const QJsonObject& entry : entries) {
         controls.append(entry);
         controlsOrder.elements << orderOf(entry);
+        collectNames(entry, names);
     }
     root.insert(QStringLiteral("controls"), controls);
-    if (root.contains(QStringLiteral("tabOrder")))
-        root.insert(QStringLiteral("tabOrder"), QJsonArray::fromStringList(focus));
+    if (root.contains(QStringLiteral("tabOrder"))) {
+        // A control deleted since leaves the focus order with it.
+        QJsonArray focus;
+        for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray())
+            if (names.contains(v.toString()))
+                focus.append(v);
+        root.insert(QStringLiteral("tabOrder"), focus);
+    }
     return writeJson(root, order, m_indent);
+}
+
+void FormDocument::setFocusOrder(const QJsonValue& order)
+{
+    if (order.isUndefined())
+        m_root.remove(QStringLiteral("tabOrder"));
+    else
+        m_root.insert(QStringLiteral("tabOrder"), order);
 }
 
 void FormDocument::renamed(const QString& oldName, const QString& newName)

@@ -25,6 +25,8 @@ public:
     // The form's own keys, "controls" and "tabOrder" as read.
     const QJsonObject& root() const { return m_root; }
     void setRoot(QJsonObject root) { m_root = std::move(root); }
+    // Sets or (undefined) removes "tabOrder".
+    void setFocusOrder(const QJsonValue& order);
     QJsonArray controls() const { return m_root.value(QStringLiteral("controls")).toArray(); }
     QRect client() const;
 
@@ -32,9 +34,9 @@ public:
     const velloc::FormLoader::Variables& variables() const { return m_variables; }
     void setVariables(velloc::FormLoader::Variables variables) { m_variables = std::move(variables); }
 
-    // The text of the form with these entries (in order) as its controls, keys as they were
-    // written, and `focus` as its focus order where the form has one.
-    QByteArray write(const QList<QJsonObject>& entries, const QStringList& focus) const;
+    // The text of the form with these entries (in order) as its controls: keys as they were
+    // written, a focus order without the names no longer on the form.
+    QByteArray write(const QList<QJsonObject>& entries) const;
     // A control renamed keeps the order of its keys.
     void renamed(const QString& oldName, const QString& newName);
 

@@ -238,17 +238,28 @@ Result<void> FormEditor::setVisible(bool visible)
 
 Result<void> FormEditor::setTabIndex(const QString& name, int index)
 {
-    const QStringList before = m_form.tabOrder();
-    if (!before.contains(name))
-        return Error(errc::NotSupported, QStringLiteral("%1 takes no TabIndex: it is not shown while the form runs").arg(name));
-    if (index < 0 || index >= before.size())
-        return Error(errc::InvalidPropertyValue, QStringLiteral("TabIndex takes a number from 0 to %1").arg(before.size() - 1));
-    const QStringList after = taborder::moved(before, name, index);
+    QStringList order = m_form.tabOrder();
+    if (!order.removeOne(name))
+        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+    if (index < 0 || index > order.size())
+        return Error(errc::InvalidPropertyValue, QStringLiteral("TabIndex takes a number from 0 to %1").arg(order.size()));
+    order.insert(index, name);
+    // Every control takes its number, 0 to n-1, and the form's focus order follows.
+    QList<QJsonObject> entries;
+    for (const DesignItem& it : m_form.items())
+        entries << it.entry;
+    const taborder::TabState before = taborder::stateOf(entries, m_form.document().root());
+    const taborder::TabState after = taborder::withOrder(before, order);
     if (after == before)
         return {};
-    const QJsonValue written = m_form.document().root().value(QStringLiteral("tabOrder"));
-    m_form.undoStack()->push(new EntryKeyCommand(&m_form, QStringLiteral("Set %1.TabIndex").arg(name), QString(), QStringLiteral("tabOrder"),
-                                                 written, QJsonArray::fromStringList(after)));
+    QUndoStack* stack = m_form.undoStack();
+    stack->beginMacro(QStringLiteral("Set %1.TabIndex").arg(name));
+    for (auto it = after.indexes.cbegin(); it != after.indexes.cend(); ++it)
+        if (before.indexes.value(it.key()) != it.value())
+            stack->push(new EntryKeyCommand(&m_form, QString(), it.key(), taborder::IndexKey, before.indexes.value(it.key()), it.value()));
+    if (after.focusOrder != before.focusOrder)
+        stack->push(new EntryKeyCommand(&m_form, QString(), QString(), QStringLiteral("tabOrder"), before.focusOrder, after.focusOrder));
+    stack->endMacro();
     return {};
 }
 

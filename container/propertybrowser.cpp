@@ -34,8 +34,8 @@ const QString FormPrefix = QStringLiteral("form:"); // rows of the form's own ke
 // The place and size every control has, kept by the form, not by the control.
 const QStringList GeometryRows {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"), QStringLiteral("Height")};
 
-// Kept by the form for every control shown while it runs: Visible (where the control has none
-// of its own) and the place in the focus order.
+// Kept in the description for every control: Visible (where the control has none of its own
+// and is shown while the form runs) and its place in the tab order.
 const QString VisibleRow = QStringLiteral("Visible");
 const QString TabIndexRow = QStringLiteral("TabIndex");
 
@@ -388,11 +388,9 @@ void PropertyBrowser::rebuild()
         r->setData(PropertyColumn, PropertyRole, VisibleRow);
         r->setToolTip(PropertyColumn, tr("True or False: whether the control is shown while the form runs; every selected control takes it"));
     }
-    if (m_form->tabOrder().contains(item->name)) {
-        auto* r = new QTreeWidgetItem(m_tree, {TabIndexRow});
-        r->setData(PropertyColumn, PropertyRole, TabIndexRow);
-        r->setToolTip(PropertyColumn, tr("The control's place in the focus order, from 0; the others keep their order around it"));
-    }
+    auto* tabIndex = new QTreeWidgetItem(m_tree, {TabIndexRow});
+    tabIndex->setData(PropertyColumn, PropertyRole, TabIndexRow);
+    tabIndex->setToolTip(PropertyColumn, tr("The control's place in the tab order, from 0; the others keep their order around it"));
     if (item->object) {
         m_rows = PropertyRow::of(*item->object, enumsOf(*item));
         readDefaults(*item);

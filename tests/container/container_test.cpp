@@ -85,11 +85,11 @@ TEST_F(Container, DesignEditRunAndSave)
     // The browser: interface order, alphabetical, by category; the enumeration's names.
     QTreeWidget* tree = browser().tree();
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "(Name)");
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Left") << "the place and size the form keeps come first";
-    EXPECT_EQ(tree->topLevelItem(5)->text(0), "KEY") << "interface order";
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Left") << "the name, place, size and tab order the form keeps come first";
+    EXPECT_EQ(tree->topLevelItem(6)->text(0), "KEY") << "interface order";
     EXPECT_EQ(value(browser(), "ProtectionType"), "0 - Standard");
     browser().setOrder(PropertyBrowser::Order::Alphabetical);
-    EXPECT_EQ(tree->topLevelItem(5)->text(0), "CeaserOffset");
+    EXPECT_EQ(tree->topLevelItem(6)->text(0), "CeaserOffset");
     browser().setOrder(PropertyBrowser::Order::Category);
     EXPECT_FALSE(tree->findItems("FileSetup", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(browser().row("ShowProgress")->toolTip(0).isEmpty()) << "the help string as tool tip";

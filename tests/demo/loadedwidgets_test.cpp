@@ -91,4 +91,29 @@ TEST(LoadedWidgets, Form1IsBuiltAsItsListingSays)
     EXPECT_EQ(actual.toStdString(), QString::fromUtf8(golden.readAll()).toStdString());
 }
 
+// A form that lists no focus order takes it from its controls' tabIndex keys: by number, those
+// without one after, in the order of the description; a list, where there is one, comes first.
+TEST(LoadedWidgets, FocusOrderFromTabIndex)
+{
+    const QByteArray controls = R"("controls": [
+        {"name": "A", "kind": "button", "tabIndex": 2},
+        {"name": "F", "kind": "frame", "tabIndex": 0, "controls": [{"name": "B", "kind": "textbox", "tabIndex": 1}]},
+        {"name": "L", "kind": "label"},
+        {"name": "C", "kind": "button", "tabIndex": 3}])";
+    Result<std::unique_ptr<Form>> form = FormLoader::fromJson("{" + controls + "}");
+    ASSERT_TRUE(form.ok()) << form.error().message().toStdString();
+    EXPECT_EQ((*form)->tabOrder(), (QStringList {"F", "B", "A", "C", "L"}));
+    EXPECT_EQ((*form)->control("B")->nextInFocusChain(), (*form)->control("A"));
+
+    form = FormLoader::fromJson("{" + controls + R"(, "tabOrder": ["C", "A"]})");
+    ASSERT_TRUE(form.ok()) << form.error().message().toStdString();
+    EXPECT_EQ((*form)->tabOrder(), (QStringList {"C", "A"}));
+
+    for (const char* index : {"-1", "1.5", "\"first\""}) {
+        form = FormLoader::fromJson(QByteArray(R"({"controls": [{"name": "A", "kind": "button", "tabIndex": )") + index + "}]}");
+        ASSERT_FALSE(form.ok()) << index;
+        EXPECT_EQ(form.error().message(), "A: tabIndex takes a whole number from 0") << index;
+    }
+}
+
 } // namespace

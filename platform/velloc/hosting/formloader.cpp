@@ -20,6 +20,9 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <cmath>
+#include <limits>
+
 namespace velloc {
 
 Form::~Form()
@@ -81,6 +84,12 @@ public:
                 return fail(name, QStringLiteral("the name is used twice"));
             VELLOC_TRY_VOID(control(name, o, parent, container));
             m_form.m_order << name;
+            if (o.contains(QStringLiteral("tabIndex"))) {
+                const QJsonValue index = o.value(QStringLiteral("tabIndex"));
+                if (!index.isDouble() || index.toDouble() < 0 || index.toDouble() != std::trunc(index.toDouble()) || index.toDouble() > 1e9)
+                    return fail(name, QStringLiteral("tabIndex takes a whole number from 0"));
+                m_tabIndexes.insert(name, qint64(index.toDouble()));
+            }
         }
         return {};
     }
@@ -121,9 +130,23 @@ public:
         return {};
     }
 
+    // The focus order the controls' tabIndex keys give: by number, then those without one, each
+    // in the order of the description.
+    QStringList focusByIndex() const
+    {
+        if (m_tabIndexes.isEmpty())
+            return {};
+        QStringList names = m_form.m_order;
+        std::stable_sort(names.begin(), names.end(), [this](const QString& a, const QString& b) {
+            return m_tabIndexes.value(a, std::numeric_limits<qint64>::max()) < m_tabIndexes.value(b, std::numeric_limits<qint64>::max());
+        });
+        return names;
+    }
+
 private:
     Form& m_form;
     const FormLoader::Variables& m_variables;
+    QHash<QString, qint64> m_tabIndexes;
 };
 
 Result<QJsonObject> FormLoader::parseDescription(const QByteArray& json)
@@ -168,12 +191,23 @@ Result<std::unique_ptr<Form>> FormLoader::fromJson(const QByteArray& json, const
     }
     VELLOC_TRY_VOID(builder.controls(root.value(QStringLiteral("controls")).toArray(), form.get()));
 
+    // The form's focus order where it lists one (the controls' tabIndex keys follow it), else
+    // the one their tabIndex keys give.
+    QStringList focus;
+    if (root.contains(QStringLiteral("tabOrder"))) {
+        for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray()) {
+            if (!form->control(v.toString()))
+                return builder.fail(v.toString(), QStringLiteral("named in the focus order but not on the form"));
+            focus << v.toString();
+        }
+    } else {
+        for (const QString& name : builder.focusByIndex())
+            if (form->control(name))
+                focus << name;
+    }
     QWidget* previous = nullptr;
-    for (const QJsonValue& v : root.value(QStringLiteral("tabOrder")).toArray()) {
-        const QString name = v.toString();
+    for (const QString& name : std::as_const(focus)) {
         QWidget* w = form->control(name);
-        if (!w)
-            return builder.fail(name, QStringLiteral("named in the focus order but not on the form"));
         form->m_tabOrder << name;
         // Controls that take no focus keep their place in the order all the same.
         if (previous)

@@ -62,6 +62,8 @@ private:
 //                     "width": 1635, "height": 195, "caption": "...", ... }, ... ],
 //     "tabOrder": [ "Command1", ... ] }
 //
+// A control's "tabIndex" (0, 1, ...) is its place in the focus order where the form lists none.
+//
 // Kinds: label, textbox, button, frame (with "controls" of its own, placed inside it),
 // optionbutton (grouped by container), component (with "progId" and "bag", the lines of a
 // property bag's text form). Optional keys: the persisted names of a built-in control's members
