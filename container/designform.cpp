@@ -154,10 +154,10 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
         builtIn->setContainer(std::dynamic_pointer_cast<BuiltInControl>(holder->object));
     item.face->setParent(holder ? holder->face.data() : m_canvas.get());
     item.place(m_runMode);
-    if (!item.control)
-        item.face->show();
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
+    else
+        item.face->show();
     index = int(std::clamp<qsizetype>(index, 0, m_items.size()));
     const bool frame = made && item.isFrame();
     m_items.insert(index, std::move(item));
@@ -172,7 +172,8 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
             Result<void> inserted = insertEntry(child.toObject(), at, true, name);
             if (!inserted && result)
                 result = inserted;
-            at = subtreeEnd(indexOf(formentry::nameOf(child.toObject())));
+            if (const int placed = indexOf(formentry::nameOf(child.toObject())); placed >= 0)
+                at = subtreeEnd(placed);
         }
         m_opening = opening;
     }
@@ -316,7 +317,7 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
         if (item.face && item.parent.isEmpty()) {
             item.face->setParent(canvas.get());
             item.place(m_runMode);
-            if (!(m_runMode && item.control && item.control->invisibleAtRunTime()))
+            if (!item.control)
                 item.face->show();
         }
     m_overlay->setParent(canvas.get());

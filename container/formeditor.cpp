@@ -210,11 +210,17 @@ Result<void> FormEditor::rename(const QString& oldName, const QString& newName)
 Result<void> FormEditor::setVisible(bool visible)
 {
     QStringList names;
+    bool shown = false;
     for (const QString& name : m_form.selection())
-        if (const DesignItem* it = m_form.item(name); it && it->control && !it->control->invisibleAtRunTime())
-            names << name;
-    if (names.isEmpty())
+        if (const DesignItem* it = m_form.item(name); it && it->control && !it->control->invisibleAtRunTime()) {
+            shown = true;
+            if (it->visibleAtRunTime() != visible)
+                names << name;
+        }
+    if (!shown)
         return Error(errc::NotSupported, QStringLiteral("No selected control is shown while the form runs"));
+    if (names.isEmpty())
+        return {};
     QUndoStack* stack = m_form.undoStack();
     stack->beginMacro(QStringLiteral("Set Visible on %1").arg(names.join(QStringLiteral(", "))));
     Result<void> done;
