@@ -159,3 +159,52 @@ TEST(FormDocument, RenameKeepsKeyAndFocusOrder)
 )");
     EXPECT_EQ(doc->write({}), "{\n  \"name\": \"F\",\n  \"controls\": [],\n  \"tabOrder\": []\n}\n");
 }
+
+// The controls inside a frame keep their own key order by name: one taken out or moved leaves
+// the others' keys as they were written.
+TEST(FormDocument, ControlsInAFrameKeepTheirKeyOrder)
+{
+    Result<FormDocument> doc = FormDocument::parse(R"({
+  "controls": [
+    {
+      "name": "F",
+      "controls": [
+        {
+          "top": 1,
+          "name": "A"
+        },
+        {
+          "caption": "b",
+          "name": "B",
+          "left": 2
+        }
+      ],
+      "kind": "frame"
+    }
+  ]
+}
+)");
+    ASSERT_TRUE(doc.ok());
+    const QJsonObject b {{"caption", "b"}, {"name", "B"}, {"left", 2}};
+    const QJsonObject frame {{"name", "F"}, {"kind", "frame"}, {"controls", QJsonArray {b, QJsonObject {{"top", 1}, {"name", "A"}}}}};
+    EXPECT_EQ(doc->write({frame}), R"({
+  "controls": [
+    {
+      "name": "F",
+      "controls": [
+        {
+          "caption": "b",
+          "name": "B",
+          "left": 2
+        },
+        {
+          "top": 1,
+          "name": "A"
+        }
+      ],
+      "kind": "frame"
+    }
+  ]
+}
+)");
+}
