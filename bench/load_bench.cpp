@@ -42,7 +42,8 @@ QByteArray formOfLabels(int labels)
                                      {QStringLiteral("caption"), QStringLiteral("Label %1").arg(i)}});
     return QJsonDocument(QJsonObject {{QStringLiteral("name"), QStringLiteral("Form1")},
                                       {QStringLiteral("clientWidth"), 9000},
-                                      {QStringLiteral("clientHeight"), 9000},
+                                      // tall enough for every row, so that no label lies off the form
+                                      {QStringLiteral("clientHeight"), 240 * (labels / 50 + 1)},
                                       {QStringLiteral("controls"), controls}})
         .toJson();
 }
