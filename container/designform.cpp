@@ -144,7 +144,8 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     if (!parent.isEmpty() && (!holder || !holder->face))
         return Error(errc::InvalidArgument, QStringLiteral("%1: the frame %2 is not on the form").arg(name, parent));
 
-    Result<DesignItem> made = DesignItem::make(entry, m_site, m_site, m_doc.variables());
+    QWidget* host = holder ? holder->face.data() : m_canvas.get();
+    Result<DesignItem> made = DesignItem::make(entry, m_site, m_site, m_doc.variables(), host);
     if (!made && !keepBroken)
         return Error(made.error().number(), QStringLiteral("%1: %2").arg(name, made.error().message()));
     // What cannot be made is kept as written, so that saving loses nothing of it.
@@ -152,7 +153,8 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     item.parent = parent;
     if (auto* builtIn = dynamic_cast<BuiltInControl*>(item.control); builtIn && holder)
         builtIn->setContainer(std::dynamic_pointer_cast<BuiltInControl>(holder->object));
-    item.face->setParent(holder ? holder->face.data() : m_canvas.get());
+    if (item.face->parentWidget() != host)
+        item.face->setParent(host);
     item.place(m_runMode);
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen

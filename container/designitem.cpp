@@ -15,7 +15,7 @@ namespace container {
 using namespace formentry;
 
 Result<DesignItem> DesignItem::make(const QJsonObject& entry, ControlSite& site, EventSink& sink,
-                                    const FormLoader::Variables& variables)
+                                    const FormLoader::Variables& variables, QWidget* parent)
 {
     DesignItem item;
     item.name = nameOf(entry);
@@ -23,7 +23,7 @@ Result<DesignItem> DesignItem::make(const QJsonObject& entry, ControlSite& site,
     // A frame's controls are items of their own, each made where the frame is.
     if (item.entry.contains(QStringLiteral("controls")))
         item.entry.insert(QStringLiteral("controls"), QJsonArray());
-    item.object = VELLOC_TRY(FormLoader::createControl(entry, site, variables));
+    item.object = VELLOC_TRY(FormLoader::createControl(entry, site, variables, parent));
     item.control = dynamic_cast<Control*>(item.object.get());
     item.cookie = item.object->advise(&sink);
     if (dynamic_cast<BuiltInControl*>(item.control)) {
@@ -67,11 +67,12 @@ void DesignItem::release()
     }
     if (object && cookie)
         object->unadvise(cookie);
-    if (control && face) {
-        // A control's face is its own to delete, whenever the last holder lets the control go.
+    if (control && face && object.use_count() > 1) {
+        // A control's face is its own to delete, whenever the last holder lets the control go:
+        // while another holds the control, it keeps its face off the form.
         face->hide();
         face->setParent(nullptr);
-    } else {
+    } else if (!control) {
         delete face;
     }
     control = nullptr;

@@ -30,7 +30,7 @@ struct DesignItem {
     // Makes the control an entry describes, sited on `site` with its events to `sink`; a
     // component through the loader's one way of making one. On failure nothing is left over.
     static velloc::Result<DesignItem> make(const QJsonObject& entry, velloc::ControlSite& site, velloc::EventSink& sink,
-                                           const velloc::FormLoader::Variables& variables);
+                                           const velloc::FormLoader::Variables& variables, QWidget* parent);
     // An entry that could not be made, kept as written with a face that says why.
     static DesignItem broken(const QJsonObject& entry, const QString& problem);
     // Lets the control go: Terminate, off the site, its events unadvised, its face off the form.

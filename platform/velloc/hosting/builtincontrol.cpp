@@ -152,6 +152,8 @@ void BuiltInControl::setText(const QString& text)
 
 void BuiltInControl::setFontObject(std::shared_ptr<Font> font)
 {
+    if (!m_font && !font)
+        return; // still the container's
     if (m_font)
         m_font->removeListener(m_fontListener);
     m_font = std::move(font);
@@ -193,6 +195,7 @@ void BuiltInControl::applyColours()
     }
     w->setAutoFillBackground(m_backColor.has_value());
     w->setPalette(palette);
+    m_coloursApplied = true;
 }
 
 void BuiltInControl::fit()
@@ -308,7 +311,10 @@ BuiltInTables BuiltInTables::make()
                      if (!units::isValidOleColor(ole))
                          return Error(errc::InvalidPropertyValue,
                                       QStringLiteral("%1 takes a colour &H00BBGGRR& or a system colour &H800000nn&").arg(name));
-                     c.*field = ole == (c.*fallback)() ? std::nullopt : std::optional(ole);
+                     const std::optional<std::uint32_t> colour = ole == (c.*fallback)() ? std::nullopt : std::optional(ole);
+                     if (c.m_coloursApplied && c.*field == colour)
+                         return {};
+                     c.*field = colour;
                      c.applyColours();
                      return {};
                  },

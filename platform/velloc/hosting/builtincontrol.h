@@ -67,6 +67,7 @@ private:
     QString m_toolTip;
     std::optional<std::uint32_t> m_foreColor;
     std::optional<std::uint32_t> m_backColor;
+    bool m_coloursApplied = false; // the palette is the control's own, not its container's
     std::shared_ptr<Font> m_font; // none: the container's
     int m_fontListener = 0;
     bool m_autoSize = false;

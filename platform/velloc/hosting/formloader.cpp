@@ -104,7 +104,7 @@ public:
             return fail(name, QStringLiteral("unknown kind of control \"%1\"").arg(kind));
         if (!builtInKind && o.contains(QStringLiteral("visible")) && !o.value(QStringLiteral("visible")).isBool())
             return fail(name, QStringLiteral("visible takes true or false"));
-        Result<std::shared_ptr<Object>> object = FormLoader::createControl(o, m_form, m_variables);
+        Result<std::shared_ptr<Object>> object = FormLoader::createControl(o, m_form, m_variables, parent);
         if (!object)
             return Error(object.error().number(), QStringLiteral("%1: %2").arg(name, object.error().message()));
         auto builtIn = std::dynamic_pointer_cast<BuiltInControl>(object.value());
@@ -118,7 +118,8 @@ public:
         if (control->invisibleAtRunTime())
             return {};
         QWidget* face = control->widget();
-        face->setParent(parent);
+        if (face->parentWidget() != parent)
+            face->setParent(parent);
         face->setObjectName(name);
         face->move(units::toPixelsX(o.value(QStringLiteral("left")).toInt()), units::toPixelsY(o.value(QStringLiteral("top")).toInt()));
         if (!(builtIn ? builtIn->isVisible() : o.value(QStringLiteral("visible")).toBool(true)))
@@ -239,7 +240,8 @@ QString FormLoader::expand(QString text, const Variables& variables)
     return text;
 }
 
-Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, ControlSite& site, const Variables& variables)
+Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, ControlSite& site, const Variables& variables,
+                                                          QWidget* parent)
 {
     if (const auto kind = BuiltInControl::kindOf(o.value(QStringLiteral("kind")).toString())) {
         const PropertyBag bag = VELLOC_TRY(BuiltInControl::bagOf(*kind, o, variables));
@@ -247,6 +249,10 @@ Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, 
         control->setSite(&site);
         // A built-in control without a size has none, as its entry says.
         control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
+        // A face that is a window of its own while its properties go in would leave them events
+        // to deliver, and inherit a font it does not keep.
+        if (parent)
+            control->widget()->setParent(parent);
         if (Result<void> loaded = control->readProperties(bag); !loaded) {
             control->setSite(nullptr);
             return loaded.releaseError();

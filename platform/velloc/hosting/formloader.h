@@ -81,10 +81,11 @@ public:
     // The control an entry describes, made the one way every host makes it: a component created
     // by programmatic identifier, sited on `site`, given the entry's size, then its saved bag (or
     // its defaults); a built-in control (label, textbox, button, optionbutton, frame) likewise,
-    // its entry's keys read through the members they name. On failure the control is let go
-    // again; the error does not name the entry, the caller does.
+    // its entry's keys read through the members they name, its face made inside `parent` when
+    // given. On failure the control is let go again; the error does not name the entry, the
+    // caller does.
     static Result<std::shared_ptr<Object>> createControl(const QJsonObject& entry, ControlSite& site,
-                                                         const Variables& variables = {});
+                                                         const Variables& variables = {}, QWidget* parent = nullptr);
     // A text that does not parse, with the line and column of the fault.
     static Error jsonError(const QByteArray& json, const QJsonParseError& error, const QString& what);
     // A string of a description with its "${NAME}" variables put in.
