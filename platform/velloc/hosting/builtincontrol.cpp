@@ -14,7 +14,6 @@
 #include <QRadioButton>
 
 #include <cmath>
-
 #include <vector>
 
 namespace velloc {
