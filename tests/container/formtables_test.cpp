@@ -305,3 +305,61 @@ TEST_F(Tables, AComponentInsideAFrameIsDesignedLikeAnyOther)
 }
 
 } // namespace
+
+namespace {
+
+// A control inside a frame that cannot be made is reported by name and kept as written, inside
+// the frame; the frame and the rest of what it holds are designed as usual.
+TEST_F(Tables, AControlInAFrameThatCannotBeMadeIsKeptAsWritten)
+{
+    const QString path = dir.filePath("broken.json");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({
+  "name": "Form1",
+  "clientWidth": 6000,
+  "clientHeight": 4000,
+  "controls": [
+    {
+      "name": "Frame1",
+      "kind": "frame",
+      "left": 600,
+      "top": 600,
+      "width": 4500,
+      "height": 2400,
+      "controls": [
+        {
+          "name": "Gauge1",
+          "kind": "component",
+          "progId": "No.Such",
+          "left": 300,
+          "top": 450,
+          "bag": [
+            "needle = i4:3"
+          ]
+        },
+        {
+          "name": "Note1",
+          "kind": "label",
+          "caption": "Beside it"
+        }
+      ]
+    }
+  ]
+}
+)");
+    f.close();
+    responder.log.clear();
+    ASSERT_TRUE(window.openForm(path).ok());
+    ASSERT_EQ(messages(responder).size(), 1);
+    EXPECT_TRUE(messages(responder)[0].contains(R"(Gauge1: cannot create \"No.Such\")")) << messages(responder)[0].toStdString();
+    ASSERT_NE(form().item("Gauge1"), nullptr);
+    EXPECT_EQ(form().item("Gauge1")->parent, "Frame1");
+    EXPECT_FALSE(form().item("Gauge1")->problem.isEmpty());
+    form().select({"Note1"});
+    ASSERT_TRUE(browser().edit("Caption", "Still designed").ok());
+    form().undoStack()->undo();
+    EXPECT_EQ(textOf(save(QStringLiteral("broken-saved.json"))), textOf(path));
+}
+
+} // namespace
