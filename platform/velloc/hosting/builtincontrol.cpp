@@ -50,6 +50,7 @@ const TypeRef FontType {VarType::Dispatch, QStringLiteral("Font")};
 // frame or on a form with a font of its own).
 class FittingLabel final : public QLabel {
 public:
+    explicit FittingLabel(QWidget* parent) : QLabel(parent) {}
     std::function<void()> fontChanged;
 
 protected:
@@ -210,22 +211,23 @@ void BuiltInControl::resize()
 
 QWidget* BuiltInControl::createWidget()
 {
+    QWidget* host = m_host.data();
     switch (m_kind) {
     case Kind::Label: {
-        auto* label = new FittingLabel;
+        auto* label = new FittingLabel(host);
         label->fontChanged = [this] { fit(); };
         return label;
     }
-    case Kind::TextBox: return new QLineEdit;
+    case Kind::TextBox: return new QLineEdit(host);
     case Kind::Button: {
-        auto* button = new QPushButton;
+        auto* button = new QPushButton(host);
         // Enter presses the focused button, as on the desktop the windows were made for.
         button->setAutoDefault(true);
         return button;
     }
-    case Kind::OptionButton: return new QRadioButton;
+    case Kind::OptionButton: return new QRadioButton(host);
     case Kind::Frame: {
-        auto* frame = new QGroupBox;
+        auto* frame = new QGroupBox(host);
         frame->setFocusPolicy(Qt::NoFocus);
         return frame;
     }

@@ -42,6 +42,9 @@ public:
     // added only when it is not the default.
     Result<QJsonObject> entryWith(QJsonObject entry, const Variables& variables = {});
 
+    // Where the face is made, when it is made after this: a face that starts as a window of its
+    // own would leave events to deliver and take a font it does not keep.
+    void setHost(QWidget* host) { m_host = host; }
     // The built-in control that holds this one (a frame): a font left at its default is its font.
     void setContainer(const std::shared_ptr<BuiltInControl>& container) { m_container = container; }
     // What the control shows while a host runs.
@@ -74,6 +77,7 @@ private:
     bool m_enabled = true;
     bool m_visible = true;
     std::weak_ptr<BuiltInControl> m_container;
+    QPointer<QWidget> m_host;
 };
 
 } // namespace velloc

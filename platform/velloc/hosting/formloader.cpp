@@ -249,10 +249,7 @@ Result<std::shared_ptr<Object>> FormLoader::createControl(const QJsonObject& o, 
         control->setSite(&site);
         // A built-in control without a size has none, as its entry says.
         control->setExtent(QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()));
-        // A face that is a window of its own while its properties go in would leave them events
-        // to deliver, and inherit a font it does not keep.
-        if (parent)
-            control->widget()->setParent(parent);
+        control->setHost(parent);
         if (Result<void> loaded = control->readProperties(bag); !loaded) {
             control->setSite(nullptr);
             return loaded.releaseError();
