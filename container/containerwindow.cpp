@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -380,8 +379,13 @@ bool ContainerWindow::save()
 
 bool ContainerWindow::saveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Form"), m_path, tr("Form descriptions (*.json)"));
-    return !path.isEmpty() && saveForm(path).ok();
+    services::FileDialogRequest request;
+    request.title = tr("Save Form");
+    request.fileName = m_path;
+    request.filter = FormFilter;
+    request.owner = this;
+    const std::optional<QString> path = services::saveFileDialog(request);
+    return path && saveForm(*path).ok();
 }
 
 void ContainerWindow::chooseAndOpen()
@@ -530,10 +534,12 @@ Result<void> ContainerWindow::loadBag(const QString& path)
 
 void ContainerWindow::chooseBagToSave()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Control's Properties"), QString(),
-                                                      tr("Property bags (*.bag *.txt)"));
-    if (!path.isEmpty())
-        (void)saveBag(path);
+    services::FileDialogRequest request;
+    request.title = tr("Save Control's Properties");
+    request.filter = BagFilter;
+    request.owner = this;
+    if (const std::optional<QString> path = services::saveFileDialog(request))
+        (void)saveBag(*path);
 }
 
 void ContainerWindow::chooseBagToLoad()
