@@ -248,7 +248,13 @@ void ContainerWindow::buildMenus()
     snap->setObjectName(QStringLiteral("snapToGrid"));
     snap->setCheckable(true);
     connect(snap, &QAction::toggled, this, [this](bool on) { m_form->setGrid(on ? DesignForm::GridTwips : 0); });
-    m_designActions << m_layoutActions;
+    QAction* tabOrder = format->addAction(tr("Edit &Tab Order"));
+    tabOrder->setObjectName(QStringLiteral("tabOrderMode"));
+    tabOrder->setCheckable(true);
+    tabOrder->setToolTip(tr("Click the controls in the order Tab should take; Esc leaves"));
+    connect(tabOrder, &QAction::toggled, this, [this](bool on) { m_form->tabOrderMode().setActive(on); });
+    connect(&m_form->tabOrderMode(), &TabOrderMode::activeChanged, tabOrder, &QAction::setChecked);
+    m_designActions << tabOrder << m_layoutActions;
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     m_runAction = view->addAction(tr("&Run Mode"));

@@ -16,8 +16,26 @@ namespace container {
 
 using namespace formentry;
 
+namespace {
+
+Error notOnForm(const QString& name)
+{
+    return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+}
+
+} // namespace
+
 DesignForm::DesignForm(QWidget* parent) : QWidget(parent), m_undo(new QUndoStack(this))
 {
+    connect(&m_selection, &FormSelection::changed, this, [this] {
+        refreshOverlay();
+        emit selectionChanged();
+    });
+    connect(&m_tabOrder, &TabOrderMode::activeChanged, this, [this](bool active) {
+        refreshOverlay();
+        if (active)
+            focusDesign();
+    });
     clear();
 }
 
@@ -32,6 +50,7 @@ void DesignForm::clear()
     empty.setVariables(m_doc.variables());
     Result<std::unique_ptr<Form>> canvas = formcanvas::build(empty.root(), empty.variables());
     Q_ASSERT(canvas.ok());
+    m_tabOrder.setActive(false);
     releaseAll();
     m_doc = std::move(empty);
     setCanvas(std::move(canvas.value()));
@@ -44,9 +63,7 @@ void DesignForm::setCanvas(std::unique_ptr<Form> canvas)
     formcanvas::adopt(*m_canvas, this);
     setFixedSize(m_canvas->size());
     m_overlay = new SelectionOverlay(this, m_canvas.get());
-    m_overlay->setGeometry(m_canvas->rect());
-    m_overlay->setVisible(!m_runMode);
-    m_overlay->raise();
+    placeOverlay(m_canvas.get());
     emit itemsChanged();
     emit selectionChanged();
 }
@@ -56,6 +73,7 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     FormDocument doc = VELLOC_TRY(FormDocument::parse(json));
     doc.setVariables(m_doc.variables());
     std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(doc.root(), doc.variables()));
+    m_tabOrder.setActive(false);
     releaseAll();
     m_runMode = false;
     m_doc = std::move(doc);
@@ -83,53 +101,22 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
 Result<QByteArray> DesignForm::toJson() const
 {
     QList<QJsonObject> entries;
-    for (const DesignItem& item : m_items)
+    for (const DesignItem& item : m_items.list())
         entries << VELLOC_TRY(entryOf(item.name));
     return m_doc.write(entries);
 }
 
 void DesignForm::releaseAll()
 {
-    for (DesignItem& item : m_items)
-        item.release();
-    m_items.clear();
-    m_selection.clear();
+    m_items.releaseAll();
+    {
+        // Whoever listens hears of the new form once it is there.
+        const QSignalBlocker quiet(&m_selection);
+        m_selection.clear();
+    }
     delete m_overlay;
     m_overlay = nullptr;
     m_canvas.reset();
-}
-
-const DesignItem* DesignForm::item(const QString& name) const
-{
-    const int i = indexOf(name);
-    return i < 0 ? nullptr : &m_items[i];
-}
-
-int DesignForm::indexOf(const QString& name) const
-{
-    for (int i = 0; i < m_items.size(); ++i)
-        if (m_items[i].name == name)
-            return i;
-    return -1;
-}
-
-QString DesignForm::nameOf(const Object* object) const
-{
-    for (const DesignItem& item : m_items)
-        if (item.object.get() == object)
-            return item.name;
-    return {};
-}
-
-QStringList DesignForm::allNames() const
-{
-    QStringList names;
-    for (const DesignItem& item : m_items) {
-        QJsonObject entry = item.entry;
-        entry.insert(QStringLiteral("name"), item.name);
-        collectNames(entry, names);
-    }
-    return names;
 }
 
 Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool keepBroken)
@@ -148,7 +135,7 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
     item.face->show();
     if (item.control)
         item.control->show(); // the container protocol's Show: the face is on screen
-    m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));
+    m_items.insert(index, std::move(item));
     if (!m_opening) {
         refreshOverlay();
         emit itemsChanged();
@@ -161,33 +148,23 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
 Result<QJsonObject> DesignForm::entryOf(const QString& name) const
 {
     const DesignItem* it = item(name);
-    if (!it)
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    return it->toEntry(m_doc.variables());
+    return it ? it->toEntry(m_doc.variables()) : Result<QJsonObject>(notOnForm(name));
 }
 
 void DesignForm::removeItem(const QString& name)
 {
-    const int i = indexOf(name);
-    if (i < 0)
+    if (!m_items.remove(name))
         return;
-    m_items[i].release();
-    m_items.removeAt(i);
-    if (m_selection.removeAll(name))
-        emit selectionChanged();
+    m_selection.removed(name);
     refreshOverlay();
     emit itemsChanged();
 }
 
 void DesignForm::reorder(const QStringList& names)
 {
-    if (names.size() != m_items.size() || std::any_of(names.cbegin(), names.cend(), [this](const QString& n) { return indexOf(n) < 0; }))
+    if (!m_items.reorder(names))
         return;
-    QList<DesignItem> ordered;
-    for (const QString& name : names)
-        ordered << m_items[indexOf(name)];
-    m_items = std::move(ordered);
-    for (DesignItem& item : m_items)
+    for (const DesignItem& item : m_items.list())
         if (item.face)
             item.face->raise();
     refreshOverlay();
@@ -196,52 +173,53 @@ void DesignForm::reorder(const QStringList& names)
 
 void DesignForm::setGeometryTwips(const QString& name, QRect twips)
 {
-    const int i = indexOf(name);
-    if (i < 0)
+    DesignItem* it = m_items.find(name);
+    if (!it)
         return;
-    m_items[i].twips = twips;
-    m_items[i].place(m_runMode);
+    it->twips = twips;
+    it->place(m_runMode);
     refreshOverlay();
     emit controlPropertyChanged(name, QString());
 }
 
 void DesignForm::renameItem(const QString& oldName, const QString& newName)
 {
-    const int i = indexOf(oldName);
-    if (i < 0)
+    DesignItem* it = m_items.find(oldName);
+    if (!it)
         return;
-    m_items[i].name = newName;
-    m_items[i].entry.insert(QStringLiteral("name"), newName);
-    if (m_items[i].face)
-        m_items[i].face->setObjectName(newName);
+    it->rename(newName);
     m_doc.renamed(oldName, newName);
-    for (QString& s : m_selection)
-        if (s == oldName)
-            s = newName;
+    {
+        const QSignalBlocker quiet(&m_selection);
+        m_selection.renamed(oldName, newName);
+    }
     emit itemsChanged();
     emit selectionChanged();
+}
+
+void DesignForm::setEntryValue(const QString& name, const QString& key, const QJsonValue& value)
+{
+    DesignItem* it = m_items.find(name);
+    if (!it || !it->setEntryValue(key, value))
+        return;
+    refreshOverlay();
+    emit controlPropertyChanged(name, key);
 }
 
 Result<void> DesignForm::readState(const QString& name, const PropertyBag& bag)
 {
     const DesignItem* it = item(name);
-    if (!it || !it->control)
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    Result<void> read = it->control->readProperties(bag);
+    if (!it)
+        return notOnForm(name);
+    Result<void> read = it->readState(bag);
     emit controlPropertyChanged(name, QString());
-    if (!read)
-        return Error(read.error().number(), QStringLiteral("%1 refused the properties: %2").arg(name, read.error().message()));
-    return {};
+    return read;
 }
 
 Result<PropertyBag> DesignForm::bagOf(const QString& name) const
 {
     const DesignItem* it = item(name);
-    if (!it || !it->control)
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-    PropertyBag bag;
-    VELLOC_TRY_VOID(it->control->writeProperties(bag));
-    return bag;
+    return it ? it->bag() : notOnForm(name);
 }
 
 Result<void> DesignForm::checkRoot(const QJsonObject& root) const
@@ -252,32 +230,24 @@ Result<void> DesignForm::checkRoot(const QJsonObject& root) const
 
 void DesignForm::settle(const QString& name, QPoint twips)
 {
-    const int i = indexOf(name);
-    if (i < 0)
-        return;
-    DesignItem& item = m_items[i];
-    item.entry.insert(QStringLiteral("left"), twips.x());
-    item.entry.insert(QStringLiteral("top"), twips.y());
-    item.twips.moveTopLeft(twips);
-    item.entryTwips = item.twips;
-    item.place(m_runMode);
-    refreshOverlay();
+    if (DesignItem* item = m_items.find(name)) {
+        item->settle(twips, m_runMode);
+        refreshOverlay();
+    }
 }
 
 Result<void> DesignForm::setRoot(const QJsonObject& root)
 {
     std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(root, m_doc.variables()));
     formcanvas::adopt(*canvas, this);
-    for (DesignItem& item : m_items)
+    for (DesignItem& item : m_items.list())
         if (item.face) {
             item.face->setParent(canvas.get());
             item.place(m_runMode);
             if (!(m_runMode && item.control && item.control->invisibleAtRunTime()))
                 item.face->show();
         }
-    m_overlay->setParent(canvas.get());
-    m_overlay->setGeometry(canvas->rect());
-    m_overlay->setVisible(!m_runMode);
+    placeOverlay(canvas.get());
     m_canvas = std::move(canvas);
     m_doc.setRoot(root);
     setFixedSize(m_canvas->size());
@@ -289,23 +259,7 @@ Result<void> DesignForm::setRoot(const QJsonObject& root)
 
 void DesignForm::select(const QStringList& names)
 {
-    QStringList valid;
-    for (const QString& n : names)
-        if (item(n) && !valid.contains(n))
-            valid << n;
-    if (valid == m_selection)
-        return;
-    m_selection = valid;
-    refreshOverlay();
-    emit selectionChanged();
-}
-
-QString DesignForm::itemAt(QPoint pixel) const
-{
-    for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-        if (m_items[i].pixelRect().contains(pixel))
-            return m_items[i].name;
-    return {};
+    m_selection.set(names, [this](const QString& n) { return item(n) != nullptr; });
 }
 
 void DesignForm::setRunMode(bool run)
@@ -313,7 +267,9 @@ void DesignForm::setRunMode(bool run)
     if (run == m_runMode)
         return;
     m_runMode = run;
-    for (DesignItem& it : m_items) {
+    if (run)
+        m_tabOrder.setActive(false);
+    for (DesignItem& it : m_items.list()) {
         it.place(m_runMode);
         if (it.control && it.face && it.face->isVisible())
             it.control->show();
@@ -329,6 +285,14 @@ void DesignForm::focusDesign()
 {
     if (m_overlay && !m_runMode)
         m_overlay->setFocus();
+}
+
+void DesignForm::placeOverlay(QWidget* canvas)
+{
+    m_overlay->setParent(canvas);
+    m_overlay->setGeometry(canvas->rect());
+    m_overlay->setVisible(!m_runMode);
+    m_overlay->raise();
 }
 
 void DesignForm::refreshOverlay()

@@ -35,6 +35,15 @@ struct DesignItem {
     QRect pixelRect() const;
     // Puts the face where the twips say, as the mode shows it.
     void place(bool runMode);
+    void rename(const QString& newName);
+    // Sets or (undefined) removes a key of the entry the control does not keep; whether it changed.
+    bool setEntryValue(const QString& key, const QJsonValue& value);
+    // Moves a control just made to where it is to stay, as if its entry had placed it there.
+    void settle(QPoint twipsAt, bool runMode);
+    // The control's properties as its bag, and a bag read into it; a control the container
+    // could not make has neither.
+    velloc::Result<velloc::PropertyBag> bag() const;
+    velloc::Result<void> readState(const velloc::PropertyBag& bag) const;
     // The entry as it would be saved; fails when the control does not write its properties.
     velloc::Result<QJsonObject> toEntry(const velloc::FormLoader::Variables& variables) const;
 };

@@ -50,6 +50,14 @@ Result<FormDocument> FormDocument::parse(const QByteArray& json)
     return doc;
 }
 
+void FormDocument::setFocusOrder(const QJsonValue& order)
+{
+    if (order.isUndefined())
+        m_root.remove(QStringLiteral("tabOrder"));
+    else
+        m_root.insert(QStringLiteral("tabOrder"), order);
+}
+
 QRect FormDocument::client() const
 {
     return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());

@@ -25,6 +25,8 @@ public:
     // The form's own keys, "controls" and "tabOrder" as read.
     const QJsonObject& root() const { return m_root; }
     void setRoot(QJsonObject root) { m_root = std::move(root); }
+    // Sets or (undefined) removes "tabOrder".
+    void setFocusOrder(const QJsonValue& order);
     QJsonArray controls() const { return m_root.value(QStringLiteral("controls")).toArray(); }
     QRect client() const;
 
