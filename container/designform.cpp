@@ -1,12 +1,8 @@
 #include "designform.h"
 
-#include "designcommands.h"
 #include "formcanvas.h"
 #include "formentry.h"
-#include "formjson.h"
 #include "selectionoverlay.h"
-
-#include "velloc/core/units.h"
 
 #include <QUndoStack>
 
@@ -15,15 +11,6 @@ using namespace velloc;
 namespace container {
 
 using namespace formentry;
-
-namespace {
-
-Error notOnForm(const QString& name)
-{
-    return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
-}
-
-} // namespace
 
 DesignForm::DesignForm(QWidget* parent) : QWidget(parent), m_undo(new QUndoStack(this))
 {
@@ -50,15 +37,15 @@ void DesignForm::clear()
     empty.setVariables(m_doc.variables());
     Result<std::unique_ptr<Form>> canvas = formcanvas::build(empty.root(), empty.variables());
     Q_ASSERT(canvas.ok());
-    m_tabOrder.setActive(false);
-    releaseAll();
-    m_doc = std::move(empty);
-    setCanvas(std::move(canvas.value()));
+    replace(std::move(empty), std::move(canvas.value()));
     m_undo->clear();
 }
 
-void DesignForm::setCanvas(std::unique_ptr<Form> canvas)
+void DesignForm::replace(FormDocument doc, std::unique_ptr<Form> canvas)
 {
+    m_tabOrder.setActive(false);
+    releaseAll();
+    m_doc = std::move(doc);
     m_canvas = std::move(canvas);
     formcanvas::adopt(*m_canvas, this);
     setFixedSize(m_canvas->size());
@@ -73,11 +60,8 @@ Result<void> DesignForm::open(const QByteArray& json, QStringList* problems)
     FormDocument doc = VELLOC_TRY(FormDocument::parse(json));
     doc.setVariables(m_doc.variables());
     std::unique_ptr<Form> canvas = VELLOC_TRY(formcanvas::build(doc.root(), doc.variables()));
-    m_tabOrder.setActive(false);
-    releaseAll();
     m_runMode = false;
-    m_doc = std::move(doc);
-    setCanvas(std::move(canvas));
+    replace(std::move(doc), std::move(canvas));
     // parse() checked the names all at once; the overlay and the listeners catch up once at the
     // end. Per control, either would make opening a large form quadratic.
     m_opening = true;
@@ -148,7 +132,7 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
 Result<QJsonObject> DesignForm::entryOf(const QString& name) const
 {
     const DesignItem* it = item(name);
-    return it ? it->toEntry(m_doc.variables()) : Result<QJsonObject>(notOnForm(name));
+    return it ? it->toEntry(m_doc.variables()) : Result<QJsonObject>(DesignItem::notOnForm(name));
 }
 
 void DesignForm::removeItem(const QString& name)
@@ -210,7 +194,7 @@ Result<void> DesignForm::readState(const QString& name, const PropertyBag& bag)
 {
     const DesignItem* it = item(name);
     if (!it)
-        return notOnForm(name);
+        return DesignItem::notOnForm(name);
     Result<void> read = it->readState(bag);
     emit controlPropertyChanged(name, QString());
     return read;
@@ -219,7 +203,7 @@ Result<void> DesignForm::readState(const QString& name, const PropertyBag& bag)
 Result<PropertyBag> DesignForm::bagOf(const QString& name) const
 {
     const DesignItem* it = item(name);
-    return it ? it->bag() : notOnForm(name);
+    return it ? it->bag() : DesignItem::notOnForm(name);
 }
 
 Result<void> DesignForm::checkRoot(const QJsonObject& root) const

@@ -130,7 +130,8 @@ signals:
     void problem(const QString& message);
 
 private:
-    void setCanvas(std::unique_ptr<velloc::Form> canvas);
+    // The form becomes `doc` on `canvas`, with no controls yet.
+    void replace(FormDocument doc, std::unique_ptr<velloc::Form> canvas);
     void releaseAll();
     void placeOverlay(QWidget* canvas);
     void refreshOverlay();

@@ -168,10 +168,15 @@ void DesignItem::settle(QPoint twipsAt, bool runMode)
     place(runMode);
 }
 
+velloc::Error DesignItem::notOnForm(const QString& name)
+{
+    return velloc::Error(velloc::errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+}
+
 velloc::Result<velloc::PropertyBag> DesignItem::bag() const
 {
     if (!control)
-        return velloc::Error(velloc::errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+        return notOnForm(name);
     velloc::PropertyBag bag;
     VELLOC_TRY_VOID(control->writeProperties(bag));
     return bag;
@@ -180,7 +185,7 @@ velloc::Result<velloc::PropertyBag> DesignItem::bag() const
 velloc::Result<void> DesignItem::readState(const velloc::PropertyBag& bag) const
 {
     if (!control)
-        return velloc::Error(velloc::errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+        return notOnForm(name);
     if (velloc::Result<void> read = control->readProperties(bag); !read)
         return velloc::Error(read.error().number(), QStringLiteral("%1 refused the properties: %2").arg(name, read.error().message()));
     return {};

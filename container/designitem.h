@@ -40,6 +40,8 @@ struct DesignItem {
     bool setEntryValue(const QString& key, const QJsonValue& value);
     // Moves a control just made to where it is to stay, as if its entry had placed it there.
     void settle(QPoint twipsAt, bool runMode);
+    // What is said of a name that is no control on the form.
+    static velloc::Error notOnForm(const QString& name);
     // The control's properties as its bag, and a bag read into it; a control the container
     // could not make has neither.
     velloc::Result<velloc::PropertyBag> bag() const;
