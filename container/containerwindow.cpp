@@ -248,7 +248,7 @@ void ContainerWindow::buildMenus()
     snap->setObjectName(QStringLiteral("snapToGrid"));
     snap->setCheckable(true);
     connect(snap, &QAction::toggled, this, [this](bool on) { m_form->setGrid(on ? DesignForm::GridTwips : 0); });
-    QAction* tabOrder = format->addAction(tr("Edit &Tab Order"));
+    QAction* tabOrder = format->addAction(tr("Edit Tab &Order"));
     tabOrder->setObjectName(QStringLiteral("tabOrderMode"));
     tabOrder->setCheckable(true);
     tabOrder->setToolTip(tr("Click the controls in the order Tab should take; Esc leaves"));
