@@ -135,7 +135,7 @@ public:
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
-        box->setToolTip(QStringLiteral("A name from the list, or a number from %1 to %2").arg(type.minimum).arg(type.maximum));
+        box->setToolTip(QStringLiteral("A name from the list, or a number as the property takes it"));
         return box;
     }
 };
