@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -249,7 +248,13 @@ void ContainerWindow::buildMenus()
     snap->setObjectName(QStringLiteral("snapToGrid"));
     snap->setCheckable(true);
     connect(snap, &QAction::toggled, this, [this](bool on) { m_form->setGrid(on ? DesignForm::GridTwips : 0); });
-    m_designActions << m_layoutActions;
+    QAction* tabOrder = format->addAction(tr("Edit Tab &Order"));
+    tabOrder->setObjectName(QStringLiteral("tabOrderMode"));
+    tabOrder->setCheckable(true);
+    tabOrder->setToolTip(tr("Click the controls in the order Tab should take; Esc leaves"));
+    connect(tabOrder, &QAction::toggled, this, [this](bool on) { m_form->tabOrderMode().setActive(on); });
+    connect(&m_form->tabOrderMode(), &TabOrderMode::activeChanged, tabOrder, &QAction::setChecked);
+    m_designActions << tabOrder << m_layoutActions;
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     m_runAction = view->addAction(tr("&Run Mode"));
@@ -380,8 +385,13 @@ bool ContainerWindow::save()
 
 bool ContainerWindow::saveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Form"), m_path, tr("Form descriptions (*.json)"));
-    return !path.isEmpty() && saveForm(path).ok();
+    services::FileDialogRequest request;
+    request.title = tr("Save Form");
+    request.fileName = m_path;
+    request.filter = FormFilter;
+    request.owner = this;
+    const std::optional<QString> path = services::saveFileDialog(request);
+    return path && saveForm(*path).ok();
 }
 
 void ContainerWindow::chooseAndOpen()
@@ -530,10 +540,12 @@ Result<void> ContainerWindow::loadBag(const QString& path)
 
 void ContainerWindow::chooseBagToSave()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Control's Properties"), QString(),
-                                                      tr("Property bags (*.bag *.txt)"));
-    if (!path.isEmpty())
-        (void)saveBag(path);
+    services::FileDialogRequest request;
+    request.title = tr("Save Control's Properties");
+    request.filter = BagFilter;
+    request.owner = this;
+    if (const std::optional<QString> path = services::saveFileDialog(request))
+        (void)saveBag(*path);
 }
 
 void ContainerWindow::chooseBagToLoad()

@@ -40,6 +40,12 @@ public:
     velloc::Result<void> saveForm(const QString& path);
     // Asks whether to save unsaved changes; false when the person cancels.
     bool maybeSave();
+    // The File menu's commands: the file is asked for through the services' file dialogs.
+    bool save();
+    bool saveAs();
+    void chooseAndOpen();
+    void chooseBagToSave();
+    void chooseBagToLoad();
     QStringList recentFiles() const;
 
     // Commands on the selection.
@@ -66,11 +72,6 @@ private:
     void addRecent(const QString& path);
     void fillRecentMenu();
     velloc::Result<void> shown(velloc::Result<void> result);
-    bool save();
-    bool saveAs();
-    void chooseAndOpen();
-    void chooseBagToSave();
-    void chooseBagToLoad();
     void showMethods();
 
     DesignForm* m_form;

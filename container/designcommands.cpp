@@ -143,4 +143,37 @@ void StateCommand::undo()
         m_form->report(r.error());
 }
 
+TabOrderCommand::TabOrderCommand(DesignForm* form, taborder::TabState before, taborder::TabState after, int round)
+    : FormCommand(form, QStringLiteral("Tab Order")), m_before(std::move(before)), m_after(std::move(after)), m_round(round)
+{
+}
+
+bool TabOrderCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const TabOrderCommand*>(other);
+    if (next->m_round != m_round)
+        return false;
+    m_after = next->m_after;
+    return true;
+}
+
+void TabOrderCommand::apply(const taborder::TabState& state)
+{
+    if (!m_form)
+        return;
+    for (auto it = state.indexes.cbegin(); it != state.indexes.cend(); ++it)
+        m_form->setEntryValue(it.key(), taborder::IndexKey, it.value());
+    m_form->setFocusOrder(state.focusOrder);
+}
+
+void TabOrderCommand::redo()
+{
+    apply(m_after);
+}
+
+void TabOrderCommand::undo()
+{
+    apply(m_before);
+}
+
 } // namespace container

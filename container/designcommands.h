@@ -1,5 +1,7 @@
 #pragma once
 
+#include "taborder.h"
+
 #include "velloc/store/propertybag.h"
 
 #include <QHash>
@@ -105,6 +107,22 @@ private:
     QString m_name;
     velloc::PropertyBag m_before, m_after;
     bool m_skip = true;
+};
+
+// The tab order the clicks of the tab-order mode set; the clicks of one round are one edit.
+class TabOrderCommand final : public FormCommand {
+public:
+    static constexpr int RoundId = 2;
+    TabOrderCommand(DesignForm* form, taborder::TabState before, taborder::TabState after, int round);
+    void redo() override;
+    void undo() override;
+    int id() const override { return RoundId; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    void apply(const taborder::TabState& state);
+    taborder::TabState m_before, m_after;
+    int m_round;
 };
 
 } // namespace container

@@ -3,7 +3,10 @@
 #include "designitem.h"
 #include "formdocument.h"
 #include "formeditor.h"
+#include "formitems.h"
+#include "formselection.h"
 #include "formsite.h"
+#include "tabordermode.h"
 
 #include "velloc/hosting/formloader.h"
 #include "velloc/store/registry.h"
@@ -51,14 +54,14 @@ public:
 
     QUndoStack* undoStack() const { return m_undo; }
 
-    const QList<DesignItem>& items() const { return m_items; }
-    const DesignItem* item(const QString& name) const;
-    int indexOf(const QString& name) const;
-    QString nameOf(const velloc::Object* object) const;
+    const QList<DesignItem>& items() const { return m_items.list(); }
+    const DesignItem* item(const QString& name) const { return m_items.find(name); }
+    int indexOf(const QString& name) const { return m_items.indexOf(name); }
+    QString nameOf(const velloc::Object* object) const { return m_items.nameOf(object); }
 
     // The undoable edits.
     FormEditor& editor() { return m_editor; }
-    QStringList allNames() const;
+    QStringList allNames() const { return m_items.allNames(); }
     // Moves a control just made to where it is to stay, as if its entry had placed it there.
     void settle(const QString& name, QPoint twips);
     // Whether the window can be built from these keys of the form.
@@ -72,12 +75,12 @@ public:
     const FormDocument& document() const { return m_doc; }
     QRect clientTwips() const { return m_doc.client(); }
     // The last point clicked on the form's empty area, where a paste goes.
-    std::optional<QPoint> pastePoint() const { return m_pastePoint; }
-    void setPastePoint(std::optional<QPoint> twips) { m_pastePoint = twips; }
+    std::optional<QPoint> pastePoint() const { return m_selection.pastePoint(); }
+    void setPastePoint(std::optional<QPoint> twips) { m_selection.setPastePoint(twips); }
 
     // The primitive operations the undo commands replay.
-    // A control that cannot be made is kept as written when `keepBroken`, else refused. It goes
-    // into the frame `parent` names, or onto the form; a frame's controls follow it.
+    // A control that cannot be made is kept as written when `keepBroken`, else refused.
+    // It goes into the frame `parent` names, or onto the form; a frame's controls follow it.
     velloc::Result<void> insertEntry(const QJsonObject& entry, int index, bool keepBroken = true, const QString& parent = {});
     // The entry as it would be saved; fails when the control does not write its properties.
     velloc::Result<QJsonObject> entryOf(const QString& name) const;
@@ -87,28 +90,23 @@ public:
     void setGeometryTwips(const QString& name, QRect twips);
     void renameItem(const QString& oldName, const QString& newName);
     velloc::Result<void> readState(const QString& name, const velloc::PropertyBag& bag);
-    // Rebuilds the window itself from the root's keys; the controls move onto it.
-    velloc::Result<void> setRoot(const QJsonObject& root);
     // A key of a control's entry that the control itself does not keep (undefined: removed).
     void setEntryValue(const QString& name, const QString& key, const QJsonValue& value);
     // The form's focus order, "tabOrder" (undefined: none).
-    void setFocusOrder(const QJsonValue& order);
-
-    // Whether `name` lies inside `ancestor` (a frame, or a frame in it).
-    bool within(const QString& name, const QString& ancestor) const;
-    // The selected controls not inside another selected one (a frame takes its controls along),
-    // in the order of the form.
-    QStringList outerSelection() const;
-    // The controls in tab order, as their entries and the form's focus order say now: what
-    // TabIndex numbers.
-    QStringList tabOrder() const;
+    void setFocusOrder(const QJsonValue& order) { m_doc.setFocusOrder(order); }
+    // Rebuilds the window itself from the root's keys; the controls move onto it.
+    velloc::Result<void> setRoot(const QJsonObject& root);
 
     // Selection.
-    QStringList selection() const { return m_selection; }
+    QStringList selection() const { return m_selection.names(); }
+    const FormSelection& cursor() const { return m_selection; }
     void select(const QStringList& names);
-    // Where a control's face is on the form, in pixels, inside a frame or not.
-    QRect pixelRect(const DesignItem& item) const;
-    QString itemAt(QPoint pixel) const;
+    QRect pixelRect(const DesignItem& item) const { return item.pixelRect(); }
+    // Whether `name` lies inside `ancestor` (a frame, or a frame in it).
+    bool within(const QString& name, const QString& ancestor) const { return m_items.within(name, ancestor); }
+    // The selected controls not inside another selected one (a frame takes its controls along).
+    QStringList outerSelection() const { return m_items.outermost(selection()); }
+    QString itemAt(QPoint pixel) const { return m_items.at(pixel); }
 
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
     void report(const velloc::Error& error) { emit problem(error.message()); }
@@ -117,6 +115,8 @@ public:
     void focusDesign();
 
     bool runMode() const { return m_runMode; }
+    TabOrderMode& tabOrderMode() { return m_tabOrder; }
+    const TabOrderMode& tabOrderMode() const { return m_tabOrder; }
     // The grid a control dragged with the mouse snaps to (0: none).
     static constexpr int GridTwips = 120;
     int grid() const { return m_grid; }
@@ -135,17 +135,17 @@ signals:
     void problem(const QString& message);
 
 private:
-    void setCanvas(std::unique_ptr<velloc::Form> canvas);
-    // One past the last control inside the one at `index`.
-    int subtreeEnd(int index) const;
+    // The form becomes `doc` on `canvas`, with no controls yet.
+    void replace(FormDocument doc, std::unique_ptr<velloc::Form> canvas);
     void releaseAll();
+    void placeOverlay(QWidget* canvas);
     void refreshOverlay();
 
     std::unique_ptr<velloc::Form> m_canvas;
     FormDocument m_doc;
-    std::optional<QPoint> m_pastePoint;
-    QList<DesignItem> m_items;
-    QStringList m_selection;
+    FormItems m_items;
+    FormSelection m_selection;
+    TabOrderMode m_tabOrder {*this};
     SelectionOverlay* m_overlay = nullptr;
     QUndoStack* m_undo = nullptr;
     FormEditor m_editor {*this};

@@ -98,7 +98,13 @@ bool DesignItem::visibleAtRunTime() const
 
 QRect DesignItem::pixelRect() const
 {
-    return face ? face->geometry() : units::toPixels(twips.x(), twips.y(), twips.width(), twips.height());
+    if (!face)
+        return units::toPixels(twips.x(), twips.y(), twips.width(), twips.height());
+    // On the form, through the frames that hold it.
+    QRect r = face->geometry();
+    for (const QWidget* holder = face->parentWidget(); holder && !dynamic_cast<const Form*>(holder); holder = holder->parentWidget())
+        r.translate(holder->pos());
+    return r;
 }
 
 void DesignItem::place(bool runMode)
@@ -138,6 +144,57 @@ Result<QJsonObject> DesignItem::toEntry(const FormLoader::Variables& variables) 
     if (!lines.isEmpty() || out.contains(QStringLiteral("bag")))
         out.insert(QStringLiteral("bag"), lines);
     return out;
+}
+
+void DesignItem::rename(const QString& newName)
+{
+    name = newName;
+    entry.insert(QStringLiteral("name"), newName);
+    if (face)
+        face->setObjectName(newName);
+}
+
+bool DesignItem::setEntryValue(const QString& key, const QJsonValue& value)
+{
+    if (entry.value(key) == value)
+        return false;
+    if (value.isUndefined())
+        entry.remove(key);
+    else
+        entry.insert(key, value);
+    return true;
+}
+
+void DesignItem::settle(QPoint twipsAt, bool runMode)
+{
+    entry.insert(QStringLiteral("left"), twipsAt.x());
+    entry.insert(QStringLiteral("top"), twipsAt.y());
+    twips.moveTopLeft(twipsAt);
+    entryTwips = twips;
+    place(runMode);
+}
+
+velloc::Error DesignItem::notOnForm(const QString& name)
+{
+    return velloc::Error(velloc::errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+}
+
+velloc::Result<velloc::PropertyBag> DesignItem::bag() const
+{
+    if (!control)
+        return notOnForm(name);
+    velloc::PropertyBag bag;
+    VELLOC_TRY_VOID(control->writeProperties(bag));
+    return bag;
+}
+
+velloc::Result<void> DesignItem::readState(const velloc::PropertyBag& bag) const
+{
+    if (!control)
+        return notOnForm(name);
+    if (velloc::Result<void> read = control->readProperties(bag); !read)
+        return velloc::Error(read.error().number(), QStringLiteral("%1 refused the properties: %2").arg(name, read.error().message()));
+    return {};
 }
 
 } // namespace container

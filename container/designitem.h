@@ -33,9 +33,11 @@ struct DesignItem {
                                            const velloc::FormLoader::Variables& variables, QWidget* parent);
     // An entry that could not be made, kept as written with a face that says why.
     static DesignItem broken(const QJsonObject& entry, const QString& problem);
-    // Lets the control go: Terminate, off the site, its events unadvised, its face off the form.
+    // Lets the control go: Terminate, off the site, its events unadvised, its face off the form
+    // (with the control, when nothing else holds it).
     void release();
-    // Where the face is in what holds it, in pixels (where the twips put it when it has none).
+    // Where the face is on the form, in pixels, inside its frames or not (where the twips put it
+    // when it has none).
     QRect pixelRect() const;
     // Whether the control is shown while the form runs: its own Visible, else its entry's
     // "visible"; never when it is invisible at run time.
@@ -46,6 +48,17 @@ struct DesignItem {
     QString kindOf() const { return entry.value(QStringLiteral("kind")).toString(); }
     // Puts the face where the twips say, as the mode shows it.
     void place(bool runMode);
+    void rename(const QString& newName);
+    // Sets or (undefined) removes a key of the entry the control does not keep; whether it changed.
+    bool setEntryValue(const QString& key, const QJsonValue& value);
+    // Moves a control just made to where it is to stay, as if its entry had placed it there.
+    void settle(QPoint twipsAt, bool runMode);
+    // What is said of a name that is no control on the form.
+    static velloc::Error notOnForm(const QString& name);
+    // The control's properties as its bag, and a bag read into it; a control the container
+    // could not make has neither.
+    velloc::Result<velloc::PropertyBag> bag() const;
+    velloc::Result<void> readState(const velloc::PropertyBag& bag) const;
     // The entry as it would be saved; fails when the control does not write its properties.
     velloc::Result<QJsonObject> toEntry(const velloc::FormLoader::Variables& variables) const;
 };

@@ -13,11 +13,7 @@ EntryKeyCommand::EntryKeyCommand(DesignForm* form, const QString& text, QString 
 
 void EntryKeyCommand::apply(const QJsonValue& value)
 {
-    if (!m_form)
-        return;
-    if (m_control.isEmpty())
-        m_form->setFocusOrder(value);
-    else
+    if (m_form)
         m_form->setEntryValue(m_control, m_key, value);
 }
 

@@ -6,9 +6,9 @@
 
 namespace container {
 
-// A key of the description that neither the window nor a control's members hold: a control's
-// "visible" (where it has no Visible of its own) or "tabIndex", or the form's focus order (no
-// control named). An undefined value is a key the description does not have.
+// A key of a control's entry that neither the window nor the control's members hold, such as
+// the "visible" of a control without a Visible of its own. An undefined value is a key the
+// entry does not have.
 class EntryKeyCommand final : public FormCommand {
 public:
     EntryKeyCommand(DesignForm* form, const QString& text, QString control, QString key, QJsonValue before, QJsonValue after);

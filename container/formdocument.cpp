@@ -70,6 +70,14 @@ JsonKeyOrder FormDocument::orderOf(const QJsonObject& entry) const
     return order;
 }
 
+void FormDocument::setFocusOrder(const QJsonValue& order)
+{
+    if (order.isUndefined())
+        m_root.remove(QStringLiteral("tabOrder"));
+    else
+        m_root.insert(QStringLiteral("tabOrder"), order);
+}
+
 QRect FormDocument::client() const
 {
     return QRect(0, 0, m_root.value(QStringLiteral("clientWidth")).toInt(), m_root.value(QStringLiteral("clientHeight")).toInt());
@@ -97,14 +105,6 @@ QByteArray FormDocument::write(const QList<QJsonObject>& entries) const
         root.insert(QStringLiteral("tabOrder"), focus);
     }
     return writeJson(root, order, m_indent);
-}
-
-void FormDocument::setFocusOrder(const QJsonValue& order)
-{
-    if (order.isUndefined())
-        m_root.remove(QStringLiteral("tabOrder"));
-    else
-        m_root.insert(QStringLiteral("tabOrder"), order);
 }
 
 void FormDocument::renamed(const QString& oldName, const QString& newName)

@@ -244,13 +244,14 @@ Result<void> FormEditor::setVisible(bool visible)
 
 Result<void> FormEditor::setTabIndex(const QString& name, int index)
 {
-    QStringList order = m_form.tabOrder();
+    QStringList order = m_form.tabOrderMode().order();
     if (!order.removeOne(name))
-        return Error(errc::InvalidArgument, QStringLiteral("%1 is not a control on the form").arg(name));
+        return DesignItem::notOnForm(name);
     if (index < 0 || index > order.size())
         return Error(errc::InvalidPropertyValue, QStringLiteral("TabIndex takes a number from 0 to %1").arg(order.size()));
     order.insert(index, name);
-    // Every control takes its number, 0 to n-1, and the form's focus order follows.
+    // Every control takes its number, 0 to n-1, and the form's focus order follows, as in the
+    // tab-order mode; each such edit is a step of its own.
     QList<QJsonObject> entries;
     for (const DesignItem& it : m_form.items())
         entries << it.entry;
@@ -258,14 +259,7 @@ Result<void> FormEditor::setTabIndex(const QString& name, int index)
     const taborder::TabState after = taborder::withOrder(before, order);
     if (after == before)
         return {};
-    QUndoStack* stack = m_form.undoStack();
-    stack->beginMacro(QStringLiteral("Set %1.TabIndex").arg(name));
-    for (auto it = after.indexes.cbegin(); it != after.indexes.cend(); ++it)
-        if (before.indexes.value(it.key()) != it.value())
-            stack->push(new EntryKeyCommand(&m_form, QString(), it.key(), taborder::IndexKey, before.indexes.value(it.key()), it.value()));
-    if (after.focusOrder != before.focusOrder)
-        stack->push(new EntryKeyCommand(&m_form, QString(), QString(), QStringLiteral("tabOrder"), before.focusOrder, after.focusOrder));
-    stack->endMacro();
+    m_form.undoStack()->push(new TabOrderCommand(&m_form, before, after, --m_tabIndexEdits));
     return {};
 }
 

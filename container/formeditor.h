@@ -53,6 +53,7 @@ public:
 
 private:
     DesignForm& m_form;
+    int m_tabIndexEdits = 0; // rounds of their own, apart from the tab-order mode's, never merged
 };
 
 } // namespace container

@@ -1,17 +1,15 @@
 #include "methodsdialog.h"
 
-#include "velloc/hosting/services.h"
+#include "velloc/hosting/propertyeditor.h"
 #include "velloc/store/varianttext.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace velloc;
@@ -51,11 +49,6 @@ const MemberInfo* MethodsDialog::current() const
     return m_object->dispatch().info().find(m_methods->currentData().toInt(), MemberKind::Method);
 }
 
-bool MethodsDialog::namesFile(const QString& parameter)
-{
-    return parameter.contains(QLatin1String("file"), Qt::CaseInsensitive) || parameter.contains(QLatin1String("path"), Qt::CaseInsensitive);
-}
-
 void MethodsDialog::setMethod(const QString& method)
 {
     m_methods->setCurrentIndex(m_methods->findText(method, Qt::MatchFixedString));
@@ -88,29 +81,22 @@ void MethodsDialog::showParameters()
         signature += QStringLiteral("\n") + m->help;
     m_signature->setText(signature);
     for (const ParamInfo& p : m->params) {
-        auto* edit = new QLineEdit;
+        PropertyType type;
+        type.name = p.name;
+        type.type = p.type;
+        type.kind = PropertyType::namesFile(p.name) ? ValueKind::File : ValueKind::Text;
+        const qsizetype index = m_args.size();
+        QWidget* field = PropertyEditor::of(type).createEditor(type, nullptr, [this, type, index] {
+            QLineEdit* edit = m_args.value(index);
+            Result<std::optional<Variant>> chosen = PropertyEditor::of(type).choose(
+                type, Variant::fromString(edit->text()), tr("%1 of %2").arg(type.name, m_name), this);
+            if (chosen && *chosen)
+                edit->setText((*chosen)->string());
+        });
+        auto* edit = qobject_cast<QLineEdit*>(field) ? qobject_cast<QLineEdit*>(field) : field->findChild<QLineEdit*>();
         edit->setToolTip(tr("Strings as typed; other types as the scripting host writes them (i2:5, bool:true, ...)"));
         m_args << edit;
-        if (!namesFile(p.name)) {
-            m_params->addRow(QStringLiteral("%1 (%2)").arg(p.name, p.type.displayName()), edit);
-            continue;
-        }
-        auto* row = new QWidget;
-        auto* h = new QHBoxLayout(row);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(edit);
-        auto* browse = new QToolButton(row);
-        browse->setText(QStringLiteral("..."));
-        h->addWidget(browse);
-        connect(browse, &QToolButton::clicked, this, [this, edit, name = p.name] {
-            services::FileDialogRequest request;
-            request.title = tr("%1 of %2").arg(name, m_name);
-            request.fileName = edit->text();
-            request.owner = this;
-            if (std::optional<QString> path = services::openFileDialog(request))
-                edit->setText(*path);
-        });
-        m_params->addRow(QStringLiteral("%1 (%2)").arg(p.name, p.type.displayName()), row);
+        m_params->addRow(QStringLiteral("%1 (%2)").arg(p.name, p.type.displayName()), field);
     }
 }
 

@@ -31,7 +31,6 @@ public:
     // An argument as typed, for a parameter of this type: text as it stands for strings, else a
     // value in the scripting host's text form, or the text for the control to convert.
     static velloc::Result<velloc::Variant> argument(const velloc::ParamInfo& param, const QString& text);
-    static bool namesFile(const QString& parameter);
 
 private:
     void showParameters();

@@ -1,27 +1,22 @@
 #include "propertybrowser.h"
 
 #include "designform.h"
-#include "methodsdialog.h"
 
-#include "velloc/core/units.h"
-#include "velloc/store/font.h"
-#include "velloc/store/picture.h"
 #include "velloc/store/registry.h"
 #include "velloc/hosting/builtincontrol.h"
-#include "velloc/hosting/services.h"
 #include "velloc/store/varianttext.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStyledItemDelegate>
-#include <QToolButton>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
+
+#include <limits>
 
 using namespace velloc;
 
@@ -39,6 +34,33 @@ const QStringList GeometryRows {QStringLiteral("Left"), QStringLiteral("Top"), Q
 const QString VisibleRow = QStringLiteral("Visible");
 const QString TabIndexRow = QStringLiteral("TabIndex");
 
+PropertyType extenderType(const QString& name)
+{
+    PropertyType t;
+    t.name = name;
+    if (name == VisibleRow) {
+        t.type = TypeRef {VarType::Bool, {}};
+        t.kind = ValueKind::Bool;
+    } else {
+        t.type = TypeRef {VarType::I4, {}};
+        t.kind = ValueKind::Number;
+        t.maximum = std::numeric_limits<std::int32_t>::max();
+    }
+    return t;
+}
+
+// Twips: a place anywhere a 32-bit number reaches, a size of at least one.
+PropertyType geometryType(qsizetype which)
+{
+    PropertyType t;
+    t.name = GeometryRows[which];
+    t.type = TypeRef {VarType::I4, {}};
+    t.kind = ValueKind::Number;
+    t.minimum = which >= 2 ? 1 : std::numeric_limits<std::int32_t>::min();
+    t.maximum = std::numeric_limits<std::int32_t>::max();
+    return t;
+}
+
 int geometryValue(QRect r, qsizetype which)
 {
     return std::array {r.x(), r.y(), r.width(), r.height()}[which];
@@ -46,11 +68,6 @@ int geometryValue(QRect r, qsizetype which)
 constexpr int PropertyRole = Qt::UserRole;
 
 enum Column { PropertyColumn, ValueColumn, MessageColumn };
-
-bool isColor(const TypeRef& t)
-{
-    return t.alias.compare(QLatin1String("OLE_COLOR"), Qt::CaseInsensitive) == 0;
-}
 
 // The enumerations of the type library that describes an object's class, if any.
 QList<EnumInfo> enumsOf(const DesignItem& item)
@@ -62,8 +79,8 @@ QList<EnumInfo> enumsOf(const DesignItem& item)
     return module ? (*module)->typeLib().enums : QList<EnumInfo>();
 }
 
-// Combo boxes for booleans and enumerations, a text box with a chooser button for colours,
-// fonts and pictures, a text box for the rest. The edit goes to the browser, not the model.
+// Each row's editor comes from the editor registry by the property's kind; the edit goes to
+// the browser, not the model.
 class PropertyDelegate final : public QStyledItemDelegate {
 public:
     explicit PropertyDelegate(PropertyBrowser* browser) : QStyledItemDelegate(browser), m_browser(browser) {}
@@ -71,65 +88,20 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
         const QString name = index.siblingAtColumn(PropertyColumn).data(PropertyRole).toString();
-        const PropertyRow* row = m_browser->property(name);
-        if (row && (row->editor == PropertyRow::Editor::Bool || row->editor == PropertyRow::Editor::Enum)) {
-            auto* box = new QComboBox(parent);
-            if (row->editor == PropertyRow::Editor::Bool) {
-                box->addItems({QStringLiteral("True"), QStringLiteral("False")});
-            } else {
-                for (const EnumInfo::Value& v : row->values) {
-                    box->addItem(QStringLiteral("%1 - %2").arg(v.value).arg(v.name));
-                    box->setItemData(box->count() - 1, v.help, Qt::ToolTipRole);
-                }
-                // The names are the usual values, not the only ones: a control may store any
-                // number its type holds, typed in as it stands.
-                box->setEditable(true);
-                box->setInsertPolicy(QComboBox::NoInsert);
-                box->setCompleter(nullptr);
-                box->setToolTip(tr("A name from the list, or a number as the property takes it"));
-            }
-            return box;
-        }
-        auto* line = new QLineEdit;
-        if (!row || row->editor == PropertyRow::Editor::Text || row->editor == PropertyRow::Editor::Object) {
-            line->setParent(parent);
-            return line;
-        }
-        auto* holder = new QWidget(parent);
-        auto* layout = new QHBoxLayout(holder);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(0);
-        line->setParent(holder);
-        layout->addWidget(line);
-        auto* more = new QToolButton(holder);
-        more->setText(QStringLiteral("..."));
-        layout->addWidget(more);
-        holder->setFocusProxy(line);
-        QObject::connect(more, &QToolButton::clicked, m_browser, [browser = m_browser, name] { browser->chooseValue(name); });
-        return holder;
+        if (const PropertyType* type = m_browser->typeOf(name))
+            return PropertyEditor::of(*type).createEditor(*type, parent, [browser = m_browser, name] { browser->chooseValue(name); });
+        return new QLineEdit(parent);
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
-        const QString text = index.data(Qt::DisplayRole).toString();
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            box->setCurrentIndex(std::max(0, box->findText(text)));
-        else if (auto* line = editor->findChild<QLineEdit*>(); line && !qobject_cast<QLineEdit*>(editor))
-            line->setText(text);
-        else if (auto* own = qobject_cast<QLineEdit*>(editor))
-            own->setText(text);
+        PropertyEditor::setEditorText(editor, index.data(Qt::DisplayRole).toString());
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
     {
         const QString name = index.siblingAtColumn(PropertyColumn).data(PropertyRole).toString();
-        QString text;
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            text = box->currentText();
-        else if (auto* own = qobject_cast<QLineEdit*>(editor))
-            text = own->text();
-        else if (auto* line = editor->findChild<QLineEdit*>())
-            text = line->text();
+        const QString text = PropertyEditor::editorText(editor);
         if (text != index.data(Qt::DisplayRole).toString())
             (void)m_browser->edit(name, text); // a refusal is shown beside the row
     }
@@ -148,126 +120,17 @@ QList<PropertyRow> PropertyRow::of(const Object& object, const QList<EnumInfo>& 
         if (m.kind != MemberKind::PropertyGet || m.hidden || !m.params.isEmpty())
             continue;
         PropertyRow row;
-        row.name = m.name;
+        static_cast<PropertyType&>(row) = PropertyType::of(m, enums);
         row.id = m.id;
-        row.type = m.result;
         row.help = m.help;
         row.category = m.category;
         const bool put = info.find(m.id, MemberKind::PropertyPut);
         const bool putRef = info.find(m.id, MemberKind::PropertyPutRef);
         row.writable = put || putRef;
         row.byRef = putRef;
-        if (m.result.vt == VarType::Bool)
-            row.editor = Editor::Bool;
-        else if (isColor(m.result))
-            row.editor = Editor::Color;
-        else if (m.id == dispid::Font || m.result.alias.contains(QLatin1String("Font"), Qt::CaseInsensitive))
-            row.editor = Editor::Font;
-        else if (m.result.alias.contains(QLatin1String("Picture"), Qt::CaseInsensitive))
-            row.editor = Editor::Picture;
-        else if (m.result.vt == VarType::Dispatch)
-            row.editor = Editor::Object;
-        else if (m.result.vt == VarType::BStr && MethodsDialog::namesFile(m.name))
-            row.editor = Editor::File;
-        for (const EnumInfo& e : enums)
-            if (!m.result.alias.isEmpty() && e.name == m.result.alias) {
-                row.editor = Editor::Enum;
-                row.values = e.values;
-            }
         rows << row;
     }
     return rows;
-}
-
-QString PropertyRow::display(const Variant& value) const
-{
-    switch (editor) {
-    case Editor::Bool: {
-        Result<bool> b = value.toBool();
-        return b ? (*b ? QStringLiteral("True") : QStringLiteral("False")) : varianttext::format(value);
-    }
-    case Editor::Enum: {
-        Result<std::int32_t> n = value.toI4();
-        if (n)
-            for (const EnumInfo::Value& v : values)
-                if (v.value == *n)
-                    return QStringLiteral("%1 - %2").arg(v.value).arg(v.name);
-        return n ? QString::number(*n) : varianttext::format(value);
-    }
-    case Editor::Color: {
-        Result<std::int32_t> n = value.toI4();
-        return n ? QStringLiteral("&H%1&").arg(std::uint32_t(*n), 8, 16, QLatin1Char('0')).toUpper() : varianttext::format(value);
-    }
-    case Editor::Font:
-    case Editor::Picture:
-    case Editor::Object:
-        return value.isNothing() ? QStringLiteral("(None)") : varianttext::format(value);
-    case Editor::Text:
-    case Editor::File:
-        break;
-    }
-    if (value.type() == VarType::BStr)
-        return value.string();
-    Result<QString> s = value.toString();
-    return s ? *s : varianttext::format(value);
-}
-
-Result<Variant> PropertyRow::parse(const QString& text) const
-{
-    const QString t = text.trimmed();
-    switch (editor) {
-    case Editor::Bool:
-        if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-            return Variant::fromBool(true);
-        if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-            return Variant::fromBool(false);
-        return Error(errc::TypeMismatch, QStringLiteral("%1 takes True or False").arg(name));
-    case Editor::Enum: {
-        bool ok = false;
-        const int n = t.section(QLatin1Char(' '), 0, 0).toInt(&ok);
-        if (ok)
-            return Variant::fromI4(n);
-        for (const EnumInfo::Value& v : values)
-            if (v.name.compare(t, Qt::CaseInsensitive) == 0)
-                return Variant::fromI4(v.value);
-        return Error(errc::TypeMismatch, QStringLiteral("%1 takes a number or one of the names of %2").arg(name, type.alias));
-    }
-    case Editor::Color: {
-        QString digits = t;
-        int base = 10;
-        if (digits.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
-            digits = digits.mid(2);
-            if (digits.endsWith(QLatin1Char('&')))
-                digits.chop(1);
-            base = 16;
-        } else if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-            digits = digits.mid(2);
-            base = 16;
-        }
-        bool ok = false;
-        const qulonglong n = digits.toULongLong(&ok, base);
-        if (!ok || n > 0xFFFFFFFFull)
-            return Error(errc::TypeMismatch, QStringLiteral("%1 takes a colour such as &H000000FF& or 255").arg(name));
-        return Variant::fromI4(std::int32_t(std::uint32_t(n)));
-    }
-    case Editor::Picture: {
-        if (t.isEmpty() || t == QLatin1String("(None)") || t == QLatin1String("nothing"))
-            return Variant::nothing();
-        if (t.startsWith(QLatin1String("picture:")))
-            return varianttext::parseAll(t);
-        return Variant::fromObject(VELLOC_TRY(Picture::load(t)));
-    }
-    case Editor::Font:
-    case Editor::Object:
-        if (t == QLatin1String("(None)"))
-            return Variant::nothing();
-        return varianttext::parseAll(t);
-    case Editor::Text:
-    case Editor::File:
-        break;
-    }
-    // The control's own put coerces the text to its declared type (and refuses what does not fit).
-    return Variant::fromString(text);
 }
 
 PropertyBrowser::PropertyBrowser(QWidget* parent)
@@ -329,6 +192,19 @@ void PropertyBrowser::setOrder(Order order)
     if (m_orderBox->currentIndex() != int(order))
         m_orderBox->setCurrentIndex(int(order));
     rebuild();
+}
+
+const PropertyType* PropertyBrowser::typeOf(const QString& name) const
+{
+    static const std::array<PropertyType, 4> geometry {geometryType(0), geometryType(1), geometryType(2), geometryType(3)};
+    static const PropertyType visible = extenderType(VisibleRow), tabIndex = extenderType(TabIndexRow);
+    if (const qsizetype g = GeometryRows.indexOf(name); g >= 0)
+        return &geometry[g];
+    if (const PropertyRow* own = property(name))
+        return own;
+    if (name == VisibleRow)
+        return &visible;
+    return name == TabIndexRow ? &tabIndex : nullptr;
 }
 
 const PropertyRow* PropertyBrowser::property(const QString& name) const
@@ -453,7 +329,7 @@ void PropertyBrowser::refreshValues()
     if (QTreeWidgetItem* r = row(VisibleRow))
         r->setText(ValueColumn, item->visibleAtRunTime() ? QStringLiteral("True") : QStringLiteral("False"));
     if (QTreeWidgetItem* r = row(TabIndexRow))
-        r->setText(ValueColumn, QString::number(m_form->tabOrder().indexOf(item->name)));
+        r->setText(ValueColumn, QString::number(m_form->tabOrderMode().order().indexOf(item->name)));
     for (const PropertyRow& r : std::as_const(m_rows)) {
         QTreeWidgetItem* rowItem = row(r.name);
         if (!rowItem)
@@ -569,23 +445,21 @@ Result<void> PropertyBrowser::edit(const QString& property, const QString& text)
         return renamed;
     }
     if (const qsizetype g = GeometryRows.indexOf(property); g >= 0) {
-        bool ok = false;
-        const int twips = text.trimmed().toInt(&ok);
-        if (!ok || (g >= 2 && twips <= 0))
-            return Error(errc::InvalidArgument, tr("%1 takes a whole number of twips%2").arg(property, g >= 2 ? tr(" above 0") : QString()));
-        m_form->editor().setGeometry(property.toLower(), twips);
+        const PropertyType type = geometryType(g);
+        const Variant twips = VELLOC_TRY(PropertyEditor::of(type).parse(type, text));
+        m_form->editor().setGeometry(property.toLower(), twips.toI4().value());
         return {};
     }
     if (property == TabIndexRow || (property == VisibleRow && !this->property(property))) {
-        bool ok = false;
-        const int index = text.trimmed().toInt(&ok);
-        const bool shown = text.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
-        Result<void> done = Error(errc::InvalidPropertyValue, property == TabIndexRow ? tr("TabIndex takes a whole number from 0")
-                                                                                      : tr("Visible takes True or False"));
-        if (property == TabIndexRow && ok)
-            done = m_form->editor().setTabIndex(m_control, index);
-        else if (property == VisibleRow && (shown || text.trimmed().compare(QLatin1String("False"), Qt::CaseInsensitive) == 0))
-            done = m_form->editor().setVisible(shown);
+        const PropertyType type = extenderType(property);
+        Result<Variant> value = PropertyEditor::of(type).parse(type, text);
+        Result<void> done;
+        if (!value)
+            done = value.releaseError();
+        else if (property == TabIndexRow)
+            done = m_form->editor().setTabIndex(m_control, value->i4());
+        else
+            done = m_form->editor().setVisible(value->boolean());
         if (QTreeWidgetItem* r = row(property)) {
             r->setText(MessageColumn, done ? QString() : tr("error %1: %2").arg(done.error().number()).arg(done.error().message()));
             r->setToolTip(MessageColumn, r->text(MessageColumn));
@@ -648,52 +522,14 @@ void PropertyBrowser::chooseValue(const QString& name)
         return;
     Result<Variant> current = item->object->invoke(r->id, InvokeKind::PropertyGet, {});
     // A chooser opens at the value the control holds, and a choice that changes nothing is not
-    // an edit: the value is put only when it differs.
-    if (r->editor == PropertyRow::Editor::Color) {
-        Result<std::int32_t> ole = current ? current->toI4() : Result<std::int32_t>(current.error());
-        const QColor initial = ole ? units::toQColor(std::uint32_t(*ole)) : QColor(Qt::black);
-        const std::optional<QColor> chosen = services::chooseColor(initial, tr("%1.%2").arg(m_control, r->name), this);
-        if (chosen && chosen->isValid() && chosen->rgb() != initial.rgb())
-            (void)put(r->name, Variant::fromI4(chosen->red() | chosen->green() << 8 | chosen->blue() << 16));
-    } else if (r->editor == PropertyRow::Editor::Font) {
-        std::shared_ptr<Font> font = current ? current->objectAs<Font>() : nullptr;
-        // In the control's own terms ("MS Sans Serif" 8.25), not as drawn on this screen.
-        QFont initial;
-        if (font) {
-            const Font::Description& d = font->description();
-            initial = QFont(d.name);
-            initial.setPointSizeF(d.size);
-            initial.setBold(d.weight >= 600);
-            initial.setItalic(d.italic);
-            initial.setUnderline(d.underline);
-            initial.setStrikeOut(d.strikethrough);
-        }
-        const std::optional<QFont> chosen = services::chooseFont(initial, tr("%1.%2").arg(m_control, r->name), this);
-        if (!chosen || *chosen == initial)
-            return;
-        Font::Description d = font ? font->description() : Font::Description();
-        d.name = chosen->family();
-        d.size = chosen->pointSizeF();
-        d.weight = chosen->bold() ? 700 : 400;
-        d.italic = chosen->italic();
-        d.underline = chosen->underline();
-        d.strikethrough = chosen->strikeOut();
-        (void)put(r->name, Variant::fromObject(Font::create(d)));
-    } else if (r->editor == PropertyRow::Editor::File) {
-        services::FileDialogRequest request;
-        request.title = tr("%1.%2").arg(m_control, r->name);
-        request.fileName = current && current->type() == VarType::BStr ? current->string() : QString();
-        request.filter = QStringLiteral("All files|*");
-        request.owner = this;
-        if (std::optional<QString> path = services::openFileDialog(request))
-            (void)edit(r->name, *path);
-    } else if (r->editor == PropertyRow::Editor::Picture) {
-        services::FileDialogRequest request;
-        request.title = tr("Picture for %1.%2").arg(m_control, r->name);
-        request.filter = QStringLiteral("Pictures (*.bmp;*.jpg;*.jpeg;*.png)|*.bmp;*.jpg;*.jpeg;*.png|All files|*");
-        request.owner = this;
-        if (std::optional<QString> path = services::openFileDialog(request))
-            (void)edit(r->name, *path);
+    // an edit: nothing is put when only confirmed.
+    Result<std::optional<Variant>> chosen =
+        r->editor().choose(*r, current ? *current : Variant(), tr("%1.%2").arg(m_control, r->name), this);
+    if (!chosen) {
+        m_messages.insert(r->name, tr("error %1: %2").arg(chosen.error().number()).arg(chosen.error().message()));
+        refreshValues();
+    } else if (*chosen) {
+        (void)put(r->name, **chosen);
     }
 }
 

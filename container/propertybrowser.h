@@ -1,6 +1,7 @@
 #pragma once
 
 #include "velloc/core/typeinfo.h"
+#include "velloc/hosting/propertyeditor.h"
 
 #include <QHash>
 #include <QWidget>
@@ -15,26 +16,21 @@ namespace container {
 class DesignForm;
 struct DesignItem;
 
-// One property of a control as the browser shows it.
-struct PropertyRow {
-    enum class Editor { Text, Bool, Enum, Color, Font, Picture, File, Object };
-
-    QString name;
+// One property of a control as the browser shows it; its kind picks its editor.
+struct PropertyRow : velloc::PropertyType {
     velloc::DispId id = 0;
-    velloc::TypeRef type;
     QString help;
     QString category;
     bool writable = false;
     bool byRef = false;             // objects are put by reference where the control allows it
-    Editor editor = Editor::Text;
-    QList<velloc::EnumInfo::Value> values; // an enumeration's names
 
     // The properties of an object's default interface in interface order; enumerations are
     // looked up among `enums` by the property's type name.
     static QList<PropertyRow> of(const velloc::Object& object, const QList<velloc::EnumInfo>& enums);
+    const velloc::PropertyEditor& editor() const { return velloc::PropertyEditor::of(*this); }
     // The value as the browser shows it, and the text an edit is read from.
-    QString display(const velloc::Variant& value) const;
-    velloc::Result<velloc::Variant> parse(const QString& text) const;
+    QString display(const velloc::Variant& value) const { return editor().display(*this, value); }
+    velloc::Result<velloc::Variant> parse(const QString& text) const { return editor().parse(*this, text); }
 };
 
 // The property browser of the selected control: every property with its current value read
@@ -58,6 +54,8 @@ public:
     // The row of a property (the name row is "(Name)").
     QTreeWidgetItem* row(const QString& property) const;
     const PropertyRow* property(const QString& name) const;
+    // What edits a row, the control's properties and the place and size alike (none: plain text).
+    const velloc::PropertyType* typeOf(const QString& name) const;
     // Opens the dialog for a colour, font, picture or file row.
     void chooseValue(const QString& property);
     // Whether a property differs from what a new instance of the class holds (shown bold), and

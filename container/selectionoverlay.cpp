@@ -33,9 +33,35 @@ QList<QRect> SelectionOverlay::handles(QRect r)
     return out;
 }
 
+void SelectionOverlay::paintTabOrder(QPainter& p)
+{
+    // Each control's place in the tab order, on a badge at its top left, as a form designer shows it.
+    const QStringList order = m_form->tabOrderMode().order();
+    QFont bold = font();
+    bold.setBold(true);
+    p.setFont(bold);
+    for (const DesignItem& item : m_form->items()) {
+        const QString number = QString::number(order.indexOf(item.name));
+        const QRect r = m_form->pixelRect(item);
+        QRect badge = p.fontMetrics().boundingRect(number).adjusted(-3, -1, 3, 1);
+        badge.moveTopLeft(r.topLeft());
+        p.setPen(QPen(QColor(0, 0, 160), 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        p.setPen(Qt::white);
+        p.setBrush(QColor(0, 0, 160));
+        p.drawRect(badge);
+        p.drawText(badge, Qt::AlignCenter, number);
+    }
+}
+
 void SelectionOverlay::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    if (m_form->tabOrderMode().isActive()) {
+        paintTabOrder(p);
+        return;
+    }
     const QStringList selection = m_form->selection();
     for (const DesignItem& item : m_form->items()) {
         const QRect r = m_form->pixelRect(item);
@@ -64,6 +90,10 @@ void SelectionOverlay::mousePressEvent(QMouseEvent* event)
     setFocus();
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_form->tabOrderMode().isActive()) {
+        m_form->tabOrderMode().click(m_form->itemAt(event->position().toPoint()));
+        return;
+    }
     m_pressAt = event->position().toPoint();
     m_handle = -1;
     QStringList selection = m_form->selection();
@@ -149,6 +179,11 @@ void SelectionOverlay::mouseReleaseEvent(QMouseEvent*)
 
 void SelectionOverlay::keyPressEvent(QKeyEvent* event)
 {
+    if (m_form->tabOrderMode().isActive()) {
+        if (event->key() == Qt::Key_Escape)
+            m_form->tabOrderMode().setActive(false);
+        return;
+    }
     const int tx = units::toTwipsX(1), ty = units::toTwipsY(1);
     QPoint step;
     switch (event->key()) {

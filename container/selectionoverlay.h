@@ -4,12 +4,15 @@
 #include <QRect>
 #include <QWidget>
 
+class QPainter;
+
 namespace container {
 
 class DesignForm;
 
 // Lies over the form in design mode: takes the mouse and the keyboard from the controls,
-// draws the selection handles, and turns drags and arrow keys into moves and resizes.
+// draws the selection handles, and turns drags and arrow keys into moves and resizes; in the
+// tab-order mode it shows each control's place and takes the clicks that set it.
 class SelectionOverlay final : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +34,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void paintTabOrder(QPainter& p);
+
     DesignForm* m_form;
     QPoint m_pressAt;
     int m_handle = -1;              // the handle being dragged, -1 when moving

@@ -1,5 +1,7 @@
 #include "proxygen.h"
 
+#include "velloc/hosting/propertyeditor.h"
+
 #include <QMetaMethod>
 #include <QMetaProperty>
 #include <QSet>
@@ -137,19 +139,21 @@ CppType classType(QString name, QString from, QString to)
 
 Result<CppType> cppType(const TypeRef& type, const TypeLibInfo& lib)
 {
-    const QString& alias = type.alias;
-    if (!alias.isEmpty()) {
-        for (const EnumInfo& e : lib.enums)
-            if (e.name == alias)
-                return CppType {alias, alias, QStringLiteral("velloc::Variant::fromI4(qint32(%1))"),
-                                QStringLiteral("%1(valueOr((%2).toI4()))").arg(alias, QStringLiteral("%1")), true};
-        if (alias == QLatin1String("OLE_COLOR"))
-            return classType(QStringLiteral("QColor"), QStringLiteral("fromColor(%1)"), QStringLiteral("toColor(%1)"));
-        if (alias == QLatin1String("Font") || alias == QLatin1String("IFontDisp") || alias == QLatin1String("StdFont"))
-            return classType(QStringLiteral("QFont"), QStringLiteral("fromFont(%1)"), QStringLiteral("toFont(%1)"));
-        if (alias == QLatin1String("IPictureDisp") || alias == QLatin1String("Picture")
-            || alias == QLatin1String("StdPicture"))
-            return classType(QStringLiteral("QPixmap"), QStringLiteral("fromPixmap(%1)"), QStringLiteral("toPixmap(%1)"));
+    // The kinds the property editors tell apart are the kinds a proxy gives a Qt type of its own.
+    MemberInfo member;
+    member.result = type;
+    switch (PropertyType::of(member, lib.enums).kind) {
+    case ValueKind::Enum:
+        return CppType {type.alias, type.alias, QStringLiteral("velloc::Variant::fromI4(qint32(%1))"),
+                        QStringLiteral("%1(valueOr((%2).toI4()))").arg(type.alias, QStringLiteral("%1")), true};
+    case ValueKind::Color:
+        return classType(QStringLiteral("QColor"), QStringLiteral("fromColor(%1)"), QStringLiteral("toColor(%1)"));
+    case ValueKind::Font:
+        return classType(QStringLiteral("QFont"), QStringLiteral("fromFont(%1)"), QStringLiteral("toFont(%1)"));
+    case ValueKind::Picture:
+        return classType(QStringLiteral("QPixmap"), QStringLiteral("fromPixmap(%1)"), QStringLiteral("toPixmap(%1)"));
+    default:
+        break;
     }
     switch (type.vt) {
     case VarType::BStr:

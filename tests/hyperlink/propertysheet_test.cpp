@@ -246,16 +246,6 @@ TEST_F(Sheet, SeveralControlsGetOnlyThePagesTheyAllListAndAClassThatIsNoPageIsRe
         EXPECT_EQ(PropertySheet::createPage(clsid).error().number(), errc::CannotCreateObject);
 }
 
-TEST(ColourText, ParsesTheFormsADeveloperTypes)
-{
-    const QList<std::pair<const char*, std::optional<std::uint32_t>>> cases = {
-        {"&H00C00000&", 0x00C00000u}, {"&H8000000F&", 0x8000000Fu}, {"0xFF", 0xFFu}, {"ff00", 0xFF00u}, {"&H12345678&", {}},
-        {"&H80000020&", {}}, {"red", {}}, {"", {}}, {"&H123456789&", {}}};
-    for (const auto& [text, value] : cases)
-        EXPECT_EQ(StandardColorPage::parseColor(QLatin1String(text)), value) << text;
-    EXPECT_EQ(StandardColorPage::formatColor(0x8000000F), QStringLiteral("&H8000000F&"));
-}
-
 TEST_F(Sheet, FontPageAssignsANewFontAndLeavesTheOldObjectAlone)
 {
     auto control = host.adopt(std::make_shared<linkwell::LinkwellTxt>());

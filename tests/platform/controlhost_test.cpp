@@ -150,6 +150,7 @@ TEST(ControlHost, NoOneThereMeansNothingWaits)
     for (const auto& [buttons, answer] : answers)
         EXPECT_EQ(services::messageBox(QStringLiteral("Proceed?"), services::MsgIcon::Question, buttons), answer);
     EXPECT_EQ(services::openFileDialog({QStringLiteral("Choose")}), std::nullopt);
+    EXPECT_EQ(services::saveFileDialog({QStringLiteral("Save As")}), std::nullopt);
     QDialog dialog;
     services::showModal(&dialog, nullptr);
     EXPECT_FALSE(dialog.isVisible());

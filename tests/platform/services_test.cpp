@@ -144,6 +144,26 @@ TEST(Services, TheRealFileDialogShowsTheRequestAndReturnsTheChoice)
     }
 }
 
+// The real save dialog takes a name that does not exist yet, and says it is for saving.
+TEST(Services, TheRealSaveDialogTakesANewName)
+{
+    QTemporaryDir dir;
+    services::FileDialogRequest request;
+    request.title = QStringLiteral("Save Form");
+    request.filter = QStringLiteral("Form descriptions (*.json)|*.json");
+    request.initDir = dir.path();
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    QTimer poll;
+    actOnModal<QFileDialog>(poll, [&](QFileDialog& dialog) {
+        mode = dialog.acceptMode();
+        dialog.selectFile(dir.filePath(QStringLiteral("new.json")));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(services::responder().saveFileDialog(request), std::optional(dir.filePath(QStringLiteral("new.json"))));
+    EXPECT_EQ(mode, QFileDialog::AcceptSave);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("new.json")))) << "the dialog only names the file";
+}
+
 // A filter's patterns as the dialog applies them; "*.*" lists every file, README and Makefile too.
 TEST(Services, FileDialogFiltersMeanWhatTheySay)
 {

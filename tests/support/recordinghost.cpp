@@ -143,6 +143,13 @@ std::optional<QString> RecordingHost::openFileDialog(const services::FileDialogR
     return fileToOpen;
 }
 
+std::optional<QString> RecordingHost::saveFileDialog(const services::FileDialogRequest& request)
+{
+    log << QStringLiteral("dialog save %1").arg(varianttext::quote(request.title));
+    requests << request;
+    return fileToSave;
+}
+
 void RecordingHost::openDocument(const QString& text, const QUrl& url)
 {
     urls << url;

@@ -17,8 +17,8 @@ namespace testsupport {
 
 // Hosts objects the way a program does, and writes what reaches the host as compcall prints it:
 // `changed v.Key`, `event v.Progress(i4:10001)`, `msgbox critical ok "Cannot Locate File"`,
-// `dialog open "TITLE"`, `open "TEXT"`, `window "CAPTION"`. It answers the services while it
-// lives (a message box with its first button unless told otherwise).
+// `dialog open "TITLE"`, `dialog save "TITLE"`, `open "TEXT"`, `window "CAPTION"`. It answers the services
+// while it lives (a message box with its first button unless told otherwise).
 class RecordingHost final : public velloc::services::Responder {
 public:
     RecordingHost();
@@ -63,6 +63,7 @@ public:
     std::shared_ptr<velloc::Font> ambient = velloc::Font::create();
     std::optional<int> messageAnswer;   // else the first button
     std::optional<QString> fileToOpen;  // else the dialog is cancelled
+    std::optional<QString> fileToSave;  // else the dialog is cancelled
     // Run inside an event after it is logged (may assign to by-reference arguments), and inside
     // a modal showing after it is logged (the window is hidden afterwards).
     std::function<void(const QString& event, std::span<velloc::Variant> args)> onEvent;
@@ -77,6 +78,7 @@ public:
     int messageBox(const QString& text, velloc::services::MsgIcon icon, velloc::services::MsgButtons buttons,
                    const QString& title) override;
     std::optional<QString> openFileDialog(const velloc::services::FileDialogRequest& request) override;
+    std::optional<QString> saveFileDialog(const velloc::services::FileDialogRequest& request) override;
     void openDocument(const QString& text, const QUrl& url) override;
     void showModal(QWidget* window, QWidget* owner) override;
     std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner) override;

@@ -119,11 +119,13 @@ QStringList nameFilters(const QString& filter)
     return out;
 }
 
-std::optional<QString> Responder::openFileDialog(const FileDialogRequest& request)
+namespace {
+
+std::optional<QString> runFileDialog(const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(request.owner, request.title);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!request.initDir.isEmpty())
         dialog.setDirectory(request.initDir);
     if (!request.fileName.isEmpty())
@@ -138,6 +140,18 @@ std::optional<QString> Responder::openFileDialog(const FileDialogRequest& reques
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().first());
+}
+
+} // namespace
+
+std::optional<QString> Responder::openFileDialog(const FileDialogRequest& request)
+{
+    return runFileDialog(request, false);
+}
+
+std::optional<QString> Responder::saveFileDialog(const FileDialogRequest& request)
+{
+    return runFileDialog(request, true);
 }
 
 void Responder::openDocument(const QString& text, const QUrl& url)
@@ -290,6 +304,11 @@ public:
         qWarning("velloc: no one to choose a file for \"%s\"; the dialog is cancelled", qUtf8Printable(request.title));
         return std::nullopt;
     }
+    std::optional<QString> saveFileDialog(const FileDialogRequest& request) override
+    {
+        qWarning("velloc: no one to name a file to save for \"%s\"; the dialog is cancelled", qUtf8Printable(request.title));
+        return std::nullopt;
+    }
     void showModal(QWidget* window, QWidget* owner) override
     {
         Q_UNUSED(owner);
@@ -371,6 +390,11 @@ int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QStr
 std::optional<QString> openFileDialog(const FileDialogRequest& request)
 {
     return responder().openFileDialog(request);
+}
+
+std::optional<QString> saveFileDialog(const FileDialogRequest& request)
+{
+    return responder().saveFileDialog(request);
 }
 
 void openDocument(const QString& text)

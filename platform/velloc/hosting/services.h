@@ -43,6 +43,8 @@ public:
     virtual int messageBox(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title);
     // The chosen path, or nothing when cancelled.
     virtual std::optional<QString> openFileDialog(const FileDialogRequest& request);
+    // The path to write to (it may not exist yet), or nothing when cancelled.
+    virtual std::optional<QString> saveFileDialog(const FileDialogRequest& request);
     // Hands the address to the desktop; when no program takes it, says so in a message box.
     virtual void openDocument(const QString& text, const QUrl& url);
     virtual void sendKeys(const QString& keys);
@@ -83,6 +85,7 @@ VELLOC_EXPORT void removeMessageObserver(int id);
 VELLOC_EXPORT int messageBox(const QString& text, MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok,
                                const QString& title = QString());
 VELLOC_EXPORT std::optional<QString> openFileDialog(const FileDialogRequest& request);
+VELLOC_EXPORT std::optional<QString> saveFileDialog(const FileDialogRequest& request);
 // Opens a document, address or folder with its default program. Never through a shell.
 VELLOC_EXPORT void openDocument(const QString& text);
 // Sends key strokes ("{F1}", "{ENTER}" or "~", plain characters) to the active window.

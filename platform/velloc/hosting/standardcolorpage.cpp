@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QRegularExpression>
 
 namespace velloc {
 
@@ -66,28 +65,6 @@ const QList<StandardColorPage::NamedColor>& StandardColorPage::systemColors()
     return colors;
 }
 
-QString StandardColorPage::formatColor(std::uint32_t value)
-{
-    return QStringLiteral("&H%1&").arg(value, 8, 16, QLatin1Char('0')).toUpper();
-}
-
-std::optional<std::uint32_t> StandardColorPage::parseColor(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^\\s*(?:&H|0x)?([0-9A-Fa-f]{1,8})&?\\s*$"));
-    const auto m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const std::uint32_t value = m.captured(1).toUInt(nullptr, 16);
-    if (!units::isValidOleColor(value))
-        return std::nullopt;
-    return value;
-}
-
-bool StandardColorPage::edits(const TypeRef& type) const
-{
-    return type.alias.compare(QLatin1String("OLE_COLOR"), Qt::CaseInsensitive) == 0;
-}
-
 static QIcon swatch(std::uint32_t value)
 {
     QPixmap pixmap(16, 12);
@@ -126,12 +103,13 @@ QWidget* StandardColorPage::createEditor()
         if (!item || isFilling())
             return;
         const auto value = std::uint32_t(item->data(Qt::UserRole).toUInt());
-        m_value->setText(formatColor(value));
-        edit(Variant::fromI4(std::int32_t(value)));
+        const Variant picked = Variant::fromI4(std::int32_t(value));
+        m_value->setText(PropertyEditor::of(currentType()).display(currentType(), picked));
+        edit(picked);
     });
     QObject::connect(m_value, &QLineEdit::textEdited, editor, [this](const QString& text) {
-        if (const auto value = parseColor(text))
-            edit(Variant::fromI4(std::int32_t(*value)));
+        if (Result<Variant> value = PropertyEditor::of(currentType()).parse(currentType(), text))
+            edit(std::move(*value));
     });
     return editor;
 }
@@ -163,7 +141,7 @@ void StandardColorPage::showValue(const Variant& value)
     for (qsizetype i = 0; i < list.size(); ++i)
         if (list[i].value == color)
             m_colors->setCurrentRow(int(i));
-    m_value->setText(formatColor(color));
+    m_value->setText(PropertyEditor::forKind(ValueKind::Color).display(currentType(), value));
 }
 
 } // namespace velloc

@@ -24,16 +24,12 @@ public:
     static const QList<NamedColor>& standardColors();
     static const QList<NamedColor>& systemColors();
 
-    // "&H00C00000&", as the page shows and accepts a colour.
-    static QString formatColor(std::uint32_t value);
-    static std::optional<std::uint32_t> parseColor(const QString& text);
-
     QString className() const override { return QStringLiteral("StandardColor"); }
     const DispatchTable& dispatch() const override;
     QString caption() const override { return QStringLiteral("Color"); }
 
 protected:
-    bool edits(const TypeRef& type) const override;
+    ValueKind kind() const override { return ValueKind::Color; }
     QWidget* createEditor() override;
     void showValue(const Variant& value) override;
 

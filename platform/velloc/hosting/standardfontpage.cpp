@@ -28,16 +28,6 @@ const DispatchTable& StandardFontPage::dispatch() const
     return table;
 }
 
-bool StandardFontPage::edits(const TypeRef& type) const
-{
-    if (type.vt != VarType::Dispatch)
-        return false;
-    for (const char* alias : {"Font", "IFontDisp", "StdFont"})
-        if (type.alias.compare(QLatin1String(alias), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 QWidget* StandardFontPage::createEditor()
 {
     auto* editor = new QWidget;

@@ -23,7 +23,7 @@ public:
     QString caption() const override { return QStringLiteral("Font"); }
 
 protected:
-    bool edits(const TypeRef& type) const override;
+    ValueKind kind() const override { return ValueKind::Font; }
     QWidget* createEditor() override;
     void showValue(const Variant& value) override;
 

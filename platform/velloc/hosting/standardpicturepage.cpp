@@ -28,16 +28,6 @@ const DispatchTable& StandardPicturePage::dispatch() const
     return table;
 }
 
-bool StandardPicturePage::edits(const TypeRef& type) const
-{
-    if (type.vt != VarType::Dispatch)
-        return false;
-    for (const char* alias : {"Picture", "IPictureDisp", "StdPicture"})
-        if (type.alias.compare(QLatin1String(alias), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 QWidget* StandardPicturePage::createEditor()
 {
     auto* editor = new QWidget;
@@ -63,25 +53,17 @@ QWidget* StandardPicturePage::createEditor()
 
 void StandardPicturePage::browse()
 {
-    services::FileDialogRequest request;
-    request.title = QStringLiteral("Select Picture");
-    request.filter = QStringLiteral("All Picture Files|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.ico|All Files (*.*)|*.*");
-    request.owner = widget()->window();
-    const std::optional<QString> path = services::openFileDialog(request);
-    if (!path)
+    const PropertyType type = currentType();
+    if (type.name.isEmpty())
         return;
-    if (Result<void> r = loadFile(*path); !r)
-        services::messageBox(r.error().message(), services::MsgIcon::Exclamation);
-}
-
-Result<void> StandardPicturePage::loadFile(const QString& path)
-{
-    if (currentProperty().isEmpty())
-        return Error(errc::InvalidArgument, QStringLiteral("There is no picture property to set"));
-    std::shared_ptr<Picture> picture = VELLOC_TRY(Picture::load(path));
-    showValue(Variant::fromObject(picture));
-    edit(Variant::fromObject(picture));
-    return {};
+    Result<std::optional<Variant>> chosen =
+        PropertyEditor::forKind(ValueKind::Picture).choose(type, value(type.name), QStringLiteral("Select Picture"), widget()->window());
+    if (!chosen)
+        services::messageBox(chosen.error().message(), services::MsgIcon::Exclamation);
+    else if (*chosen) {
+        showValue(**chosen);
+        edit(**chosen);
+    }
 }
 
 void StandardPicturePage::clear()

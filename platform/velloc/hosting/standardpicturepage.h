@@ -19,12 +19,10 @@ public:
     const DispatchTable& dispatch() const override;
     QString caption() const override { return QStringLiteral("Picture"); }
 
-    // What Browse does after the file dialog: the picture file becomes the current edit.
-    Result<void> loadFile(const QString& path);
     void clear();
 
 protected:
-    bool edits(const TypeRef& type) const override;
+    ValueKind kind() const override { return ValueKind::Picture; }
     QWidget* createEditor() override;
     void showValue(const Variant& value) override;
 

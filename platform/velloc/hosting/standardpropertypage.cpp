@@ -41,6 +41,11 @@ QString StandardPropertyPage::currentProperty() const
     return m_current >= 0 && m_current < m_entries.size() ? m_entries[m_current].name : QString();
 }
 
+PropertyType StandardPropertyPage::currentType() const
+{
+    return m_current >= 0 && m_current < m_entries.size() ? m_entries[m_current].type : PropertyType {};
+}
+
 void StandardPropertyPage::selectProperty(const QString& name)
 {
     widget();
@@ -80,12 +85,15 @@ Result<void> StandardPropertyPage::selectionChanged()
     if (!selectedControls().isEmpty() && selectedControls().first()) {
         Object& first = *selectedControls().first();
         for (const MemberInfo& m : first.dispatch().info().members) {
-            if (m.kind != MemberKind::PropertyGet || !m.params.isEmpty() || !edits(m.result))
+            if (m.kind != MemberKind::PropertyGet || !m.params.isEmpty())
+                continue;
+            PropertyType type = PropertyType::of(m);
+            if (type.kind != kind())
                 continue;
             if (!latebound::has(first, m.name, MemberKind::PropertyPut)
                 && !latebound::has(first, m.name, MemberKind::PropertyPutRef))
                 continue;
-            entries.append(Entry {m.name, VELLOC_TRY(latebound::get(first, m.name))});
+            entries.append(Entry {std::move(type), m.name, VELLOC_TRY(latebound::get(first, m.name))});
         }
     }
     const QString previous = currentProperty();

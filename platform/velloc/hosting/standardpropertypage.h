@@ -1,6 +1,7 @@
 #pragma once
 
 #include "velloc/hosting/propertypage.h"
+#include "velloc/hosting/propertyeditor.h"
 
 class QComboBox;
 
@@ -24,8 +25,10 @@ public:
     Variant value(const QString& name) const;
 
 protected:
-    // Whether a property of this declared type is one the page edits.
-    virtual bool edits(const TypeRef& type) const = 0;
+    // The kind of property the page edits, as the editor registry tells kinds apart.
+    virtual ValueKind kind() const = 0;
+    // The current property as the registry describes it (its editor: PropertyEditor::of).
+    PropertyType currentType() const;
     // The editors, placed below the property list.
     virtual QWidget* createEditor() = 0;
     // Fills the editors with a value, without marking the page changed.
@@ -41,6 +44,7 @@ protected:
 
 private:
     struct Entry {
+        PropertyType type;
         QString name;
         Variant value;
         bool edited = false;
