@@ -6,8 +6,6 @@
 
 #include "velloc/hosting/builtincontrol.h"
 
-#include <QJsonArray>
-
 #include <QUndoStack>
 
 using namespace velloc;
@@ -160,20 +158,7 @@ Result<void> DesignForm::insertEntry(const QJsonObject& entry, int index, bool k
 
 Result<QJsonObject> DesignForm::entryOf(const QString& name) const
 {
-    const DesignItem* it = item(name);
-    if (!it)
-        return DesignItem::notOnForm(name);
-    QJsonObject entry = VELLOC_TRY(it->toEntry(m_doc.variables()));
-    if (!it->object || !it->isFrame())
-        return entry;
-    // A frame holds its controls' entries, in their order.
-    QJsonArray controls;
-    for (const DesignItem& child : m_items.list())
-        if (child.parent == name)
-            controls.append(VELLOC_TRY(entryOf(child.name)));
-    if (!controls.isEmpty() || entry.contains(QStringLiteral("controls")))
-        entry.insert(QStringLiteral("controls"), controls);
-    return entry;
+    return m_items.entryOf(name, m_doc.variables());
 }
 
 void DesignForm::removeItem(const QString& name)

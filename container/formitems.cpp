@@ -2,6 +2,10 @@
 
 #include "formentry.h"
 
+#include <QJsonArray>
+
+using namespace velloc;
+
 namespace container {
 
 const DesignItem* FormItems::find(const QString& name) const
@@ -69,6 +73,23 @@ QStringList FormItems::remove(const QString& name)
     }
     m_items.erase(m_items.begin() + i, m_items.begin() + end);
     return gone;
+}
+
+Result<QJsonObject> FormItems::entryOf(const QString& name, const FormLoader::Variables& variables) const
+{
+    const DesignItem* it = find(name);
+    if (!it)
+        return DesignItem::notOnForm(name);
+    QJsonObject entry = VELLOC_TRY(it->toEntry(variables));
+    if (!it->object || !it->isFrame())
+        return entry;
+    QJsonArray controls;
+    for (const DesignItem& child : m_items)
+        if (child.parent == name)
+            controls.append(VELLOC_TRY(entryOf(child.name, variables)));
+    if (!controls.isEmpty() || entry.contains(QStringLiteral("controls")))
+        entry.insert(QStringLiteral("controls"), controls);
+    return entry;
 }
 
 void FormItems::holderRenamed(const QString& oldName, const QString& newName)

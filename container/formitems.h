@@ -33,6 +33,8 @@ public:
     void releaseAll();
     // Puts the controls in this order; refused unless it names each of them once.
     bool reorder(const QStringList& names);
+    // The entry of a control as it would be saved, a frame's with its controls' in their order.
+    velloc::Result<QJsonObject> entryOf(const QString& name, const velloc::FormLoader::Variables& variables) const;
     // A frame renamed: what it holds follows.
     void holderRenamed(const QString& oldName, const QString& newName);
 
