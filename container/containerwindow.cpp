@@ -70,6 +70,7 @@ ContainerWindow::ContainerWindow(QWidget* parent)
     scroll->viewport()->installEventFilter(this);
 
     connect(m_toolbox, &Toolbox::insertRequested, this, [this](const QString& progId) { (void)insert(progId); });
+    connect(m_toolbox, &Toolbox::insertFormControlRequested, this, [this](const QString& kind) { (void)insertFormControl(kind); });
     connect(m_form, &DesignForm::eventRaised, m_log, &EventLog::addEvent);
     connect(m_form, &DesignForm::controlPropertyChanged, this, [this](const QString& control, const QString& property) {
         if (!property.isEmpty())
@@ -215,7 +216,10 @@ void ContainerWindow::buildMenus()
     QMenu* control = menuBar()->addMenu(tr("&Control"));
     QAction* insertAction = control->addAction(tr("&Insert from Toolbox"), this, [this] {
         const QString progId = m_toolbox->currentProgId();
-        if (progId.isEmpty())
+        const QString kind = m_toolbox->currentFormKind();
+        if (!kind.isEmpty())
+            (void)insertFormControl(kind);
+        else if (progId.isEmpty())
             services::messageBox(tr("Choose a class in the toolbox first."), services::MsgIcon::Information,
                                  services::MsgButtons::Ok, QString());
         else
@@ -461,9 +465,19 @@ void ContainerWindow::fillRecentMenu()
 
 Result<QString> ContainerWindow::insert(const QString& progId)
 {
+    return inserted([&] { return m_form->editor().insertControl(progId); });
+}
+
+Result<QString> ContainerWindow::insertFormControl(const QString& kind)
+{
+    return inserted([&] { return m_form->editor().insertFormControl(kind); });
+}
+
+Result<QString> ContainerWindow::inserted(const std::function<Result<QString>()>& insert)
+{
     if (m_form->runMode())
         return Error(errc::InvalidArgument, tr("Controls are inserted in design mode"));
-    Result<QString> inserted = m_form->editor().insertControl(progId);
+    Result<QString> inserted = insert();
     if (!inserted)
         (void)shown(Error(inserted.error().number(), tr("Cannot insert %1").arg(inserted.error().message())));
     else

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -50,6 +52,8 @@ public:
 
     // Commands on the selection.
     velloc::Result<QString> insert(const QString& progId);
+    // A control the form builds itself, of the entry kind "label", "textbox", ...
+    velloc::Result<QString> insertFormControl(const QString& kind);
     velloc::Result<void> showProperties();
     velloc::Result<void> about();
     velloc::Result<void> saveBag(const QString& path);
@@ -72,6 +76,7 @@ private:
     void addRecent(const QString& path);
     void fillRecentMenu();
     velloc::Result<void> shown(velloc::Result<void> result);
+    velloc::Result<QString> inserted(const std::function<velloc::Result<QString>()>& insert);
     void showMethods();
 
     DesignForm* m_form;

@@ -107,6 +107,11 @@ public:
     // The selected controls not inside another selected one (a frame takes its controls along).
     QStringList outerSelection() const { return m_items.outermost(selection()); }
     QString itemAt(QPoint pixel) const { return m_items.at(pixel); }
+    // The frame a control put down at `pixel` goes into (empty: the form), where its controls'
+    // places count from, and the index on the form after its last control.
+    QString holderAt(QPoint pixel) const { return m_items.holderAt(pixel); }
+    QPoint originOf(const QString& holder) const { return m_items.originOf(holder); }
+    int subtreeEnd(const QString& holder) const { return m_items.subtreeEnd(m_items.indexOf(holder)); }
 
     // Tells the window of a failure no caller is waiting for (an undo that could not be replayed).
     void report(const velloc::Error& error) { emit problem(error.message()); }

@@ -4,6 +4,7 @@
 #include "entrykeycommand.h"
 #include "taborder.h"
 #include "designform.h"
+#include "formcontrolkind.h"
 #include "formentry.h"
 
 #include "velloc/core/units.h"
@@ -19,7 +20,7 @@ using namespace formentry;
 
 FormEditor::FormEditor(DesignForm& form) : m_form(form) {}
 
-Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos)
+Result<QString> FormEditor::insertControl(const QString& progId, std::optional<QPoint> dropTwips)
 {
     Result<Registry::ClassEntry> cls = firstClass(progId);
     QString className;
@@ -32,24 +33,48 @@ Result<QString> FormEditor::insertControl(const QString& progId, QPoint twipsPos
         if (className.isEmpty())
             return cls.releaseError();
     }
-    const QString name = FormDocument::nextName(className, m_form.allNames());
-    QJsonObject entry {{QStringLiteral("name"), name},
-                       {QStringLiteral("kind"), QStringLiteral("component")},
-                       {QStringLiteral("progId"), cls ? cls->progId : progId},
-                       {QStringLiteral("left"), 0},
-                       {QStringLiteral("top"), 0}};
-    VELLOC_TRY_VOID(m_form.insertEntry(entry, int(m_form.items().size()), false));
-    QList<QRect> taken;
-    for (const DesignItem& other : m_form.items())
-        if (other.name != name && other.parent.isEmpty())
-            taken << other.twips;
-    m_form.settle(name, twipsPos.x() < 0 ? m_form.document().freeSpot(m_form.item(name)->twips.size(), taken) : twipsPos);
+    return place({{QStringLiteral("name"), FormDocument::nextName(className, m_form.allNames())},
+                  {QStringLiteral("kind"), QStringLiteral("component")},
+                  {QStringLiteral("progId"), cls ? cls->progId : progId},
+                  {QStringLiteral("left"), 0},
+                  {QStringLiteral("top"), 0}},
+                 dropTwips);
+}
+
+Result<QString> FormEditor::insertFormControl(const QString& kind, std::optional<QPoint> dropTwips)
+{
+    const FormControlKind* k = FormControlKind::find(kind);
+    if (!k)
+        return Error(errc::InvalidArgument, QStringLiteral("%1: the form builds no such control").arg(kind));
+    return place(k->entry(FormDocument::nextName(k->nameBase, m_form.allNames())), dropTwips);
+}
+
+Result<QString> FormEditor::place(const QJsonObject& entry, std::optional<QPoint> dropTwips)
+{
+    const QString name = nameOf(entry);
+    // Put down on a frame, or on a control inside one, it goes into that frame, placed from the
+    // frame's corner, as the loader places a frame's controls.
+    QString holder;
+    if (dropTwips) {
+        holder = m_form.holderAt(QPoint(units::toPixelsX(dropTwips->x()), units::toPixelsY(dropTwips->y())));
+        *dropTwips -= m_form.originOf(holder);
+    }
+    const int index = holder.isEmpty() ? int(m_form.items().size()) : m_form.subtreeEnd(holder);
+    VELLOC_TRY_VOID(m_form.insertEntry(entry, index, false, holder));
+    if (!dropTwips) {
+        QList<QRect> taken;
+        for (const DesignItem& other : m_form.items())
+            if (other.name != name && other.parent.isEmpty())
+                taken << other.twips;
+        dropTwips = m_form.document().freeSpot(m_form.item(name)->twips.size(), taken);
+    }
+    m_form.settle(name, *dropTwips);
     Result<QJsonObject> made = m_form.entryOf(name);
     if (!made) {
         m_form.removeItem(name);
         return made.releaseError();
     }
-    m_form.undoStack()->push(new EntriesCommand(&m_form, QStringLiteral("Insert %1").arg(name), true, {{int(m_form.items().size()) - 1, *made}}, true));
+    m_form.undoStack()->push(new EntriesCommand(&m_form, QStringLiteral("Insert %1").arg(name), true, {{index, *made, holder}}, true));
     m_form.select({name});
     return name;
 }

@@ -19,8 +19,10 @@ class FormEditor {
 public:
     explicit FormEditor(DesignForm& form);
 
-    // A new control of the class, where it is dropped or where it covers nothing.
-    velloc::Result<QString> insertControl(const QString& progId, QPoint twipsPos = QPoint(-1, -1));
+    // A new control of the class, or of a kind the form builds itself ("label", "textbox", ...),
+    // where it is dropped (into the frame there, if any) or where it covers nothing on the form.
+    velloc::Result<QString> insertControl(const QString& progId, std::optional<QPoint> dropTwips = std::nullopt);
+    velloc::Result<QString> insertFormControl(const QString& kind, std::optional<QPoint> dropTwips = std::nullopt);
     void deleteSelection();
     // `step`: one press of an arrow key, merged with the presses before it into one edit.
     void moveSelection(QPoint twipsDelta, QSize twipsResize = QSize(0, 0), bool step = false);
@@ -52,6 +54,9 @@ public:
     velloc::Result<QStringList> paste(const QJsonArray& entries, std::optional<QPoint> at = std::nullopt);
 
 private:
+    // Puts a new entry on the form as one edit, selected.
+    velloc::Result<QString> place(const QJsonObject& entry, std::optional<QPoint> dropTwips);
+
     DesignForm& m_form;
     int m_tabIndexEdits = 0; // rounds of their own, apart from the tab-order mode's, never merged
 };

@@ -55,6 +55,23 @@ QString FormItems::at(QPoint pixel) const
     return {};
 }
 
+QString FormItems::holderAt(QPoint pixel) const
+{
+    const DesignItem* hit = find(at(pixel));
+    if (!hit)
+        return {};
+    // Only a frame that was made holds controls; one kept as written has nowhere to put them.
+    return hit->isFrame() && hit->object ? hit->name : hit->parent;
+}
+
+QPoint FormItems::originOf(const QString& holder) const
+{
+    QPoint origin;
+    for (const DesignItem* it = find(holder); it; it = it->parent.isEmpty() ? nullptr : find(it->parent))
+        origin += it->twips.topLeft();
+    return origin;
+}
+
 void FormItems::insert(qsizetype index, DesignItem item)
 {
     m_items.insert(std::clamp<qsizetype>(index, 0, m_items.size()), std::move(item));

@@ -24,6 +24,12 @@ public:
     QStringList allNames() const;
     // The front-most control whose face covers `pixel`.
     QString at(QPoint pixel) const;
+    // The frame a control put down at `pixel` goes into: the front-most frame there, else the
+    // frame holding the control there; empty for the form.
+    QString holderAt(QPoint pixel) const;
+    // The top left of the frame `holder` in twips from the form's, where its controls' places
+    // count from (the form's own, 0,0, for an empty name).
+    QPoint originOf(const QString& holder) const;
 
     // Where `index` lands within the list.
     void insert(qsizetype index, DesignItem item);

@@ -79,15 +79,19 @@ private:
     qsizetype m_pos = 0;
 };
 
-// Where a key missing from the written order goes: the place a hand-written description gives it.
-int rank(const QString& key)
+// Where a key missing from the written order goes: the place a hand-written description gives
+// it. A form's caption comes before its size, a control's caption or text after its place.
+int rank(const QString& key, bool control)
 {
-    static const QStringList order {QStringLiteral("name"),        QStringLiteral("kind"),         QStringLiteral("progId"),
-                                    QStringLiteral("caption"),     QStringLiteral("clientWidth"),  QStringLiteral("clientHeight"),
-                                    QStringLiteral("borderStyle"), QStringLiteral("startUpPosition"), QStringLiteral("left"),
-                                    QStringLiteral("top"),         QStringLiteral("width"),        QStringLiteral("height")};
+    static const QStringList form {QStringLiteral("name"),        QStringLiteral("kind"),         QStringLiteral("progId"),
+                                   QStringLiteral("caption"),     QStringLiteral("clientWidth"),  QStringLiteral("clientHeight"),
+                                   QStringLiteral("borderStyle"), QStringLiteral("startUpPosition"), QStringLiteral("left"),
+                                   QStringLiteral("top"),         QStringLiteral("width"),        QStringLiteral("height")};
+    static const QStringList controls {QStringLiteral("name"),  QStringLiteral("kind"),   QStringLiteral("progId"),
+                                       QStringLiteral("left"),  QStringLiteral("top"),    QStringLiteral("width"),
+                                       QStringLiteral("height"), QStringLiteral("caption"), QStringLiteral("text")};
     static const QStringList last {QStringLiteral("bag"), QStringLiteral("controls"), QStringLiteral("tabOrder")};
-    if (const qsizetype i = order.indexOf(key); i >= 0)
+    if (const qsizetype i = (control ? controls : form).indexOf(key); i >= 0)
         return int(i);
     if (const qsizetype i = last.indexOf(key); i >= 0)
         return 1000 + int(i);
@@ -100,15 +104,17 @@ QStringList orderedKeys(const QJsonObject& object, const JsonKeyOrder& order)
     for (const QString& key : order.keys)
         if (object.contains(key))
             keys << key;
+    const bool control = object.contains(QStringLiteral("kind"));
+    auto rankOf = [control](const QString& key) { return rank(key, control); };
     QStringList added = object.keys();
-    std::stable_sort(added.begin(), added.end(), [](const QString& a, const QString& b) { return rank(a) < rank(b); });
+    std::stable_sort(added.begin(), added.end(), [&](const QString& a, const QString& b) { return rankOf(a) < rankOf(b); });
     for (const QString& key : std::as_const(added)) {
         if (keys.contains(key))
             continue;
-        // After the last key that comes before it, so a caption written after the geometry stays there.
+        // After the last key that comes before it: a key written out of the usual order keeps its place.
         qsizetype at = 0;
         for (qsizetype i = 0; i < keys.size(); ++i)
-            if (rank(keys[i]) <= rank(key))
+            if (rankOf(keys[i]) <= rankOf(key))
                 at = i + 1;
         keys.insert(at, key);
     }

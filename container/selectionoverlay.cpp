@@ -2,6 +2,7 @@
 
 #include "designcommands.h"
 #include "designform.h"
+#include "toolbox.h"
 
 #include "velloc/core/units.h"
 
@@ -202,15 +203,19 @@ void SelectionOverlay::keyPressEvent(QKeyEvent* event)
 
 void SelectionOverlay::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(QLatin1String(MimeType)))
+    if (event->mimeData()->hasFormat(QLatin1String(Toolbox::ProgIdMimeType)) || event->mimeData()->hasFormat(QLatin1String(Toolbox::FormKindMimeType)))
         event->acceptProposedAction();
 }
 
 void SelectionOverlay::dropEvent(QDropEvent* event)
 {
-    const QString progId = QString::fromUtf8(event->mimeData()->data(QLatin1String(MimeType)));
+    const QMimeData* data = event->mimeData();
     const QPoint at = event->position().toPoint();
-    Result<QString> inserted = m_form->editor().insertControl(progId, QPoint(units::toTwipsX(at.x()), units::toTwipsY(at.y())));
+    const QPoint twips(units::toTwipsX(at.x()), units::toTwipsY(at.y()));
+    FormEditor& editor = m_form->editor();
+    Result<QString> inserted = data->hasFormat(QLatin1String(Toolbox::FormKindMimeType))
+        ? editor.insertFormControl(QString::fromUtf8(data->data(QLatin1String(Toolbox::FormKindMimeType))), twips)
+        : editor.insertControl(QString::fromUtf8(data->data(QLatin1String(Toolbox::ProgIdMimeType))), twips);
     if (!inserted)
         m_form->report(inserted.error());
     event->acceptProposedAction();

@@ -17,7 +17,6 @@ class SelectionOverlay final : public QWidget {
     Q_OBJECT
 public:
     static constexpr int HandleSize = 6;
-    static constexpr auto MimeType = "application/x-velloc-progid";
 
     SelectionOverlay(DesignForm* form, QWidget* canvas);
 

@@ -1,12 +1,13 @@
 #include "toolbox.h"
 
-#include "selectionoverlay.h"
+#include "formcontrolkind.h"
 
 #include "velloc/store/registry.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,23 +19,86 @@ namespace container {
 namespace {
 
 enum Column { NameColumn, ProgIdColumn, ClsidColumn, VersionColumn, LibraryColumn };
+enum Role { ProgIdRole = Qt::UserRole, FormKindRole };
 
-// Drags carry the programmatic identifier of the class to insert.
+// Drags carry what the row inserts: a class's programmatic identifier or a form control's kind.
 class ToolboxTree final : public QTreeWidget {
 public:
     using QTreeWidget::QTreeWidget;
 
 protected:
-    QStringList mimeTypes() const override { return {QLatin1String(SelectionOverlay::MimeType)}; }
+    QStringList mimeTypes() const override { return {QLatin1String(Toolbox::ProgIdMimeType), QLatin1String(Toolbox::FormKindMimeType)}; }
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override
     {
-        if (items.isEmpty() || items.first()->data(0, Qt::UserRole).toString().isEmpty())
+        if (items.isEmpty())
             return nullptr;
-        auto* data = new QMimeData;
-        data->setData(QLatin1String(SelectionOverlay::MimeType), items.first()->data(0, Qt::UserRole).toString().toUtf8());
-        return data;
+        for (const auto& [role, type] : {std::pair(ProgIdRole, Toolbox::ProgIdMimeType), std::pair(FormKindRole, Toolbox::FormKindMimeType)})
+            if (const QString what = items.first()->data(NameColumn, role).toString(); !what.isEmpty()) {
+                auto* data = new QMimeData;
+                data->setData(QLatin1String(type), what.toUtf8());
+                return data;
+            }
+        return nullptr;
     }
 };
+
+// A form control's toolbox picture, drawn as the control looks in miniature.
+QIcon formControlIcon(BuiltInControl::Kind kind)
+{
+    QPixmap pixmap(16, 15);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const QColor ink(40, 40, 40), face(212, 208, 200);
+    switch (kind) {
+    case BuiltInControl::Kind::Label: {
+        QFont f = p.font();
+        f.setPixelSize(14);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(ink);
+        p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("A"));
+        break;
+    }
+    case BuiltInControl::Kind::TextBox:
+        p.setPen(ink);
+        p.setBrush(Qt::white);
+        p.drawRect(0, 2, 15, 10);
+        p.drawLine(3, 4, 3, 10); // the caret
+        p.drawLine(6, 9, 12, 9);
+        break;
+    case BuiltInControl::Kind::Button:
+        p.setPen(Qt::NoPen);
+        p.setBrush(face);
+        p.drawRect(0, 2, 16, 11);
+        p.setPen(Qt::white);
+        p.drawLine(0, 2, 15, 2);
+        p.drawLine(0, 2, 0, 12);
+        p.setPen(ink);
+        p.drawLine(0, 12, 15, 12);
+        p.drawLine(15, 2, 15, 12);
+        p.drawLine(5, 7, 10, 7);
+        break;
+    case BuiltInControl::Kind::OptionButton:
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(ink);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(1.5, 1.5, 12, 12));
+        p.setBrush(ink);
+        p.drawEllipse(QRectF(5, 5, 5, 5));
+        break;
+    case BuiltInControl::Kind::Frame:
+        p.setPen(ink);
+        p.drawLine(0, 4, 2, 4); // the border, broken by the caption
+        p.drawLine(9, 4, 15, 4);
+        p.drawLine(0, 4, 0, 14);
+        p.drawLine(15, 4, 15, 14);
+        p.drawLine(0, 14, 15, 14);
+        p.drawLine(4, 2, 7, 2);
+        p.drawLine(4, 5, 7, 5);
+        break;
+    }
+    return QIcon(pixmap);
+}
 
 } // namespace
 
@@ -88,11 +152,24 @@ QList<ToolboxEntry> ToolboxEntry::scan()
     return out;
 }
 
+QList<ToolboxEntry> ToolboxEntry::formControls()
+{
+    QList<ToolboxEntry> out;
+    for (const FormControlKind& k : FormControlKind::all()) {
+        ToolboxEntry e;
+        e.name = k.className();
+        e.library = QStringLiteral("(the form)");
+        e.control = true;
+        e.formKind = k.key;
+        out << e;
+    }
+    return out;
+}
+
 Toolbox::Toolbox(QWidget* parent) : QWidget(parent), m_tree(new ToolboxTree(this))
 {
     m_tree->setObjectName(QStringLiteral("toolboxTree"));
     m_tree->setHeaderLabels({tr("Class"), tr("Programmatic identifier"), tr("Class identifier"), tr("Version"), tr("Library")});
-    m_tree->setRootIsDecorated(false);
     m_tree->setIconSize(QSize(16, 15));
     m_tree->setDragEnabled(true);
     m_tree->setDragDropMode(QAbstractItemView::DragOnly);
@@ -107,19 +184,41 @@ Toolbox::Toolbox(QWidget* parent) : QWidget(parent), m_tree(new ToolboxTree(this
     layout->addWidget(reloadButton);
     connect(reloadButton, &QPushButton::clicked, this, &Toolbox::reload);
     connect(m_tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const QString progId = item->data(0, Qt::UserRole).toString();
-        if (!progId.isEmpty())
+        if (const QString kind = item->data(NameColumn, FormKindRole).toString(); !kind.isEmpty())
+            emit insertFormControlRequested(kind);
+        else if (const QString progId = item->data(NameColumn, ProgIdRole).toString(); !progId.isEmpty())
             emit insertRequested(progId);
     });
     reload();
 }
 
+QTreeWidgetItem* Toolbox::group(const QString& title)
+{
+    auto* row = new QTreeWidgetItem(m_tree, {title});
+    row->setFlags(Qt::ItemIsEnabled);
+    row->setFirstColumnSpanned(true);
+    QFont bold = m_tree->font();
+    bold.setBold(true);
+    row->setFont(NameColumn, bold);
+    return row;
+}
+
 void Toolbox::reload()
 {
-    m_entries = ToolboxEntry::scan();
+    m_entries = ToolboxEntry::formControls() + ToolboxEntry::scan();
     m_tree->clear();
+    QTreeWidgetItem* formControls = group(tr("Form controls"));
+    QTreeWidgetItem* components = group(tr("Components"));
     for (const ToolboxEntry& e : std::as_const(m_entries)) {
-        auto* row = new QTreeWidgetItem(m_tree, {e.name, e.progId, e.clsid, e.version, e.library});
+        if (!e.formKind.isEmpty()) {
+            auto* row = new QTreeWidgetItem(formControls, {e.name, QString(), QString(), QString(), e.library});
+            row->setIcon(NameColumn, formControlIcon(FormControlKind::find(e.formKind)->kind));
+            row->setData(NameColumn, FormKindRole, e.formKind);
+            for (int c = 0; c < m_tree->columnCount(); ++c)
+                row->setToolTip(c, tr("%1: a control the form builds itself, saved as kind \"%2\"").arg(e.name, e.formKind));
+            continue;
+        }
+        auto* row = new QTreeWidgetItem(components, {e.name, e.progId, e.clsid, e.version, e.library});
         QString tip = QStringLiteral("%1\n%2\n%3").arg(e.progId, e.clsid, e.library);
         if (!e.bitmap.isNull())
             row->setIcon(NameColumn, QIcon(QPixmap::fromImage(e.bitmap)));
@@ -131,17 +230,24 @@ void Toolbox::reload()
             row->setText(NameColumn, tr("%1 (not a control)").arg(e.name));
             row->setFlags(row->flags() & ~Qt::ItemIsDragEnabled);
         } else {
-            row->setData(NameColumn, Qt::UserRole, e.progId);
+            row->setData(NameColumn, ProgIdRole, e.progId);
         }
         for (int c = 0; c < m_tree->columnCount(); ++c)
             row->setToolTip(c, tip);
     }
+    m_tree->expandAll();
 }
 
 QString Toolbox::currentProgId() const
 {
     QTreeWidgetItem* item = m_tree->currentItem();
-    return item ? item->data(NameColumn, Qt::UserRole).toString() : QString();
+    return item ? item->data(NameColumn, ProgIdRole).toString() : QString();
+}
+
+QString Toolbox::currentFormKind() const
+{
+    QTreeWidgetItem* item = m_tree->currentItem();
+    return item ? item->data(NameColumn, FormKindRole).toString() : QString();
 }
 
 } // namespace container

@@ -238,17 +238,17 @@ TEST_P(ToolboxEntries, BrokenEntryIsGreyedWithItsError)
     Registry::setLocation(QStringLiteral(VELLOC_BUILD_REGISTRY));
 
     QTreeWidget* tree = toolbox.tree();
-    QTreeWidgetItem* good = tree->findItems("Vellib.Velloc", Qt::MatchFixedString, 1).value(0);
+    QTreeWidgetItem* good = tree->findItems("Vellib.Velloc", Qt::MatchFixedString | Qt::MatchRecursive, 1).value(0);
     ASSERT_TRUE(good);
     EXPECT_TRUE(good->flags() & Qt::ItemIsEnabled);
     EXPECT_FALSE(good->icon(0).isNull()) << "the toolbox bitmap";
     QTreeWidgetItem* broken = nullptr;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        if (!(tree->topLevelItem(i)->flags() & Qt::ItemIsEnabled))
-            broken = tree->topLevelItem(i);
+    for (QTreeWidgetItem* row : tree->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive))
+        if (!(row->flags() & Qt::ItemIsEnabled))
+            broken = row;
     ASSERT_TRUE(broken);
     EXPECT_TRUE(broken->toolTip(0).contains(GetParam().problem)) << broken->toolTip(0).toStdString();
-    EXPECT_FALSE(tree->findItems("MSComDlg.CommonDialog", Qt::MatchFixedString, 1).isEmpty());
+    EXPECT_FALSE(tree->findItems("MSComDlg.CommonDialog", Qt::MatchFixedString | Qt::MatchRecursive, 1).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

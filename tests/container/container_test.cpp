@@ -54,7 +54,7 @@ protected:
 TEST_F(Design, ToolboxInsertsAndDrops)
 {
     QTreeWidget* tree = window.toolbox()->tree();
-    QTreeWidgetItem* row = tree->findItems("MSComDlg.CommonDialog", Qt::MatchFixedString, 1).value(0);
+    QTreeWidgetItem* row = tree->findItems("MSComDlg.CommonDialog", Qt::MatchFixedString | Qt::MatchRecursive, 1).value(0);
     ASSERT_TRUE(row);
     std::unique_ptr<QMimeData> data(tree->model()->mimeData({tree->indexFromItem(row)}));
     ASSERT_TRUE(data);

@@ -75,7 +75,7 @@ protected:
     QString insertFromToolbox(const QString& progId)
     {
         QTreeWidget* tree = window.toolbox()->tree();
-        const QList<QTreeWidgetItem*> rows = tree->findItems(progId, Qt::MatchFixedString, 1);
+        const QList<QTreeWidgetItem*> rows = tree->findItems(progId, Qt::MatchFixedString | Qt::MatchRecursive, 1);
         if (rows.isEmpty())
             return QStringLiteral("(not in the toolbox)");
         tree->setCurrentItem(rows.first());
