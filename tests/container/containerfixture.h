@@ -71,11 +71,12 @@ protected:
     SelectionOverlay* overlay() { return form().findChild<SelectionOverlay*>(); }
     QPoint centreOf(const QString& name) { return form().pixelRect(*form().item(name)).center(); }
     QRect twips(const QString& name) { return form().item(name)->twips; }
-    // Inserts through the toolbox: the row is activated as a double click or Enter would.
-    QString insertFromToolbox(const QString& progId)
+    // Inserts through the toolbox: the row (by its programmatic identifier, or its name in
+    // column 0) is activated as a double click or Enter would.
+    QString insertFromToolbox(const QString& progId, int column = 1)
     {
         QTreeWidget* tree = window.toolbox()->tree();
-        const QList<QTreeWidgetItem*> rows = tree->findItems(progId, Qt::MatchFixedString | Qt::MatchRecursive, 1);
+        const QList<QTreeWidgetItem*> rows = tree->findItems(progId, Qt::MatchFixedString | Qt::MatchRecursive, column);
         if (rows.isEmpty())
             return QStringLiteral("(not in the toolbox)");
         tree->setCurrentItem(rows.first());
