@@ -108,7 +108,9 @@ void ContainerWindow::fitScreen()
     // The docks take their share once the window has its size.
     QTimer::singleShot(0, this, [this, size] {
         const int side = std::clamp(size.width() / 4, 200, 420);
-        resizeDocks({m_docks[0], m_docks[1]}, {side * 3 / 5, side}, Qt::Horizontal);
+        // The toolbox as wide as its longest class name needs, within the share of a side dock.
+        const int toolbox = std::clamp(m_toolbox->classColumnWidth(), side * 3 / 5, side);
+        resizeDocks({m_docks[0], m_docks[1]}, {toolbox, side}, Qt::Horizontal);
         resizeDocks({m_docks[2]}, {std::clamp(size.height() / 5, 100, 240)}, Qt::Vertical);
     });
     QRect placed(QPoint(), size + frame);

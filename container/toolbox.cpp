@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -236,6 +237,13 @@ void Toolbox::reload()
             row->setToolTip(c, tip);
     }
     m_tree->expandAll();
+}
+
+int Toolbox::classColumnWidth() const
+{
+    // QTreeView hides its override, which counts the indentation; the base class reaches it.
+    return static_cast<const QAbstractItemView*>(m_tree)->sizeHintForColumn(0) + 2 * m_tree->frameWidth() + m_tree->verticalScrollBar()->sizeHint().width()
+        + layout()->contentsMargins().left() + layout()->contentsMargins().right();
 }
 
 QString Toolbox::currentProgId() const

@@ -38,6 +38,8 @@ public:
     void reload();
     const QList<ToolboxEntry>& entries() const { return m_entries; }
     QTreeWidget* tree() const { return m_tree; }
+    // The width that shows the longest class name whole, with the tree's frame and scroll bar.
+    int classColumnWidth() const;
     // The programmatic identifier of the current row, when it can be inserted.
     QString currentProgId() const;
     // The kind of the current row, when it is a control the form builds itself.
