@@ -54,6 +54,12 @@ CipherError count255(std::int64_t markerIndex)
                                       " has the count character 255, which the run-length cipher never writes"};
 }
 
+CipherError decipheredPastLimit()
+{
+    return {InvalidArgumentError, "Deciphered, the text would be more than the " + std::to_string(MaxDecodedLength) +
+                                      " characters a file may hold"};
+}
+
 CipherError decipheredTooLong(std::uint64_t size)
 {
     return {InvalidArgumentError, "Deciphered, the text would be " + std::to_string(size) +
@@ -261,6 +267,7 @@ struct RleStream::State {
     std::size_t chunkSize;
     std::unique_ptr<unsigned char[]> chunk;
     std::size_t filled = 0;
+    std::uint64_t given = 0;   // characters the sink has had
 
     TripleCheck triples;
     std::optional<CipherError> refusal; // found by the first pass
@@ -315,7 +322,12 @@ StreamStatus RleStream::flush(const TextSink& sink)
     State& s = *m_state;
     if (s.filled == 0)
         return {};
+    // The first pass refuses such a text before any output; a stream fed without it still
+    // never gives more than a file may hold.
+    if (s.direction == Direction::Decipher && s.given + s.filled > MaxDecodedLength)
+        return {.error = decipheredPastLimit()};
     const std::string_view bytes(reinterpret_cast<const char*>(s.chunk.get()), s.filled);
+    s.given += s.filled;
     s.filled = 0;
     if (sink && !sink(bytes))
         return {.stopped = true};

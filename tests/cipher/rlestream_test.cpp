@@ -281,8 +281,9 @@ TEST(RleStream, TakesNothingAfterTheEnd)
 }
 
 // A text of triples that would decipher past the most a file may hold is refused by the first
-// pass, as the whole-text routine refuses it, before anything is deciphered.
-TEST(RleStream, RefusesInItsFirstPassWhatWouldDecipherPastTheFileLimit)
+// pass, as the whole-text routine refuses it, before anything is deciphered; fed without that
+// pass, the stream refuses it before its output passes the limit.
+TEST(RleStream, RefusesWhatWouldDecipherPastTheFileLimit)
 {
     std::string text;
     for (std::size_t i = 0; i <= MaxDecodedLength / MaxRunLength; ++i)
@@ -295,6 +296,22 @@ TEST(RleStream, RefusesInItsFirstPassWhatWouldDecipherPastTheFileLimit)
     const std::optional<CipherError> refusal = stream.checkEnd();
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->message, whole.error->message);
+
+    RleStream unchecked(Direction::Decipher, {});
+    std::uint64_t given = 0;
+    const TextSink count = [&](std::string_view bytes) {
+        given += bytes.size();
+        return true;
+    };
+    StreamStatus status;
+    for (std::string_view piece : cutAt(text, {1 << 20}))
+        if (status = unchecked.feed(piece, count); !status.ok())
+            break;
+    if (status.ok())
+        status = unchecked.finish(count);
+    ASSERT_TRUE(status.error);
+    EXPECT_NE(status.error->message.find("2147483647"), std::string::npos) << status.error->message;
+    EXPECT_LE(given, MaxDecodedLength);
 }
 
 TEST(RleStream, SizesTheDecipheredTextInItsFirstPass)
