@@ -58,6 +58,30 @@ std::string macLineEnd(Bytes mac)
     return " " + toBase64(mac, false) + "\n";
 }
 
+bool beginSealedData(std::string_view passphrase, int workFactor, std::string& start,
+                     std::span<unsigned char, KeySize> payloadKey)
+{
+    SecretKey<FileKeySize> fileKey;
+    randomBytes(fileKey.span());
+    ScryptStanza stanza;
+    randomBytes(stanza.salt);
+    stanza.workFactor = workFactor;
+    {
+        SecretKey<KeySize> wrappingKey;
+        if (!scryptKey(passphrase, stanza.salt, workFactor, wrappingKey.span()))
+            return false;
+        stanza.wrappedKey = wrapFileKey(wrappingKey.bytes(), fileKey.bytes());
+    }
+    const std::size_t headerAt = start.size();
+    start += headerBeforeMac(stanza);
+    start += macLineEnd(headerMac(fileKey.bytes(), std::string_view(start).substr(headerAt)));
+    std::array<unsigned char, PayloadNonceSize> nonce;
+    randomBytes(nonce);
+    start.append(reinterpret_cast<const char*>(nonce.data()), nonce.size());
+    age::payloadKey(fileKey.bytes(), nonce, payloadKey);
+    return true;
+}
+
 std::size_t HeaderReader::take(std::string_view piece)
 {
     std::size_t used = 0;

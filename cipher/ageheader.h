@@ -24,6 +24,12 @@ std::string headerBeforeMac(const ScryptStanza& stanza);
 // What follows that: a space, the MAC and the end of the header line.
 std::string macLineEnd(Bytes mac);
 
+// The start of new passphrase-sealed data: a fresh file key wrapped under scrypt at
+// `workFactor`, the header with its MAC and the payload nonce, appended to `start`;
+// `payloadKey` gets the key its chunks are sealed with. False when scrypt cannot have its memory.
+bool beginSealedData(std::string_view passphrase, int workFactor, std::string& start,
+                     std::span<unsigned char, KeySize> payloadKey);
+
 // Reads a header as it arrives, line by line, and stops at its end. It takes only the passphrase
 // recipient, alone, and refuses a work factor above the limit as soon as the stanza names it,
 // before any key stretching.

@@ -3,6 +3,7 @@
 #include "cipher/agecrypto.h"
 #include "cipher/ageheader.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace cipher {
@@ -168,6 +169,19 @@ std::optional<AgeError> AgeOpener::finish(std::string& plain)
         return s.fail(std::move(*e));
     s.passphrase.clear();
     return std::nullopt;
+}
+
+AgeOpened openInPieces(std::string_view sealed, std::string_view passphrase, std::size_t piece)
+{
+    if (piece == 0)
+        piece = std::max<std::size_t>(sealed.size(), 1);
+    AgeOpener opener(passphrase);
+    AgeOpened opened;
+    for (std::size_t at = 0; at < sealed.size() && !opened.error; at += piece)
+        opened.error = opener.write(sealed.substr(at, piece), opened.plain);
+    if (!opened.error)
+        opened.error = opener.finish(opened.plain);
+    return opened;
 }
 
 } // namespace cipher

@@ -30,4 +30,13 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Sealed data opened in pieces of `piece` bytes (all at once when 0), as a file operation feeds
+// it: the plain text given out, which after an error holds only whole chunks that authenticated,
+// and the error.
+struct AgeOpened {
+    std::string plain;
+    std::optional<AgeError> error;
+};
+AgeOpened openInPieces(std::string_view sealed, std::string_view passphrase, std::size_t piece = 0);
+
 } // namespace cipher

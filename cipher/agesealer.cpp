@@ -45,25 +45,9 @@ AgeResult<AgeSealer> AgeSealer::create(std::string_view passphrase, int workFact
         return ageError(AgeProblem::Refused, "the work factor " + std::to_string(workFactor) + " is outside 1 to " +
                                                  std::to_string(MaxWorkFactor));
 
-    SecretKey<FileKeySize> fileKey;
-    randomBytes(fileKey.span());
-    ScryptStanza stanza;
-    randomBytes(stanza.salt);
-    stanza.workFactor = workFactor;
-    {
-        SecretKey<KeySize> wrappingKey;
-        if (!scryptKey(passphrase, stanza.salt, workFactor, wrappingKey.span()))
-            return ageError(AgeProblem::OutOfMemory);
-        stanza.wrappedKey = wrapFileKey(wrappingKey.bytes(), fileKey.bytes());
-    }
-
     auto state = std::make_unique<State>();
-    state->header = headerBeforeMac(stanza);
-    state->header += macLineEnd(headerMac(fileKey.bytes(), state->header));
-    std::array<unsigned char, PayloadNonceSize> nonce;
-    randomBytes(nonce);
-    state->header.append(reinterpret_cast<const char*>(nonce.data()), nonce.size());
-    payloadKey(fileKey.bytes(), nonce, state->payloadKey.span());
+    if (!beginSealedData(passphrase, workFactor, state->header, state->payloadKey.span()))
+        return ageError(AgeProblem::OutOfMemory);
     return AgeSealer(std::move(state));
 }
 

@@ -30,16 +30,12 @@ AgeResult<std::string> OpenText(std::string_view sealed, std::string_view passph
         unarmoured = std::move(bytes.value());
         sealed = unarmoured;
     }
-    AgeOpener opener(passphrase);
-    std::string plain;
-    std::optional<AgeError> error = opener.write(sealed, plain);
-    if (!error)
-        error = opener.finish(plain);
-    if (error) {
-        age::wipeBytes(plain.data(), plain.size());
-        return *error;
+    AgeOpened opened = openInPieces(sealed, passphrase);
+    if (opened.error) {
+        age::wipeBytes(opened.plain.data(), opened.plain.size());
+        return *opened.error;
     }
-    return plain;
+    return std::move(opened.plain);
 }
 
 CipherResult SealedEncode(std::string_view text, const CipherParams& params)

@@ -32,23 +32,7 @@ bool asksForSlowStretching(std::string_view sealed)
     return error == std::errc() && workFactor > FastestWorkFactors && workFactor <= cipher::MaxWorkFactor;
 }
 
-struct Opened {
-    std::string plain;
-    std::optional<cipher::AgeError> error;
-};
-
-Opened open(std::string_view sealed, std::size_t piece)
-{
-    cipher::AgeOpener opener(Passphrase);
-    Opened opened;
-    for (std::size_t at = 0; at < sealed.size() && !opened.error; at += piece)
-        opened.error = opener.write(sealed.substr(at, piece), opened.plain);
-    if (!opened.error)
-        opened.error = opener.finish(opened.plain);
-    return opened;
-}
-
-void checkRefusal(const Opened& opened, std::string_view plain)
+void checkRefusal(const cipher::AgeOpened& opened, std::string_view plain)
 {
     FUZZ_CHECK(opened.error->number() == cipher::SealedDataError);
     FUZZ_CHECK(opened.plain.size() % cipher::AgeChunkSize == 0);
@@ -67,7 +51,7 @@ int fuzztargets::sealed(const std::uint8_t* data, std::size_t size)
         const std::string_view sealed = input.rest();
         if (asksForSlowStretching(sealed))
             return 0;
-        const Opened opened = open(sealed, piece);
+        const cipher::AgeOpened opened = cipher::openInPieces(sealed, Passphrase, piece);
         if (!opened.error)
             return 0;
         // Without the plain text, whole chunks are all that can be asked of what came out.
@@ -88,7 +72,7 @@ int fuzztargets::sealed(const std::uint8_t* data, std::size_t size)
     if (asksForSlowStretching(damaged))
         return 0;
 
-    const Opened opened = open(damaged, piece);
+    const cipher::AgeOpened opened = cipher::openInPieces(damaged, Passphrase, piece);
     if (damaged == sealed.value()) {
         FUZZ_CHECK(!opened.error);
         FUZZ_CHECK(opened.plain == plain);

@@ -41,20 +41,11 @@ inline std::size_t headerSize(std::string_view sealed)
     return sealed.find('\n', sealed.find("\n--- ") + 1) + 1;
 }
 
-struct Opened {
-    std::string plain;
-    std::optional<cipher::AgeError> error;
-};
+using Opened = cipher::AgeOpened;
 
 inline Opened openInPieces(std::string_view sealed, std::size_t piece, std::string_view passphrase = Passphrase)
 {
-    cipher::AgeOpener opener(passphrase);
-    Opened opened;
-    for (std::size_t at = 0; at < sealed.size() && !opened.error; at += piece)
-        opened.error = opener.write(sealed.substr(at, piece), opened.plain);
-    if (!opened.error)
-        opened.error = opener.finish(opened.plain);
-    return opened;
+    return cipher::openInPieces(sealed, passphrase, piece);
 }
 
 // Sealed data put together from the format's parts, each chunk with the last-chunk flag given.
@@ -62,21 +53,9 @@ inline std::string craft(const std::vector<std::pair<std::string, bool>>& chunks
 {
     using namespace cipher::age;
     EXPECT_TRUE(initialise());
-    SecretKey<FileKeySize> fileKey;
-    randomBytes(fileKey.span());
-    ScryptStanza stanza;
-    randomBytes(stanza.salt);
-    stanza.workFactor = TestWorkFactor;
-    SecretKey<KeySize> wrappingKey;
-    EXPECT_TRUE(scryptKey(passphrase, stanza.salt, TestWorkFactor, wrappingKey.span()));
-    stanza.wrappedKey = wrapFileKey(wrappingKey.bytes(), fileKey.bytes());
-    std::string sealed = headerBeforeMac(stanza);
-    sealed += macLineEnd(headerMac(fileKey.bytes(), sealed));
-    std::array<unsigned char, PayloadNonceSize> nonce{};
-    randomBytes(nonce);
-    sealed.append(reinterpret_cast<const char*>(nonce.data()), nonce.size());
+    std::string sealed;
     SecretKey<KeySize> key;
-    payloadKey(fileKey.bytes(), nonce, key.span());
+    EXPECT_TRUE(beginSealedData(passphrase, TestWorkFactor, sealed, key.span()));
     for (std::size_t i = 0; i < chunks.size(); ++i)
         sealChunk(key.bytes(), i, chunks[i].second, chunks[i].first, sealed);
     return sealed;
