@@ -11,7 +11,11 @@
 #include "velloc/io/pathcodec.h"
 #include "velloc/hosting/services.h"
 
+#include <atomic>
+#include <functional>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,21 +50,121 @@ bool namesAFile(const QString& path)
     return !path.isEmpty() && ::stat(encodePath(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+constexpr std::int64_t Piece = 256 << 10;
+
+// The first pass over a text fed whole: every piece checked, so that a refusal comes before the
+// first Progress, as it does when the routine takes the text in one call. On a file of more than
+// a few pieces it runs on a thread of its own, reading the file for itself, while the caller
+// ciphers ahead; otherwise, or when no thread can be made, it has run when the constructor
+// returns.
+class CheckPass {
+public:
+    CheckPass(const FileReplacer& replacer, std::unique_ptr<cipher::TextStream> checker, std::int64_t length)
+        : m_replacer(replacer), m_checker(std::move(checker)), m_length(length),
+          m_buffer(std::make_unique_for_overwrite<char[]>(std::size_t(std::min(Piece, length))))
+    {
+        if (length > 4 * Piece) {
+            try {
+                m_thread = std::thread([this] { run(); });
+                return;
+            } catch (const std::system_error&) {
+                // No thread to be had: the pass runs here.
+            }
+        }
+        run();
+    }
+
+    ~CheckPass()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    CheckPass(const CheckPass&) = delete;
+    CheckPass& operator=(const CheckPass&) = delete;
+
+    bool finished() const { return m_finished.load(std::memory_order_acquire); }
+
+    // Waits for the pass to end: the refusal or the failure to read it met, if any.
+    const std::optional<Error>& outcome()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_outcome;
+    }
+
+private:
+    void run()
+    {
+        try {
+            for (std::int64_t at = 0; at < m_length && !m_outcome; at += Piece) {
+                Result<std::size_t> read = m_replacer.readInto(at, m_buffer.get(), std::size_t(std::min(Piece, m_length - at)));
+                if (!read)
+                    m_outcome = read.releaseError();
+                else if (std::optional<cipher::CipherError> refusal = m_checker->check({m_buffer.get(), read.value()}))
+                    m_outcome = toAutomationError(*refusal);
+            }
+            if (!m_outcome) {
+                if (std::optional<cipher::CipherError> refusal = m_checker->checkEnd())
+                    m_outcome = toAutomationError(*refusal);
+            }
+        } catch (const std::bad_alloc&) {
+            m_outcome = Error(errc::OutOfMemory, QStringLiteral("Out of memory: the operation needs more memory than it "
+                                                                "could get; nothing was changed"));
+        }
+        m_finished.store(true, std::memory_order_release);
+    }
+
+    const FileReplacer& m_replacer;
+    std::unique_ptr<cipher::TextStream> m_checker;
+    std::int64_t m_length;
+    std::unique_ptr<char[]> m_buffer;
+    std::optional<Error> m_outcome;
+    std::atomic<bool> m_finished {false};
+    std::thread m_thread;
+};
+
 // A cipher fed the whole text takes the file in pieces, carrying what one piece leaves open to
 // the next, so it needs no more memory than the block ciphers whatever the file's size. The
-// input goes through twice: the first pass only checks it, so that a refusal comes before the
-// first Progress as it does when the routine takes the text in one call; the second ciphers it.
-// A stop asked for at a progress point leaves the rest unread; the caller sees CancelRequested.
-Result<void> streamThrough(FileReplacer& replacer, cipher::TextStream& stream, std::int64_t length)
+// input goes through twice: once to check it (CheckPass), once to cipher it. While the check
+// still runs, the second pass goes ahead: its output goes to the new file, which takes the
+// original's place only at the end, and its progress points wait in a list. The host sees them
+// once the check has passed, in order, so it meets the same events and the same points to stop
+// at as when the check runs first; when the check refuses, it sees none and the file stays as
+// it was. A stop asked for at a progress point leaves the rest unread; the caller sees
+// CancelRequested.
+Result<void> streamThrough(FileReplacer& replacer, const std::function<std::unique_ptr<cipher::TextStream>(cipher::ProgressPoint)>& open,
+                           const cipher::ProgressPoint& report, std::int64_t length)
 {
-    static constexpr std::int64_t Piece = 256 << 10;
-    const auto pieceAt = [&](std::int64_t at) { return replacer.read(at, std::size_t(std::min(Piece, length - at))); };
-    for (std::int64_t at = 0; at < length; at += Piece) {
-        if (std::optional<cipher::CipherError> refusal = stream.check(VELLOC_TRY(pieceAt(at))))
-            return toAutomationError(*refusal);
-    }
-    if (std::optional<cipher::CipherError> refusal = stream.checkEnd())
-        return toAutomationError(*refusal);
+    CheckPass check(replacer, open({}), length);
+    if (check.finished() && check.outcome())
+        return *check.outcome();
+
+    std::vector<std::int64_t> held;
+    bool released = false;
+    // False when the check refused or the host asked to stop at one of the points held.
+    const auto release = [&] {
+        released = true;
+        if (check.outcome())
+            return false;
+        for (const std::int64_t at : held) {
+            if (!report(at))
+                return false;
+        }
+        held.clear();
+        return true;
+    };
+    const std::unique_ptr<cipher::TextStream> stream = open([&](std::int64_t at) {
+        if (!released) {
+            if (!check.finished()) {
+                held.push_back(at);
+                return true;
+            }
+            if (!release())
+                return false;
+        }
+        return report(at);
+    });
 
     std::optional<Error> writeFailure;
     const cipher::TextSink sink = [&](std::string_view bytes) {
@@ -68,6 +172,16 @@ Result<void> streamThrough(FileReplacer& replacer, cipher::TextStream& stream, s
         if (!written)
             writeFailure = written.releaseError();
         return !writeFailure;
+    };
+    // How the second pass ended, once what it held back has reached the host.
+    const auto ended = [&](std::optional<Error> failure) -> Result<void> {
+        if (!released && !release())
+            return check.outcome() ? Result<void>(*check.outcome()) : Result<void>();
+        if (check.outcome())
+            return *check.outcome();
+        if (failure)
+            return *failure;
+        return {};
     };
     const auto failure = [&](const cipher::StreamStatus& status) -> std::optional<Error> {
         if (writeFailure)
@@ -77,15 +191,16 @@ Result<void> streamThrough(FileReplacer& replacer, cipher::TextStream& stream, s
         return std::nullopt;
     };
     for (std::int64_t at = 0; at < length; at += Piece) {
-        const cipher::StreamStatus status = stream.feed(VELLOC_TRY(pieceAt(at)), sink);
+        Result<std::string_view> piece = replacer.read(at, std::size_t(std::min(Piece, length - at)));
+        if (!piece)
+            return ended(piece.releaseError());
+        const cipher::StreamStatus status = stream->feed(piece.value(), sink);
         if (std::optional<Error> error = failure(status))
-            return *error;
+            return ended(error);
         if (status.stopped)
-            return {};
+            return ended(std::nullopt);
     }
-    if (std::optional<Error> error = failure(stream.finish(sink)))
-        return *error;
-    return {};
+    return ended(failure(stream->finish(sink)));
 }
 
 } // namespace
@@ -163,10 +278,12 @@ Result<bool> Velloc::runFileOperation(cipher::Direction direction)
 
         if (wholeText) {
             // The first and only cycle: the piecewise routine reports its own progress points.
-            cipher::CipherParams streamed = params;
-            streamed.progress = [this](std::int64_t at) { return progressPoint(at); };
-            const std::unique_ptr<cipher::TextStream> stream = cipher::openPiecewise(type, direction, streamed);
-            VELLOC_TRY_VOID(streamThrough(*replacer, *stream, inputLength));
+            const auto open = [&](cipher::ProgressPoint report) {
+                cipher::CipherParams streamed = params;
+                streamed.progress = std::move(report);
+                return cipher::openPiecewise(type, direction, streamed);
+            };
+            VELLOC_TRY_VOID(streamThrough(*replacer, open, [this](std::int64_t at) { return progressPoint(at); }, inputLength));
             break;
         }
 

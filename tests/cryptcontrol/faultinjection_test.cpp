@@ -70,6 +70,86 @@ INSTANTIATE_TEST_SUITE_P(
         SystemFault {"FsyncFailsWithTheProgressWindow", {"--fail-fsync", "--show-progress"}, "error 75: ", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A large run-length file is checked on a second thread while the first pieces are ciphered
+// ahead. However the two threads meet, the host sees what it sees when the check runs first, as
+// it does when no thread can be made: the same events and result, and the same file.
+struct CheckAheadCase {
+    const char* name;
+    const char* operation;
+    QByteArray (*content)();
+    QStringList options;
+    const char* result; // the start of the last line
+    bool changed;
+};
+
+void PrintTo(const CheckAheadCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckAhead : public ::testing::TestWithParam<CheckAheadCase> {};
+
+constexpr int CheckAheadSize = 16 << 20;
+
+QByteArray ledger()
+{
+    const QByteArray line("the harbour master kept a ledger....    0000 of every ship\n");
+    QByteArray text;
+    text.reserve(CheckAheadSize);
+    while (text.size() < CheckAheadSize)
+        text += line;
+    text.truncate(CheckAheadSize);
+    return text;
+}
+
+QByteArray ledgerWithTriples()
+{
+    QByteArray text = ledger();
+    for (int at = 1000; at + 3 < text.size(); at += 4096)
+        text.replace(at, 3, QByteArray("\xFF\x40q", 3));
+    return text;
+}
+
+TEST_P(CheckAhead, HostSeesWhatTheCheckFirstGives)
+{
+    const CheckAheadCase& c = GetParam();
+    ScratchDir dir;
+    const QByteArray original = c.content();
+    const QString path = dir.path("ledger.txt");
+    QStringList outputs;
+    QList<QByteArray> files;
+    for (const char* threads : {"", "--no-threads"}) {
+        writeAll(path, original);
+        QStringList args = c.options;
+        if (*threads)
+            args << threads;
+        outputs << runChild(args << "--type" << "1" << "--announce" << c.operation << path);
+        files << readAll(path);
+        EXPECT_EQ(dir.entries(), QStringList {"ledger.txt"});
+    }
+    const QStringList lines = outputs[0].split('\n');
+    EXPECT_TRUE(lines.last().startsWith(QString::fromLatin1(c.result))) << lines.last().toStdString();
+    EXPECT_EQ(lines.size(), outputs[1].count('\n') + 1);
+    const QStringList sequential = outputs[1].split('\n');
+    for (qsizetype i = 0; i < std::min(lines.size(), sequential.size()); ++i)
+        ASSERT_EQ(lines[i], sequential[i]) << "line " << i + 1;
+    EXPECT_EQ(files[0] != original, c.changed);
+    EXPECT_TRUE(files[0] == files[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunLength, CheckAhead,
+    ::testing::Values(
+        CheckAheadCase {"Encode", "encode", &ledger, {}, "bool:false", true},
+        CheckAheadCase {"EncodeRefusesCode255InTheLastPiece", "encode", [] {
+                            QByteArray text = ledger();
+                            text[text.size() - 10] = char(255);
+                            return text;
+                        }, {}, "error 5: ", false},
+        CheckAheadCase {"Decode", "decode", &ledgerWithTriples, {}, "bool:false", true},
+        CheckAheadCase {"DecodeRefusesCount255AtTheEnd", "decode", [] { return ledgerWithTriples() + "\xFF\xFF" "a"; },
+                        {}, "error 5: ", false},
+        // The disk fills while the check still reads: the points before the failure, then the error.
+        CheckAheadCase {"DiskFullWhileTheCheckRuns", "encode", &ledger, {"--limit", "524288"}, "error 61: ", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(FaultInjection, FullDiskLeavesTheOriginal)
 {
     ScratchDir dir;

@@ -455,6 +455,16 @@ Result<std::string_view> FileReplacer::read(std::int64_t offset, std::size_t len
     return view;
 }
 
+Result<std::size_t> FileReplacer::readInto(std::int64_t offset, char* to, std::size_t length) const
+{
+    const ssize_t done = readFully(m_source, to, length, offset);
+    if (done < 0)
+        return failure(QStringLiteral("Cannot read"), errno);
+    if (std::size_t(done) < length && offset + std::int64_t(length) <= std::int64_t(m_original.st_size))
+        return refusal(QStringLiteral("became shorter while it was being read; another program changed it"));
+    return std::size_t(done);
+}
+
 Result<void> FileReplacer::writeAll(std::string_view bytes)
 {
     while (!bytes.empty()) {

@@ -47,6 +47,9 @@ public:
     // Up to `length` bytes of the original from `offset`, fewer only at its end. Reads ahead in
     // large pieces; the view holds until the next call.
     Result<std::string_view> read(std::int64_t offset, std::size_t length);
+    // The same bytes into the caller's buffer, without the read-ahead: safe on another thread
+    // while this one reads, writes or commits. Returns how many, fewer only at the end.
+    Result<std::size_t> readInto(std::int64_t offset, char* to, std::size_t length) const;
     Result<void> write(std::string_view bytes);
     // Puts the new content in place of the original, with the original's mode, owner, group
     // and extended attributes.
