@@ -12,9 +12,11 @@
 #include "velloc/hosting/services.h"
 
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -85,11 +87,14 @@ public:
 
     bool finished() const { return m_finished.load(std::memory_order_acquire); }
 
-    // Waits for the pass to end: the refusal or the failure to read it met, if any.
+    // Waits for the pass to end: the refusal or the failure to read it met, if any. What the
+    // thread threw (out of memory) is thrown here.
     const std::optional<Error>& outcome()
     {
         if (m_thread.joinable())
             m_thread.join();
+        if (m_thrown)
+            std::rethrow_exception(std::exchange(m_thrown, nullptr));
         return m_outcome;
     }
 
@@ -108,9 +113,8 @@ private:
                 if (std::optional<cipher::CipherError> refusal = m_checker->checkEnd())
                     m_outcome = toAutomationError(*refusal);
             }
-        } catch (const std::bad_alloc&) {
-            m_outcome = Error(errc::OutOfMemory, QStringLiteral("Out of memory: the operation needs more memory than it "
-                                                                "could get; nothing was changed"));
+        } catch (...) {
+            m_thrown = std::current_exception();
         }
         m_finished.store(true, std::memory_order_release);
     }
@@ -120,6 +124,7 @@ private:
     std::int64_t m_length;
     std::unique_ptr<char[]> m_buffer;
     std::optional<Error> m_outcome;
+    std::exception_ptr m_thrown;
     std::atomic<bool> m_finished {false};
     std::thread m_thread;
 };
@@ -131,8 +136,8 @@ private:
 // original's place only at the end, and its progress points wait in a list. The host sees them
 // once the check has passed, in order, so it meets the same events and the same points to stop
 // at as when the check runs first; when the check refuses, it sees none and the file stays as
-// it was. A stop asked for at a progress point leaves the rest unread; the caller sees
-// CancelRequested.
+// it was. No event reaches the host while the check's thread runs, so no handler runs beside it.
+// A stop asked for at a progress point leaves the rest unread; the caller sees CancelRequested.
 Result<void> streamThrough(FileReplacer& replacer, const std::function<std::unique_ptr<cipher::TextStream>(cipher::ProgressPoint)>& open,
                            const cipher::ProgressPoint& report, std::int64_t length)
 {
