@@ -1,8 +1,9 @@
 #include "scriptoutput.h"
 
+#include "velloc/io/localfile.h"
+
 #include <QTimerEvent>
 
-#include <cerrno>
 #include <unistd.h>
 
 ScriptOutput::ScriptOutput(int fd, ScriptOutput* before)
@@ -27,21 +28,9 @@ bool ScriptOutput::flush()
         killTimer(m_timer);
         m_timer = 0;
     }
-    const char* data = m_held.constData();
-    qsizetype left = m_held.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, std::size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            m_held.clear();
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
+    const bool written = velloc::localfile::writeAll(m_fd, {m_held.constData(), std::size_t(m_held.size())}) == 0;
     m_held.clear();
-    return true;
+    return written;
 }
 
 qint64 ScriptOutput::writeData(const char* data, qint64 size)

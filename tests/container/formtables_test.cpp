@@ -206,9 +206,7 @@ TEST_F(Tables, VisibleHidesAControlOnlyWhileTheFormRuns)
 TEST_F(Tables, AComponentInsideAFrameIsDesignedLikeAnyOther)
 {
     const QString path = dir.filePath("framed.json");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({
+    testsupport::writeAll(path, R"({
   "name": "Form1",
   "clientWidth": 6000,
   "clientHeight": 4000,
@@ -248,7 +246,6 @@ TEST_F(Tables, AComponentInsideAFrameIsDesignedLikeAnyOther)
   ]
 }
 )");
-    f.close();
     ASSERT_TRUE(window.openForm(path).ok());
     ASSERT_TRUE(messages(responder).isEmpty()) << messages(responder).join('\n').toStdString();
     ASSERT_NE(form().item("Link1"), nullptr);
@@ -313,9 +310,7 @@ namespace {
 TEST_F(Tables, AControlInAFrameThatCannotBeMadeIsKeptAsWritten)
 {
     const QString path = dir.filePath("broken.json");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({
+    testsupport::writeAll(path, R"({
   "name": "Form1",
   "clientWidth": 6000,
   "clientHeight": 4000,
@@ -348,7 +343,6 @@ TEST_F(Tables, AControlInAFrameThatCannotBeMadeIsKeptAsWritten)
   ]
 }
 )");
-    f.close();
     responder.log.clear();
     ASSERT_TRUE(window.openForm(path).ok());
     ASSERT_EQ(messages(responder).size(), 1);

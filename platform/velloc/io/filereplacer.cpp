@@ -1,5 +1,6 @@
 #include "velloc/io/filereplacer.h"
 
+#include "velloc/io/localfile.h"
 #include "velloc/io/pathcodec.h"
 
 #include <QFile>
@@ -467,16 +468,9 @@ Result<std::size_t> FileReplacer::readInto(std::int64_t offset, char* to, std::s
 
 Result<void> FileReplacer::writeAll(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_temp, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failure(QStringLiteral("Cannot write the new content of"), errno);
-        }
-        bytes.remove_prefix(std::size_t(n));
-        m_written += std::uint64_t(n);
-    }
+    if (const int error = localfile::writeAll(m_temp, bytes))
+        return failure(QStringLiteral("Cannot write the new content of"), error);
+    m_written += bytes.size();
     // Start writing to disk while the rest is still being processed, so that the final
     // flush before the new content takes the old one's place has little left to wait for.
     static constexpr std::uint64_t WritebackStep = 8 << 20;

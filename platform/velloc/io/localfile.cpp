@@ -24,6 +24,20 @@ QString kindOf(mode_t mode)
     return QStringLiteral("not a file");
 }
 
+int writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(std::size_t(n));
+    }
+    return 0;
+}
+
 namespace {
 
 QString reason(int error)
@@ -47,24 +61,6 @@ public:
 private:
     int m_fd;
 };
-
-// 0, or the errno of the failed write.
-int writeAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, std::size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        p += n;
-        left -= n;
-    }
-    return 0;
-}
 
 // A file for a name where nothing is yet: written beside it, made durable, then linked in
 // under the name, which fails rather than replace anything that appeared there meanwhile.
@@ -104,7 +100,7 @@ Result<void> writeNew(const QString& path, const QString& what, const QByteArray
         if (!tempName.isEmpty())
             unlinkat(dir.get(), tempName.constData(), 0);
     };
-    if (const int error = writeAll(temp.get(), bytes); error != 0) {
+    if (const int error = writeAll(temp.get(), {bytes.constData(), std::size_t(bytes.size())}); error != 0) {
         dropTemp();
         return fail(error);
     }

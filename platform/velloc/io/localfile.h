@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <string_view>
+
 namespace velloc {
 
 // Reading and writing the runtime's own files (property bags, window descriptions, registry
@@ -32,6 +34,10 @@ VELLOC_EXPORT Result<QByteArray> readRegular(const QString& path, const QString&
 // refused and left as it was.
 // `what` names the file in errors, as for readRegular().
 VELLOC_EXPORT Result<void> write(const QString& path, const QString& what, const QByteArray& bytes);
+
+// Writes all of `bytes` to `fd`, going on after a partial or interrupted write: 0, or the errno
+// of the write that failed.
+VELLOC_EXPORT int writeAll(int fd, std::string_view bytes);
 
 } // namespace localfile
 } // namespace velloc
