@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -539,6 +540,23 @@ template <std::size_t Width>
     // Windows of 64 characters one after another, whatever they hold, so that the next window's
     // address never waits for this one's characters: the first `skip` characters of a window
     // (0 to 2) belong to a triple of the window before.
+    // An element at a time from i to the first element that starts at or past `until`: where a
+    // triple stands that cannot be settled (cut by the end, or with the count 255), if one does.
+    const auto elementsUntil = [&](std::size_t until) -> std::optional<std::size_t> {
+        while (i < until) {
+            const std::size_t marker = i + untilCode<Width, false>(in + i, until - i, RunMarker, nullptr);
+            total += marker - i;
+            if (marker == until) {
+                i = until;
+                break;
+            }
+            if (n - marker < 3 || in[marker + 1] == RunMarker)
+                return marker;
+            total += std::size_t(in[marker + 1]) + 1;
+            i = marker + 3;
+        }
+        return std::nullopt;
+    };
     std::size_t skip = 0;
     while (i + 66 <= n) {
         const std::uint64_t markers = markerBits<Width>(in + i) & (~std::uint64_t(0) << skip);
@@ -547,19 +565,9 @@ template <std::size_t Width>
         if (closeMarkers(markers) || ((markers >> 63) && in[i + 64] == RunMarker)) [[unlikely]] {
             i += skip;
             skip = 0;
-            for (const std::size_t until = i + 64; i < until;) {
-                const std::size_t marker = i + untilCode<Width, false>(in + i, until - i, RunMarker, nullptr);
-                total += marker - i;
-                if (marker == until) {
-                    i = until;
-                    break;
-                }
-                if (n - marker < 3 || in[marker + 1] == RunMarker) {
-                    *size += total;
-                    return marker;
-                }
-                total += std::size_t(in[marker + 1]) + 1;
-                i = marker + 3;
+            if (const std::optional<std::size_t> unsettled = elementsUntil(i + 64)) {
+                *size += total;
+                return *unsettled;
             }
             continue;
         }
@@ -572,17 +580,9 @@ template <std::size_t Width>
         skip = past;
     }
     i += skip;
-    while (i < n) {
-        const std::size_t marker = i + untilCode<Width, false>(in + i, n - i, RunMarker, nullptr);
-        total += marker - i;
-        if (marker == n)
-            break;
-        if (n - marker < 3 || in[marker + 1] == RunMarker) {
-            *size += total;
-            return marker;
-        }
-        total += std::size_t(in[marker + 1]) + 1;
-        i = marker + 3;
+    if (const std::optional<std::size_t> unsettled = elementsUntil(n)) {
+        *size += total;
+        return *unsettled;
     }
     *size += total;
     return n;
