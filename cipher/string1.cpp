@@ -54,21 +54,6 @@ constexpr std::array<std::array<char, 4>, 256> makeEncodeTable()
     return table;
 }
 
-// Decoding: per digit pair 00..99 the third character and the plain character; plain 0 marks
-// a pair without a code (no entry has plain 0).
-struct PairSlot {
-    char third = 0;
-    char plain = 0;
-};
-
-constexpr std::array<PairSlot, 100> makeDecodeTable()
-{
-    std::array<PairSlot, 100> table{};
-    for (const Entry& entry : Codebook)
-        table[digitPair(entry.code)] = {entry.code[2], entry.plain};
-    return table;
-}
-
 constexpr bool wellFormed()
 {
     std::array<bool, 100> pairUsed{};
@@ -80,11 +65,10 @@ constexpr bool wellFormed()
     }
     return true;
 }
-// The decoder's one-slot-per-pair table and its skip past a found code both rest on this.
+// The decoder's one code per slot (below) and its skip past a found code both rest on this.
 static_assert(wellFormed(), "every code is two digits and a non-digit, every digit pair used once");
 
 constexpr auto EncodeTable = makeEncodeTable();
-constexpr auto DecodeTable = makeDecodeTable();
 
 // Four characters as one word, in the order they stand in memory.
 constexpr std::uint32_t wordOf(unsigned char c0, unsigned char c1, unsigned char c2, unsigned char c3)
@@ -174,12 +158,14 @@ std::string_view String1Codebook::codeFor(unsigned char plain)
 
 std::optional<char> String1Codebook::plainFor(std::string_view code)
 {
-    if (code.size() != CodeLength || !isDigit(code[0]) || !isDigit(code[1]))
+    if (code.size() != CodeLength)
         return std::nullopt;
-    const PairSlot slot = DecodeTable[digitPair(code)];
-    if (slot.plain == 0 || slot.third != code[2])
+    const unsigned char window[4] = {static_cast<unsigned char>(code[0]), static_cast<unsigned char>(code[1]),
+                                     static_cast<unsigned char>(code[2]), 0};
+    const Window found = windowAt(window);
+    if (!isCode(found))
         return std::nullopt;
-    return slot.plain;
+    return static_cast<char>(fourthOf(found.slot));
 }
 
 CipherResult String1Encode(std::string_view text, const CipherParams&)
