@@ -180,11 +180,10 @@ Result<void> streamThrough(FileReplacer& replacer, const std::function<std::uniq
     };
     // How the second pass ended, once what it held back has reached the host.
     const auto ended = [&](std::optional<Error> failure) -> Result<void> {
-        if (!released && !release())
-            return check.outcome() ? Result<void>(*check.outcome()) : Result<void>();
+        const bool reported = released || release();
         if (check.outcome())
             return *check.outcome();
-        if (failure)
+        if (reported && failure)
             return *failure;
         return {};
     };
